@@ -1,0 +1,32 @@
+#pragma once
+// Number and date formatting with the patterns the program uses on screen, in prints and in
+// files. The program always runs in the Italian locale (decimal comma), whatever the machine's.
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+// The locale every window and print uses: Italian, decimal comma, dd/MM/yyyy.
+QLocale italianLocale();
+// Makes the Italian locale the default for the process (QLocale::setDefault).
+void installItalianLocale();
+
+// Float patterns in the classic picture syntax: "0.00", "#.###", "0.###", "000000",
+// "0.00;;#" (sections positive;negative;zero), "0.00 €;;#", "00000000000000000".
+// '0' is a digit that is always written, '#' a digit written only when significant, '.' the
+// decimal separator (written as the locale's), ',' in the integer part turns on thousands
+// grouping, any other character is copied; text between quotes is copied literally. Rounding
+// is half away from zero. An empty third section ("#" only) writes zero as empty text.
+QString formatFloat(const QString& pattern, double value, const QLocale& locale = italianLocale());
+
+// The general number format: shortest text with up to 15 significant digits, locale separator,
+// no thousands grouping (1234,5; 0,1; 12; 1E20 for huge values).
+QString formatGeneral(double value, const QLocale& locale = italianLocale());
+
+// Date-time patterns in the classic syntax: d dd m mm yy yyyy h hh n nn s ss, and any other
+// character copied ("dd/mm/yyyy", "dd/mm/yyyy hh:nn", "yyyy_mm_dd_hh_nn", "yyyymmddhhnnss",
+// "yyyymmdd", "yyyy-mm-dd"). "m" right after "h"/"hh" means minutes, as in the classic syntax.
+QString formatDateTime(const QString& pattern, const QDateTime& value);
+
+// Reads a number typed by the user: accepts the Italian decimal comma and the point, no grouping.
+// Returns false when the text is not a number.
+bool parseNumber(const QString& text, double* value);

@@ -1,0 +1,118 @@
+#pragma once
+// The one connection to database.mdb in the data folder, the start-up maintenance, the lock
+// marker database.ldb, statements with bound values, and write transactions.
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+#include "data/errors.h"
+
+class LockMarker;
+
+struct MaintenanceResult {
+    bool ran = false;            // false when another program holds the database
+    bool removedOldBackup = false;  // "database.bak_mdb" deleted
+    bool backupWritten = false;     // "database_bak.mdb" replaced by a checked copy
+    bool compacted = false;
+    QString error;                  // not empty when the database is damaged or unreadable
+};
+
+class Database : public QObject {
+    Q_OBJECT
+public:
+    explicit Database(QObject* parent = nullptr);
+    ~Database() override;
+
+    // File names in the data folder.
+    static QString fileName() { return QStringLiteral("database.mdb"); }
+    static QString lockName() { return QStringLiteral("database.ldb"); }
+    static QString backupName() { return QStringLiteral("database_bak.mdb"); }
+    static QString oldBackupName() { return QStringLiteral("database.bak_mdb"); }
+
+    // Creates a new database file with the schema and the stored queries. Throws DatabaseError;
+    // never overwrites an existing file.
+    static void create(const QString& path);
+
+    // Start-up maintenance when nobody holds the lock marker: delete the old backup name, check
+    // integrity, only then replace the backup with a consistent copy, reindex and compact.
+    // A damaged database keeps the old backup and reports the error.
+    static MaintenanceResult maintain(const QString& folder);
+
+    // Whether another program holds folder's database (a live lock on database.ldb).
+    static bool inUseElsewhere(const QString& folder);
+
+    // Opens folder + "database.mdb" (folder ends with "/"), holding the lock marker while open.
+    // Throws DatabaseError with the engine's text (missing file, not a database).
+    void open(const QString& folder);
+    void close();
+    bool isOpen() const;
+    QString folder() const { return folder_; }
+    QString path() const { return folder_ + fileName(); }
+    QSqlDatabase connection() const;
+
+    // A statement with bound values; returns the rows affected. Throws DatabaseError.
+    int exec(const QString& sql, const QVariantList& params = {});
+    // A select with bound values, positioned before the first row. Throws DatabaseError.
+    QSqlQuery select(const QString& sql, const QVariantList& params = {});
+    // The first column of the first row, or an invalid QVariant when there is no row.
+    QVariant scalar(const QString& sql, const QVariantList& params = {});
+    // Id of the row inserted last on this connection.
+    qint64 lastInsertId();
+    // Text of a stored query kept in the database.
+    QString storedQuerySql(const QString& name);
+
+    // Converts a value for binding: QDate/QDateTime to "yyyy-MM-dd hh:mm:ss", bool to 0/1.
+    static QVariant bindValue(const QVariant& v);
+    static QString dateTimeText(const QDateTime& dt);
+    static QDateTime parseDateTime(const QString& text);
+
+    // A write transaction: BEGIN IMMEDIATE (so two writers never deadlock), or a savepoint
+    // when one is already open. Rolled back unless commit() was called.
+    class Transaction {
+    public:
+        explicit Transaction(Database& db);
+        ~Transaction();
+        void commit();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+
+    private:
+        Database& db_;
+        QString savepoint_;
+        bool done_ = false;
+    };
+
+    // For tests: an error raised by the next statement whose text contains the given text.
+    void failNextStatementContaining(const QString& text) { failOn_ = text; }
+
+Q_SIGNALS:
+    void closed();
+
+private:
+    void prepareConnection();
+    QSqlQuery run(const QString& sql, const QVariantList& params);
+    QString connName_;
+    QString folder_;
+    std::unique_ptr<LockMarker> lock_;
+    int txDepth_ = 0;
+    QString failOn_;
+};
+
+// The marker database.ldb: held with a shared advisory lock while a program has the database
+// open; a file left behind by a crash has no live lock and counts as absent.
+class LockMarker {
+public:
+    explicit LockMarker(const QString& path);
+    ~LockMarker();
+    bool acquire();  // creates the file and holds a shared lock
+    void release();  // drops the lock and removes the file when nobody else holds it
+    // True when some process holds a lock on the file at path.
+    static bool isLive(const QString& path);
+
+private:
+    QString path_;
+    int fd_ = -1;
+};

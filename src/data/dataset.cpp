@@ -1,0 +1,810 @@
+#include "data/dataset.h"
+
+#include <QRegularExpression>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <cmath>
+
+#include "data/database.h"
+
+// Makes Field read a given row (or the edit buffer, -1) for the time of a computation.
+class ActiveRow {
+public:
+    ActiveRow(const DataSet& ds, int row) : ds_(ds), saved_(ds.activeRow_) { ds_.activeRow_ = row; }
+    ~ActiveRow() { ds_.activeRow_ = saved_; }
+
+private:
+    const DataSet& ds_;
+    int saved_;
+};
+
+namespace {
+const QString kRowid = QStringLiteral("__rowid");
+
+// Value read from the database converted to the field's type in memory.
+QVariant fromStorage(FieldType t, const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return QVariant();
+    switch (t) {
+        case FieldType::Currency: return double(v.toLongLong()) / 10000.0;
+        case FieldType::Float: return v.toDouble();
+        case FieldType::Integer:
+        case FieldType::SmallInt:
+        case FieldType::AutoInc: return v.toInt();
+        case FieldType::Bool: return v.toLongLong() != 0;
+        case FieldType::DateTime: {
+            QDateTime d = Database::parseDateTime(v.toString());
+            return d.isValid() ? QVariant(d) : QVariant();
+        }
+        default: return v.toString();
+    }
+}
+
+// Value in memory converted for a bound statement.
+QVariant toStorage(FieldType t, const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return QVariant();
+    switch (t) {
+        case FieldType::Currency: return qint64(std::llround(v.toDouble() * 10000.0));
+        case FieldType::Bool: return v.toBool() ? 1 : 0;
+        case FieldType::DateTime: return Database::dateTimeText(v.toDateTime());
+        default: return v;
+    }
+}
+
+bool sameValue(const QVariant& a, const QVariant& b) {
+    const bool an = !a.isValid() || a.isNull(), bn = !b.isValid() || b.isNull();
+    if (an || bn) return an == bn;
+    return a == b;
+}
+
+// Tables named after FROM and JOIN, to give result columns their declared types.
+QStringList tablesIn(const QString& sql) {
+    static const QRegularExpression re(QStringLiteral("\\b(?:FROM|JOIN)\\s+([A-Za-z_][A-Za-z0-9_]*)"
+                                                      "(?:\\s*,\\s*([A-Za-z_][A-Za-z0-9_]*))?"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    QStringList out;
+    auto it = re.globalMatch(sql);
+    while (it.hasNext()) {
+        auto m = it.next();
+        for (int i = 1; i <= 2; ++i)
+            if (!m.captured(i).isEmpty() && Schema::table(m.captured(i))) out << Schema::table(m.captured(i))->name;
+    }
+    return out;
+}
+
+// A select from one table that can be written back: "SELECT cols FROM Table [WHERE/ORDER ...]".
+QString singleTableOf(const QString& sql) {
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*SELECT\\s+(?!DISTINCT\\b)(.+?)\\s+FROM\\s+([A-Za-z_][A-Za-z0-9_]*)\\s*"
+                       "(?:$|;|\\s+WHERE\\b|\\s+ORDER\\b)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression multi(QStringLiteral("\\b(JOIN|GROUP|UNION|HAVING)\\b|\\(\\s*SELECT"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    auto m = re.match(sql);
+    if (!m.hasMatch() || multi.match(sql).hasMatch()) return {};
+    const QString cols = m.captured(1);
+    if (cols.contains(QLatin1Char('(')) || !Schema::table(m.captured(2))) return {};
+    return Schema::table(m.captured(2))->name;
+}
+
+QString stripSemicolon(QString s) {
+    s = s.trimmed();
+    while (s.endsWith(QLatin1Char(';'))) s.chop(1);
+    return s;
+}
+}  // namespace
+
+DataSet::DataSet(Database& db, const QString& name, QObject* parent)
+    : QObject(parent), db_(db), name_(name) {
+    setObjectName(name);
+    connect(&db_, &Database::closed, this, [this] {
+        if (isOpen()) close();
+    });
+}
+
+DataSet::~DataSet() = default;
+
+// ---- source ---------------------------------------------------------------------------------
+
+void DataSet::setTable(const QString& table, const QString& where, const QVariantList& params) {
+    const TableDef* t = Schema::table(table);
+    if (!t) throw DatabaseError(QStringLiteral("Tabella %1 sconosciuta").arg(table));
+    table_ = t->name;
+    where_ = where;
+    params_ = params;
+    sql_.clear();
+    storedQuery_.clear();
+    writableSource_ = true;
+    sourceTables_ = {table_};
+    defineFields(t->fields);
+}
+
+void DataSet::setStoredQuery(const QString& name, const QVariantList& params) {
+    if (isOpen()) close();
+    storedQuery_ = name;
+    params_ = params;
+    table_.clear();
+    sql_.clear();
+    where_.clear();
+    writableSource_ = false;
+}
+
+void DataSet::setSql(const QString& sql, const QVariantList& params) {
+    if (isOpen()) close();
+    sql_ = sql;
+    params_ = params;
+    storedQuery_.clear();
+    where_.clear();
+    table_ = singleTableOf(sql);
+    writableSource_ = !table_.isEmpty();
+    sourceTables_ = tablesIn(sql);
+}
+
+void DataSet::defineFields(const QVector<FieldDef>& stored) {
+    fields_.clear();
+    fieldIndex_.clear();
+    for (const auto& d : stored) {
+        auto f = std::make_unique<Field>(this, int(fields_.size()), d.name, d.type, d.size, FieldKind::Data);
+        f->setTitle(d.title);
+        f->setRequired(d.required);
+        if (d.type == FieldType::AutoInc) f->setReadOnly(true);
+        fieldIndex_.insert(d.name.toLower(), int(fields_.size()));
+        fields_.push_back(std::move(f));
+    }
+    storedCount_ = int(fields_.size());
+    for (const auto& e : extraDefs_) {
+        Field& f = *fields_.emplace_back(std::make_unique<Field>(this, int(fields_.size()), e.name, e.type, e.size, e.kind));
+        f.setLookup(e.lookup);
+        f.setReadOnly(true);
+        fieldIndex_.insert(e.name.toLower(), f.index());
+    }
+}
+
+Field& DataSet::addExtra(const ExtraDef& def) {
+    if (isOpen()) throw DatabaseError(QStringLiteral("Campo %1: il data set %2 è aperto").arg(def.name, name_));
+    extraDefs_.push_back(def);
+    Field& f = *fields_.emplace_back(std::make_unique<Field>(this, int(fields_.size()), def.name, def.type, def.size, def.kind));
+    f.setLookup(def.lookup);
+    f.setReadOnly(true);
+    fieldIndex_.insert(def.name.toLower(), f.index());
+    return f;
+}
+
+Field& DataSet::addCalculatedField(const QString& name, FieldType type, int size) {
+    return addExtra({name, type, size, FieldKind::Calculated, {}});
+}
+
+Field& DataSet::addLookupField(const QString& name, FieldType type, const LookupDef& def, int size) {
+    return addExtra({name, type, size, FieldKind::Lookup, def});
+}
+
+void DataSet::sortBy(const QString& field) {
+    if (!field.isEmpty() && isOpen() && !findField(field))
+        throw DatabaseError(QStringLiteral("Campo %1 non trovato in %2").arg(field, name_));
+    sortField_ = field;
+    if (isOpen()) refresh();
+}
+
+void DataSet::setMasterLink(DataSet* master, const QString& masterField, const QString& detailField) {
+    if (master_) disconnect(master_, nullptr, this, nullptr);
+    master_ = master;
+    masterField_ = masterField;
+    detailField_ = detailField;
+    if (master_) {
+        connect(master_, &DataSet::currentChanged, this, [this] { masterMoved(); });
+        connect(master_, &DataSet::reset, this, [this] { masterMoved(); });
+    }
+}
+
+void DataSet::masterMoved() {
+    if (!isOpen()) return;
+    if (isEditing()) cancel();
+    load();
+    rebuildView();
+    setCursor(view_.isEmpty() ? -1 : 0, false);
+    bof_ = true;
+    eof_ = view_.isEmpty();
+    Q_EMIT reset();
+    Q_EMIT currentChanged(cur_);
+    afterScroll(*this);
+}
+
+// ---- reading --------------------------------------------------------------------------------
+
+QString DataSet::selectText(QVariantList* binds) const {
+    *binds = params_;
+    QString base;
+    QString sortCol;
+    if (!sortField_.isEmpty()) {
+        const Field* f = findField(sortField_);
+        QString col = f ? f->name() : sortField_;
+        sortCol = QStringLiteral("\"%1\"").arg(col);
+        if (f && (f->type() == FieldType::Text || f->type() == FieldType::Memo))
+            sortCol += QStringLiteral(" COLLATE NOCASE");
+    }
+    if (!storedQuery_.isEmpty() || (!sql_.isEmpty() && table_.isEmpty())) {
+        base = stripSemicolon(storedQuery_.isEmpty() ? sql_ : db_.storedQuerySql(storedQuery_));
+        if (!sortCol.isEmpty())
+            base = QStringLiteral("SELECT * FROM (%1) ORDER BY %2").arg(base, sortCol);
+        return base;
+    }
+    if (!sql_.isEmpty()) {
+        // A one-table select: add the row identity so that rows can be written back.
+        static const QRegularExpression sel(QStringLiteral("^\\s*SELECT\\s+"),
+                                            QRegularExpression::CaseInsensitiveOption);
+        base = stripSemicolon(sql_);
+        base.replace(sel, QStringLiteral("SELECT %1.rowid AS %2, ").arg(table_, kRowid));
+        if (!sortCol.isEmpty())
+            base = QStringLiteral("SELECT * FROM (%1) ORDER BY %2").arg(base, sortCol);
+        return base;
+    }
+    QStringList conds;
+    if (!where_.isEmpty()) conds << QStringLiteral("(%1)").arg(where_);
+    if (master_) {
+        conds << QStringLiteral("\"%1\" = ?").arg(detailField_);
+        binds->append(master_->isOpen() ? master_->field(masterField_).value() : QVariant());
+    }
+    base = QStringLiteral("SELECT rowid AS %1, * FROM %2").arg(kRowid, table_);
+    if (!conds.isEmpty()) base += QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
+    if (!sortCol.isEmpty())
+        base += QStringLiteral(" ORDER BY %1, rowid").arg(sortCol);
+    else if (master_ && !detailField_.isEmpty() && Schema::table(table_)->key.size())
+        base += QStringLiteral(" ORDER BY rowid");
+    return base;
+}
+
+void DataSet::loadLookups() {
+    lookups_.clear();
+    for (const auto& f : fields_) {
+        if (f->kind() != FieldKind::Lookup) continue;
+        const LookupDef& l = f->lookup();
+        QHash<QString, QVariant> map;
+        const FieldDef* rd = Schema::field(l.lookupTable, l.resultField);
+        QSqlQuery q = db_.select(QStringLiteral("SELECT \"%1\", \"%2\" FROM %3").arg(l.lookupKey, l.resultField, l.lookupTable));
+        while (q.next()) {
+            const QString key = q.value(0).toString();
+            if (!map.contains(key)) map.insert(key, rd ? fromStorage(rd->type, q.value(1)) : q.value(1));
+        }
+        lookups_.insert(f->index(), map);
+    }
+}
+
+void DataSet::load() {
+    rows_.clear();
+    view_.clear();
+    if (master_) {
+        QVariant mv = master_->isOpen() && !master_->isEmpty() ? master_->field(masterField_).value() : QVariant();
+        if (!mv.isValid() || mv.isNull() || mv.toString().isEmpty()) return;
+    }
+    QVariantList binds;
+    const QString sql = selectText(&binds);
+    if (!storedQuery_.isEmpty()) sourceTables_ = tablesIn(sql);
+    QSqlQuery q = db_.select(sql, binds);
+    const QSqlRecord rec = q.record();
+    const bool hasRowid = rec.indexOf(kRowid) >= 0;
+    if (table_.isEmpty() || !sql_.isEmpty()) {
+        // Result columns of a query: type each by the tables it names, else by its value.
+        QVector<FieldDef> defs;
+        for (int i = 0; i < rec.count(); ++i) {
+            const QString col = rec.fieldName(i);
+            if (col == kRowid) continue;
+            if (const FieldDef* d = Schema::resultColumn(sourceTables_, col)) {
+                FieldDef c = *d;
+                c.name = col;
+                c.required = false;
+                defs.push_back(c);
+            } else {
+                FieldType t = FieldType::Text;
+                switch (rec.field(i).metaType().id()) {
+                    case QMetaType::Int:
+                    case QMetaType::LongLong: t = FieldType::Integer; break;
+                    case QMetaType::Double: t = FieldType::Float; break;
+                    default: break;
+                }
+                defs.push_back({col, t, 0, false, {}});
+            }
+        }
+        bool same = storedCount_ == defs.size();
+        for (int i = 0; same && i < defs.size(); ++i)
+            same = fields_[size_t(i)]->name() == defs[i].name && fields_[size_t(i)]->type() == defs[i].type;
+        if (!same) defineFields(defs);
+    }
+    // Map result columns to fields by name.
+    QVector<int> colOf(storedCount_, -1);
+    for (int i = 0; i < storedCount_; ++i) colOf[i] = rec.indexOf(fields_[size_t(i)]->name());
+    const int rowidCol = hasRowid ? rec.indexOf(kRowid) : -1;
+    const int n = fieldCount();
+    rows_.reserve(1024);
+    qint64 serial = 0;
+    while (q.next()) {
+        Row r;
+        r.rowid = rowidCol >= 0 ? q.value(rowidCol).toLongLong() : ++serial;
+        r.values.resize(n);
+        for (int i = 0; i < storedCount_; ++i)
+            if (colOf[i] >= 0) r.values[i] = fromStorage(fields_[size_t(i)]->type(), q.value(colOf[i]));
+        rows_.push_back(std::move(r));
+    }
+}
+
+void DataSet::computeDerived(Row& row, int rowIndex) const {
+    if (storedCount_ == fieldCount()) {
+        row.calcDone = true;
+        return;
+    }
+    for (const auto& f : fields_)
+        if (f->kind() == FieldKind::Lookup) row.values[f->index()] = lookupValue(*f, row.values);
+    if (onCalcFields) {
+        for (const auto& f : fields_)
+            if (f->kind() == FieldKind::Calculated) row.values[f->index()] = QVariant();
+        ActiveRow guard(*this, rowIndex);
+        const bool saved = inCalc_;
+        inCalc_ = true;
+        try {
+            onCalcFields(const_cast<DataSet&>(*this));
+        } catch (...) {
+            inCalc_ = saved;
+            throw;
+        }
+        inCalc_ = saved;
+    }
+    row.calcDone = true;
+}
+
+QVariant DataSet::lookupValue(const Field& f, const QVector<QVariant>& values) const {
+    const Field* key = findField(f.lookup().keyField);
+    if (!key) return QVariant();
+    const QVariant k = values[key->index()];
+    if (!k.isValid() || k.isNull()) return QVariant();
+    auto it = lookups_.constFind(f.index());
+    if (it == lookups_.constEnd()) return QVariant();
+    return it->value(k.toString());
+}
+
+bool DataSet::accepts(int rowIndex) {
+    if (!onFilterRecord) return true;
+    Row& r = rows_[size_t(rowIndex)];
+    if (!r.calcDone) computeDerived(r, rowIndex);
+    ActiveRow guard(*this, rowIndex);
+    return onFilterRecord(*this);
+}
+
+void DataSet::rebuildView() {
+    view_.clear();
+    view_.reserve(int(rows_.size()));
+    for (int i = 0; i < int(rows_.size()); ++i)
+        if (!filtered_ || accepts(i)) view_.push_back(i);
+}
+
+const DataSet::Row* DataSet::rowForRead(int viewRow) const {
+    if (viewRow < 0 || viewRow >= view_.size()) return nullptr;
+    Row& r = rows_[size_t(view_[viewRow])];
+    if (!r.calcDone) computeDerived(r, view_[viewRow]);
+    return &r;
+}
+
+QVariant DataSet::currentValue(int fieldIndex) const {
+    if (fieldIndex < 0 || fieldIndex >= fieldCount()) return QVariant();
+    if (activeRow_ == -1) return buffer_.values.value(fieldIndex);
+    if (activeRow_ >= 0) {
+        Row& r = rows_[size_t(activeRow_)];
+        if (!r.calcDone && !inCalc_ && fieldIndex >= storedCount_) computeDerived(r, activeRow_);
+        return r.values.value(fieldIndex);
+    }
+    if (isEditing()) return buffer_.values.value(fieldIndex);
+    const Row* r = rowForRead(cur_);
+    return r ? r->values.value(fieldIndex) : QVariant();
+}
+
+void DataSet::setCurrentValue(int fieldIndex, const QVariant& v) {
+    if (inCalc_) {
+        if (activeRow_ == -1)
+            buffer_.values[fieldIndex] = v;
+        else if (activeRow_ >= 0)
+            rows_[size_t(activeRow_)].values[fieldIndex] = v;
+        return;
+    }
+    if (!isEditing())
+        throw DatabaseError(QStringLiteral("%1 non è in modifica: impossibile cambiare %2")
+                                .arg(name_, fields_[size_t(fieldIndex)]->name()));
+    if (fields_[size_t(fieldIndex)]->kind() != FieldKind::Data)
+        throw DatabaseError(QStringLiteral("Il campo %1 non si può modificare").arg(fields_[size_t(fieldIndex)]->name()));
+    if (sameValue(buffer_.values[fieldIndex], v)) return;
+    buffer_.values[fieldIndex] = v;
+    modified_ = true;
+    buffer_.calcDone = false;
+    computeDerived(buffer_, -1);
+    Q_EMIT rowChanged(cur_);
+}
+
+QVariant DataSet::valueAt(int row, int fieldIndex) const {
+    if (row == -1) row = cur_;
+    if (isEditing() && row == cur_) return buffer_.values.value(fieldIndex);
+    const Row* r = rowForRead(row);
+    return r ? r->values.value(fieldIndex) : QVariant();
+}
+
+QString DataSet::displayTextAt(int row, int fieldIndex) const {
+    if (row == -1) row = cur_;
+    if (fieldIndex < 0 || fieldIndex >= fieldCount()) return {};
+    if (isEditing() && row == cur_) {
+        ActiveRow guard(*this, -1);
+        return fields_[size_t(fieldIndex)]->displayText();
+    }
+    if (!rowForRead(row)) return {};
+    ActiveRow guard(*this, view_[row]);
+    return fields_[size_t(fieldIndex)]->displayText();
+}
+
+Field* DataSet::findField(const QString& name) const {
+    auto it = fieldIndex_.constFind(name.toLower());
+    return it == fieldIndex_.constEnd() ? nullptr : fields_[size_t(*it)].get();
+}
+
+Field& DataSet::field(const QString& name) const {
+    Field* f = findField(name);
+    if (!f) throw DatabaseError(QStringLiteral("%1: campo '%2' non trovato").arg(name_, name));
+    return *f;
+}
+
+// ---- life -----------------------------------------------------------------------------------
+
+void DataSet::open() {
+    if (isOpen()) return;
+    if (table_.isEmpty() && sql_.isEmpty() && storedQuery_.isEmpty())
+        throw DatabaseError(QStringLiteral("%1: nessuna origine dei dati").arg(name_));
+    if (!db_.isOpen()) throw DatabaseError(QStringLiteral("Database non aperto"));
+    loadLookups();
+    load();
+    rebuildView();
+    state_ = State::Browse;
+    modified_ = false;
+    setCursor(view_.isEmpty() ? -1 : 0, false);
+    bof_ = true;
+    eof_ = view_.isEmpty();
+    Q_EMIT stateChanged();
+    Q_EMIT reset();
+    Q_EMIT currentChanged(cur_);
+    afterOpen(*this);
+    afterScroll(*this);
+}
+
+void DataSet::close() {
+    if (!isOpen()) return;
+    beforeClose(*this);
+    rows_.clear();
+    view_.clear();
+    buffer_ = Row();
+    modified_ = false;
+    cur_ = -1;
+    bof_ = eof_ = true;
+    state_ = State::Inactive;
+    Q_EMIT stateChanged();
+    Q_EMIT reset();
+    Q_EMIT currentChanged(-1);
+}
+
+void DataSet::refresh() {
+    if (!isOpen()) return;
+    if (!checkBrowseMode()) return;
+    const qint64 mark = bookmark();
+    const int oldPos = cur_;
+    loadLookups();
+    load();
+    rebuildView();
+    int pos = -1;
+    for (int i = 0; i < view_.size() && mark; ++i)
+        if (rows_[size_t(view_[i])].rowid == mark) {
+            pos = i;
+            break;
+        }
+    if (pos < 0 && !view_.isEmpty()) pos = qBound(0, oldPos, int(view_.size()) - 1);
+    setCursor(pos, false);
+    bof_ = pos <= 0;
+    eof_ = view_.isEmpty();
+    Q_EMIT reset();
+    Q_EMIT currentChanged(cur_);
+    afterScroll(*this);
+}
+
+void DataSet::setReadOnly(bool readOnly) {
+    if (readOnly_ == readOnly) return;
+    readOnly_ = readOnly;
+    Q_EMIT readOnlyChanged(readOnly);
+}
+
+bool DataSet::canModify() const { return writableSource_ && !readOnly_ && isOpen(); }
+
+void DataSet::requireWritable(const char* what) const {
+    if (!isOpen()) throw DatabaseError(QStringLiteral("%1: data set chiuso").arg(name_));
+    if (!writableSource_ || readOnly_)
+        throw DatabaseError(QStringLiteral("%1: impossibile %2, i dati sono in sola lettura")
+                                .arg(name_, QString::fromUtf8(what)));
+}
+
+// ---- navigation -----------------------------------------------------------------------------
+
+void DataSet::setCursor(int viewRow, bool notify) {
+    const bool moved = cur_ != viewRow;
+    cur_ = viewRow;
+    if (notify && moved) {
+        Q_EMIT currentChanged(cur_);
+        afterScroll(*this);
+    }
+}
+
+bool DataSet::first() {
+    if (!checkBrowseMode()) return false;
+    setCursor(view_.isEmpty() ? -1 : 0);
+    bof_ = true;
+    eof_ = view_.isEmpty();
+    return true;
+}
+
+bool DataSet::last() {
+    if (!checkBrowseMode()) return false;
+    setCursor(int(view_.size()) - 1);
+    eof_ = true;
+    bof_ = view_.isEmpty();
+    return true;
+}
+
+bool DataSet::next() {
+    if (!checkBrowseMode()) return false;
+    if (cur_ + 1 < view_.size()) {
+        setCursor(cur_ + 1);
+        bof_ = eof_ = false;
+        return true;
+    }
+    eof_ = true;
+    return false;
+}
+
+bool DataSet::prior() {
+    if (!checkBrowseMode()) return false;
+    if (cur_ > 0) {
+        setCursor(cur_ - 1);
+        bof_ = eof_ = false;
+        return true;
+    }
+    bof_ = true;
+    return false;
+}
+
+bool DataSet::setRecNo(int row) {
+    if (row < 0 || row >= view_.size()) return false;
+    if (row == cur_) return true;
+    if (!checkBrowseMode()) return false;
+    setCursor(row);
+    bof_ = eof_ = false;
+    return true;
+}
+
+bool DataSet::locate(const QString& fieldName, const QVariant& value) {
+    const Field& f = field(fieldName);
+    QVariant want;
+    try {
+        want = f.normalized(value);
+    } catch (const DatabaseError&) {
+        return false;  // a text that is not a number matches no numeric value
+    }
+    const int fi = f.index();
+    for (int i = 0; i < view_.size(); ++i) {
+        const Row* r = rowForRead(i);
+        const QVariant& v = r->values[fi];
+        bool eq;
+        if (f.type() == FieldType::Float || f.type() == FieldType::Currency)
+            eq = !v.isNull() && !want.isNull() && v.toDouble() == want.toDouble();
+        else
+            eq = sameValue(v, want);
+        if (eq) {
+            if (!checkBrowseMode()) return false;
+            setCursor(i);
+            bof_ = eof_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+qint64 DataSet::bookmark() const {
+    if (cur_ < 0 || cur_ >= view_.size()) return 0;
+    return rows_[size_t(view_[cur_])].rowid;
+}
+
+bool DataSet::gotoBookmark(qint64 mark) {
+    for (int i = 0; i < view_.size(); ++i)
+        if (rows_[size_t(view_[i])].rowid == mark) return setRecNo(i);
+    return false;
+}
+
+// ---- editing --------------------------------------------------------------------------------
+
+bool DataSet::tryEdit() {
+    if (state_ == State::Edit || state_ == State::Insert) return true;
+    requireWritable("modificare");
+    if (cur_ < 0) {
+        append();
+        return true;
+    }
+    try {
+        beforeEdit(*this);
+    } catch (const Abort&) {
+        return false;
+    }
+    buffer_ = *rowForRead(cur_);
+    state_ = State::Edit;
+    modified_ = false;
+    Q_EMIT stateChanged();
+    return true;
+}
+
+void DataSet::edit() { tryEdit(); }
+
+void DataSet::append() {
+    requireWritable("inserire");
+    if (!checkBrowseMode()) return;
+    buffer_ = Row();
+    buffer_.values.resize(fieldCount());
+    for (int i = 0; i < storedCount_; ++i)
+        if (fields_[size_t(i)]->type() == FieldType::Bool) buffer_.values[i] = false;
+    if (master_ && master_->isOpen() && !master_->isEmpty())
+        if (Field* link = findField(detailField_)) buffer_.values[link->index()] = master_->field(masterField_).value();
+    rows_.push_back(Row{0, buffer_.values, false});
+    view_.push_back(int(rows_.size()) - 1);
+    state_ = State::Insert;
+    cur_ = int(view_.size()) - 1;
+    bof_ = eof_ = false;
+    Q_EMIT rowInserted(cur_);
+    Q_EMIT stateChanged();
+    Q_EMIT currentChanged(cur_);
+    try {
+        onNewRecord(*this);
+    } catch (const Abort&) {
+        cancel();
+        return;
+    }
+    modified_ = false;
+    computeDerived(buffer_, -1);
+    Q_EMIT rowChanged(cur_);
+}
+
+bool DataSet::post() {
+    if (!isEditing()) return true;
+    try {
+        beforePost(*this);
+    } catch (const Abort&) {
+        return false;
+    }
+    // Checks of the data layer itself: types, sizes, ranges, required fields.
+    for (int i = 0; i < storedCount_; ++i) {
+        const Field& f = *fields_[size_t(i)];
+        if (f.type() == FieldType::AutoInc) continue;
+        buffer_.values[i] = f.normalized(buffer_.values[i]);
+        const QVariant& v = buffer_.values[i];
+        if (f.isRequired() && (v.isNull() || !v.isValid() || v.toString().isEmpty()))
+            throw DatabaseError(QStringLiteral("Il campo %1 è obbligatorio").arg(f.name()));
+    }
+    const int rowIndex = view_[cur_];
+    QStringList cols;
+    QVariantList vals;
+    try {
+        if (state_ == State::Insert) {
+            QStringList marks;
+            for (int i = 0; i < storedCount_; ++i) {
+                const Field& f = *fields_[size_t(i)];
+                if (f.type() == FieldType::AutoInc) continue;
+                cols << QStringLiteral("\"%1\"").arg(f.name());
+                marks << QStringLiteral("?");
+                vals << toStorage(f.type(), buffer_.values[i]);
+            }
+            db_.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                         .arg(table_, cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+                     vals);
+            buffer_.rowid = db_.lastInsertId();
+            for (int i = 0; i < storedCount_; ++i)
+                if (fields_[size_t(i)]->type() == FieldType::AutoInc) buffer_.values[i] = int(buffer_.rowid);
+        } else {
+            const Row& old = rows_[size_t(rowIndex)];
+            for (int i = 0; i < storedCount_; ++i) {
+                const Field& f = *fields_[size_t(i)];
+                if (f.type() == FieldType::AutoInc || sameValue(old.values[i], buffer_.values[i])) continue;
+                cols << QStringLiteral("\"%1\" = ?").arg(f.name());
+                vals << toStorage(f.type(), buffer_.values[i]);
+            }
+            if (!cols.isEmpty()) {
+                vals << buffer_.rowid;
+                db_.exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table_, cols.join(QLatin1Char(','))),
+                         vals);
+            }
+        }
+    } catch (const DatabaseError& e) {
+        static const QRegularExpression uniq(QStringLiteral("UNIQUE constraint failed: \\w+\\.(\\w+)"));
+        auto m = uniq.match(e.text());
+        if (m.hasMatch()) {
+            const Field* f = findField(m.captured(1));
+            const QString v = f ? buffer_.values[f->index()].toString() : QString();
+            throw DatabaseError(QStringLiteral("Esiste già un record con %1 \"%2\": il valore deve essere unico")
+                                    .arg(m.captured(1), v));
+        }
+        throw;
+    }
+    buffer_.calcDone = false;
+    rows_[size_t(rowIndex)] = buffer_;
+    computeDerived(rows_[size_t(rowIndex)], rowIndex);
+    state_ = State::Browse;
+    modified_ = false;
+    Q_EMIT stateChanged();
+    Q_EMIT rowChanged(cur_);
+    afterPost(*this);
+    return true;
+}
+
+void DataSet::cancel() {
+    if (!isEditing()) return;
+    if (state_ == State::Insert) {
+        const int row = cur_;
+        view_.removeAt(row);
+        rows_.pop_back();
+        state_ = State::Browse;
+        modified_ = false;
+        Q_EMIT rowRemoved(row);
+        cur_ = qMin(row, int(view_.size()) - 1);
+        if (cur_ < 0 && !view_.isEmpty()) cur_ = 0;
+        Q_EMIT stateChanged();
+        Q_EMIT currentChanged(cur_);
+        afterScroll(*this);
+        return;
+    }
+    state_ = State::Browse;
+    modified_ = false;
+    buffer_ = Row();
+    Q_EMIT stateChanged();
+    Q_EMIT rowChanged(cur_);
+}
+
+bool DataSet::remove() {
+    requireWritable("cancellare");
+    if (state_ == State::Insert) {
+        cancel();
+        return true;
+    }
+    if (cur_ < 0) return false;
+    if (state_ == State::Edit) cancel();
+    try {
+        beforeDelete(*this);
+    } catch (const Abort&) {
+        return false;
+    }
+    const int row = cur_;
+    db_.exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table_), {rows_[size_t(view_[row])].rowid});
+    view_.removeAt(row);
+    Q_EMIT rowRemoved(row);
+    cur_ = qMin(row, int(view_.size()) - 1);
+    eof_ = view_.isEmpty() || cur_ == view_.size() - 1;
+    bof_ = cur_ <= 0;
+    Q_EMIT currentChanged(cur_);
+    afterDelete(*this);
+    afterScroll(*this);
+    return true;
+}
+
+bool DataSet::checkBrowseMode() {
+    if (!isEditing()) return true;
+    if (modified_) return post();
+    cancel();
+    return true;
+}
+
+void DataSet::setFiltered(bool on) {
+    if (filtered_ == on && !on) return;
+    if (isOpen() && !checkBrowseMode()) return;
+    filtered_ = on;
+    if (!isOpen()) return;
+    rebuildView();
+    setCursor(view_.isEmpty() ? -1 : 0, false);
+    bof_ = true;
+    eof_ = view_.isEmpty();
+    Q_EMIT reset();
+    Q_EMIT currentChanged(cur_);
+    afterScroll(*this);
+}

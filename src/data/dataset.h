@@ -1,0 +1,221 @@
+#pragma once
+// The record-set model that windows and rules share. A data set reads its rows into memory when
+// opened (table, stored query or SQL text), keeps a cursor and an edit buffer, runs the table
+// events, and writes every change back with bound statements.
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "data/errors.h"
+#include "data/field.h"
+#include "data/schema.h"
+
+class Database;
+
+// A list of handlers for one event; rules and windows may both attach.
+template <typename... Args>
+class Event {
+public:
+    using Handler = std::function<void(Args...)>;
+    void operator+=(Handler h) { handlers_.push_back(std::move(h)); }
+    void clear() { handlers_.clear(); }
+    bool empty() const { return handlers_.empty(); }
+    void operator()(Args... args) const {
+        for (const auto& h : handlers_) h(args...);
+    }
+
+private:
+    std::vector<Handler> handlers_;
+};
+
+class DataSet : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+
+    DataSet(Database& db, const QString& name, QObject* parent = nullptr);
+    ~DataSet() override;
+
+    const QString& name() const { return name_; }
+    Database& database() const { return db_; }
+
+    // ---- source (set while closed; takes effect at the next open or refresh)
+    // A table, optionally restricted by a WHERE text with positional '?' parameters.
+    void setTable(const QString& table, const QString& where = {}, const QVariantList& params = {});
+    // A stored query of the database, opened with positional parameters.
+    void setStoredQuery(const QString& name, const QVariantList& params = {});
+    // SQL text set at run time. Read-only unless it selects from one table only.
+    void setSql(const QString& sql, const QVariantList& params = {});
+    void setParams(const QVariantList& params) { params_ = params; }
+    QVariantList params() const { return params_; }
+    QString tableName() const { return table_; }
+    QString sql() const { return sql_; }
+
+    // Sort order by one field (ascending), as a column-title click does; empty = the source's
+    // own order. Applied at once when open.
+    void sortBy(const QString& field);
+    QString sortField() const { return sortField_; }
+
+    // Detail link: rows whose detailField equals the master's current masterField. Follows the
+    // master's cursor; empty when the master is empty or its value is empty.
+    void setMasterLink(DataSet* master, const QString& masterField, const QString& detailField);
+    DataSet* master() const { return master_; }
+
+    // Fields not stored in the table: computed by onCalcFields, or looked up in another table.
+    Field& addCalculatedField(const QString& name, FieldType type, int size = 0);
+    Field& addLookupField(const QString& name, FieldType type, const LookupDef& def, int size = 0);
+
+    // ---- life
+    void open();   // throws DatabaseError
+    void close();  // a pending edit is cancelled
+    bool isOpen() const { return state_ != State::Inactive; }
+    bool active() const { return isOpen(); }
+    // Reads the rows again, keeping the cursor on the same row when it still exists.
+    void refresh();
+    State state() const { return state_; }
+    bool isEditing() const { return state_ == State::Edit || state_ == State::Insert; }
+    bool isModified() const { return modified_; }
+
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return readOnly_; }
+    bool canModify() const;  // writable source and not read-only
+
+    // ---- navigation (a pending edit is posted first; false when that post was refused)
+    bool first();
+    bool last();
+    bool next();
+    bool prior();
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    bool isEmpty() const { return view_.isEmpty(); }
+    int recordCount() const { return int(view_.size()); }
+    int recNo() const { return cur_; }  // 0-based, -1 when empty
+    bool setRecNo(int row);
+    // Moves to the first row (in the current order and filter) whose field equals value;
+    // false, cursor unchanged, when none.
+    bool locate(const QString& field, const QVariant& value);
+    // Identity of the current row, to come back to it with gotoBookmark.
+    qint64 bookmark() const;
+    bool gotoBookmark(qint64 bookmark);
+
+    // ---- fields
+    const std::vector<std::unique_ptr<Field>>& fields() const { return fields_; }
+    int fieldCount() const { return int(fields_.size()); }
+    Field* findField(const QString& name) const;
+    Field& field(const QString& name) const;  // throws DatabaseError when absent
+    Field& operator[](const QString& name) const { return field(name); }
+    Field& fieldAt(int index) const { return *fields_[size_t(index)]; }
+
+    // Values of any visible row (grids and prints); row -1 = current.
+    QVariant valueAt(int row, int fieldIndex) const;
+    QString displayTextAt(int row, int fieldIndex) const;
+
+    // ---- editing
+    void edit();    // throws DatabaseError when read-only; Abort from beforeEdit is silent
+    bool tryEdit();  // edit(); false when refused by beforeEdit
+    void append();  // new row at the end, onNewRecord runs; throws when read-only
+    bool post();    // false when beforePost aborted (state unchanged); throws DatabaseError
+    void cancel();
+    bool remove();  // deletes the current row; false when beforeDelete aborted
+    // Posts a pending change, or cancels an unmodified one (as navigation does).
+    bool checkBrowseMode();
+
+    // ---- filter
+    void setFiltered(bool on);
+    bool isFiltered() const { return filtered_; }
+
+    // ---- events (handlers may raise Abort in the before-events)
+    Event<DataSet&> onNewRecord;
+    Event<DataSet&> beforeEdit;
+    Event<DataSet&> beforePost;
+    Event<DataSet&> beforeDelete;
+    Event<DataSet&> afterPost;
+    Event<DataSet&> afterDelete;
+    Event<DataSet&> afterScroll;
+    Event<DataSet&> afterOpen;
+    Event<DataSet&> beforeClose;
+    std::function<void(DataSet&)> onCalcFields;     // sets the calculated fields of a row
+    std::function<bool(DataSet&)> onFilterRecord;   // accepts or rejects a row while filtered
+
+    // ---- used by Field
+    QVariant currentValue(int fieldIndex) const;
+    void setCurrentValue(int fieldIndex, const QVariant& v);
+    bool inCalcFields() const { return inCalc_; }
+
+Q_SIGNALS:
+    void reset();                  // rows read again (open, close, refresh, filter, sort, link)
+    void rowChanged(int row);      // values of a row changed (edit buffer or posted)
+    void rowInserted(int row);
+    void rowRemoved(int row);
+    void currentChanged(int row);  // the cursor moved
+    void stateChanged();
+    void readOnlyChanged(bool readOnly);
+
+private:
+    struct ExtraDef {
+        QString name;
+        FieldType type;
+        int size;
+        FieldKind kind;
+        LookupDef lookup;
+    };
+    struct Row {
+        qint64 rowid = 0;
+        QVector<QVariant> values;  // stored, calculated and lookup values by field index
+        bool calcDone = false;
+    };
+    void defineFields(const QVector<FieldDef>& stored);
+    Field& addExtra(const ExtraDef& def);
+    QString selectText(QVariantList* binds) const;
+    void load();
+    void rebuildView();
+    bool accepts(int rowIndex);
+    void computeDerived(Row& row, int rowIndex) const;
+    const Row* rowForRead(int viewRow) const;
+    void setCursor(int viewRow, bool notify = true);
+    void requireWritable(const char* what) const;
+    void masterMoved();
+    void loadLookups();
+    QVariant lookupValue(const Field& f, const QVector<QVariant>& values) const;
+
+    Database& db_;
+    QString name_;
+    QString table_;
+    QString where_;
+    QString sql_;
+    QString storedQuery_;
+    QVariantList params_;
+    QString sortField_;
+    bool writableSource_ = false;
+    bool readOnly_ = false;
+
+    DataSet* master_ = nullptr;
+    QString masterField_;
+    QString detailField_;
+
+    std::vector<std::unique_ptr<Field>> fields_;
+    QHash<QString, int> fieldIndex_;  // lower-case name -> index
+    int storedCount_ = 0;             // fields read from the source come first
+    std::vector<ExtraDef> extraDefs_;
+    QHash<int, QHash<QString, QVariant>> lookups_;  // field index -> key -> value
+
+    mutable std::vector<Row> rows_;
+    QVector<int> view_;  // indices into rows_ in the order shown, after the filter
+    int cur_ = -1;
+    bool bof_ = true;
+    bool eof_ = true;
+    State state_ = State::Inactive;
+    Row buffer_;       // the row being edited or inserted
+    bool modified_ = false;
+    bool filtered_ = false;
+    mutable int activeRow_ = -2;  // row read by Field while computing or filtering (-2: none)
+    mutable bool inCalc_ = false;
+    QStringList sourceTables_;  // tables named by the source, to type result columns
+    friend class ActiveRow;
+};

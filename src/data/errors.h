@@ -1,0 +1,18 @@
+#pragma once
+#include <QString>
+#include <stdexcept>
+
+// An error of the database engine or of the data layer's own checks (a text too long, a number
+// out of range), carrying the text the standard error box shows.
+class DatabaseError : public std::runtime_error {
+public:
+    explicit DatabaseError(const QString& text)
+        : std::runtime_error(text.toStdString()), text_(text) {}
+    QString text() const { return text_; }
+
+private:
+    QString text_;
+};
+
+// Raised by a before-event to cancel the operation silently (no message, nothing stored).
+struct Abort {};

@@ -1,0 +1,428 @@
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "common/format.h"
+#include "data/dataset.h"
+#include "data/shareddata.h"
+#include "support/testfolder.h"
+
+class TestDataSet : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { installItalianLocale(); }
+
+    void fieldsFollowTheTableOrder() {
+        TestFolder tf;
+        DataSet ds(tf.db(), QStringLiteral("x"));
+        ds.setTable(QStringLiteral("Giornale"));
+        QStringList names;
+        for (const auto& f : ds.fields()) names << f->name();
+        QCOMPARE(names, QStringList({"ID", "Data_Ora", "Cod_vino", "Litri", "Cliente", "Docum_numero",
+                                     "Riga_num", "Esportato", "Tipo"}));
+    }
+
+    void appendPostAndReadBack() {
+        TestFolder tf;
+        DataSet ds(tf.db(), QStringLiteral("g"));
+        ds.setTable(QStringLiteral("Giornale"));
+        ds.open();
+        QVERIFY(ds.isEmpty());
+        ds.append();
+        QCOMPARE(ds.state(), DataSet::State::Insert);
+        ds[QStringLiteral("Cod_vino")].setValue(QStringLiteral("ROSSO"));
+        ds[QStringLiteral("Litri")].setValue(QStringLiteral("12,5"));
+        ds[QStringLiteral("Data_Ora")].setValue(QDate(2025, 3, 2));
+        QVERIFY(ds.post());
+        QCOMPARE(ds.state(), DataSet::State::Browse);
+        QVERIFY(ds[QStringLiteral("ID")].asInteger() > 0);
+        // Fields not set stay null; the flag takes its default, false.
+        QCOMPARE(tf.value("SELECT Riga_num IS NULL FROM Giornale").toInt(), 1);
+        QCOMPARE(tf.value("SELECT Esportato FROM Giornale").toInt(), 0);
+        QCOMPARE(tf.value("SELECT Data_Ora FROM Giornale").toString(), QStringLiteral("2025-03-02 00:00:00"));
+        QCOMPARE(tf.value("SELECT Litri FROM Giornale").toDouble(), 12.5);
+        ds.close();
+        ds.open();
+        QCOMPARE(ds.recordCount(), 1);
+        QCOMPARE(ds[QStringLiteral("Data_Ora")].displayText(), QStringLiteral("02/03/2025"));
+        QCOMPARE(ds[QStringLiteral("Litri")].asFloat(), 12.5);
+    }
+
+    // Values that a column cannot hold are refused with the field's name, and nothing is stored.
+    void refusals_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("text too long") << "Anagrafica" << "Prov" << QVariant("MIL");
+        QTest::newRow("smallint over") << "Intesta" << "Griglia_X" << QVariant(40000);
+        QTest::newRow("smallint under") << "Intesta" << "Griglia_Y" << QVariant(-40000);
+        QTest::newRow("integer over") << "Prodotti" << "Pos_Griglia" << QVariant(qint64(3000000000LL));
+        QTest::newRow("not a number") << "Prodotti" << "Litri" << QVariant("dodici");
+        QTest::newRow("not an integer") << "Prodotti" << "Pos_Griglia" << QVariant("1,5x");
+        QTest::newRow("not a date") << "Giornale" << "Data_Ora" << QVariant("31/02/20xx");
+    }
+    void refusals() {
+        QFETCH(QString, table);
+        QFETCH(QString, field);
+        QFETCH(QVariant, value);
+        TestFolder tf;
+        DataSet ds(tf.db(), QStringLiteral("t"));
+        ds.setTable(table);
+        ds.open();
+        ds.append();
+        try {
+            ds[field].setValue(value);
+            QFAIL("value accepted");
+        } catch (const DatabaseError& e) {
+            QVERIFY2(e.text().contains(field), qPrintable(e.text()));
+        }
+        QCOMPARE(ds.state(), DataSet::State::Insert);
+    }
+
+    void textAtTheLimitIsKept() {
+        TestFolder tf;
+        DataSet ds(tf.db(), QStringLiteral("c"));
+        ds.setTable(QStringLiteral("Anagrafica"));
+        ds.open();
+        ds.append();
+        ds[QStringLiteral("Codice")].setValue(QString(30, QLatin1Char('C')));
+        ds[QStringLiteral("RagioneSociale")].setValue(QStringLiteral("Cantina \"Il Poggio\" d'Asti"));
+        ds[QStringLiteral("Prov")].setValue(QStringLiteral("AT"));
+        QVERIFY(ds.post());
+        QCOMPARE(tf.value("SELECT RagioneSociale FROM Anagrafica").toString(),
+                 QStringLiteral("Cantina \"Il Poggio\" d'Asti"));
+    }
+
+    // Currency is exact to the ten-thousandth: sums of many small amounts do not drift.
+    void currencyIsExact_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<qint64>("stored");
+        QTest::newRow("cent") << 0.01 << qint64(100);
+        QTest::newRow("four decimals") << 1234.5678 << qint64(12345678);
+        QTest::newRow("rounds fifth decimal") << 0.00005 << qint64(1);
+        QTest::newRow("negative") << -0.01 << qint64(-100);
+        QTest::newRow("large") << 99999999.99 << qint64(999999999900LL);
+    }
+    void currencyIsExact() {
+        QFETCH(double, value);
+        QFETCH(qint64, stored);
+        TestFolder tf;
+        DataSet ds(tf.db(), QStringLiteral("f"));
+        ds.setTable(QStringLiteral("Fatture"));
+        ds.open();
+        ds.append();
+        ds[QStringLiteral("Docum_numero")].setValue(QStringLiteral("F-2025-000001"));
+        ds[QStringLiteral("Totale")].setValue(value);
+        QVERIFY(ds.post());
+        QCOMPARE(tf.value("SELECT Totale FROM Fatture").toLongLong(), stored);
+        ds.refresh();
+        QCOMPARE(ds[QStringLiteral("Totale")].asCurrency(), stored);
+    }
+
+    void currencySumStaysExact() {
+        TestFolder tf;
+        for (int i = 0; i < 1000; ++i)
+            tf.insert("Righe", {{"Docum_numero", "F-2025-000001"}, {"Prezzo", 0.1}});
+        QCOMPARE(tf.value("SELECT sum(Prezzo) FROM Righe").toLongLong(), qint64(1000000));
+    }
+
+    void beforePostAbortIsSilentAndKeepsTheRow() {
+        TestFolder tf;
+        DataSet ds(tf.db(), QStringLiteral("c"));
+        ds.setTable(QStringLiteral("Anagrafica"));
+        int calls = 0;
+        ds.beforePost += [&](DataSet& d) {
+            ++calls;
+            if (d[QStringLiteral("Codice")].asString().isEmpty()) throw Abort{};
+        };
+        ds.open();
+        ds.append();
+        ds[QStringLiteral("RagioneSociale")].setValue(QStringLiteral("Rossi"));
+        QVERIFY(!ds.post());
+        QCOMPARE(ds.state(), DataSet::State::Insert);
+        QCOMPARE(ds[QStringLiteral("RagioneSociale")].asString(), QStringLiteral("Rossi"));
+        QCOMPARE(tf.count("Anagrafica"), 0);
+        // Navigation posts first: refused, so the cursor does not move and the row stays.
+        QVERIFY(!ds.first());
+        QCOMPARE(ds.state(), DataSet::State::Insert);
+        ds[QStringLiteral("Codice")].setValue(QStringLiteral("C1"));
+        QVERIFY(ds.first());
+        QCOMPARE(tf.count("Anagrafica"), 1);
+        QCOMPARE(calls, 3);
+    }
+
+    void beforeDeleteAndBeforeEdit() {
+        TestFolder tf;
+        tf.insert("Imballi", {{"Bottiglia", "075"}, {"Volume", 0.75}});
+        DataSet ds(tf.db(), QStringLiteral("i"));
+        ds.setTable(QStringLiteral("Imballi"));
+        bool allowDelete = false, allowEdit = false;
+        ds.beforeDelete += [&](DataSet&) {
+            if (!allowDelete) throw Abort{};
+        };
+        ds.beforeEdit += [&](DataSet&) {
+            if (!allowEdit) throw Abort{};
+        };
+        ds.open();
+        QVERIFY(!ds.tryEdit());
+        QCOMPARE(ds.state(), DataSet::State::Browse);
+        allowEdit = true;
+        QVERIFY(ds.tryEdit());
+        ds.cancel();
+        QVERIFY(!ds.remove());
+        QCOMPARE(tf.count("Imballi"), 1);
+        allowDelete = true;
+        QVERIFY(ds.remove());
+        QCOMPARE(tf.count("Imballi"), 0);
+        QVERIFY(ds.isEmpty());
+    }
+
+    void newRecordDefaultsAreNotAModification() {
+        TestFolder tf;
+        DataSet ds(tf.db(), QStringLiteral("c"));
+        ds.setTable(QStringLiteral("Anagrafica"));
+        ds.onNewRecord += [](DataSet& d) { d[QStringLiteral("Listino")].setValue(QStringLiteral("1")); };
+        ds.open();
+        ds.append();
+        QCOMPARE(ds[QStringLiteral("Listino")].asString(), QStringLiteral("1"));
+        QVERIFY(!ds.isModified());
+        QVERIFY(ds.first());  // an untouched new row is dropped, as when the user scrolls away
+        QVERIFY(ds.isEmpty());
+        QCOMPARE(tf.count("Anagrafica"), 0);
+    }
+
+    void afterPostAndAfterScrollFire() {
+        TestFolder tf;
+        tf.insert("IVA", {{"Ordine", 1}, {"IVA", "22"}});
+        tf.insert("IVA", {{"Ordine", 2}, {"IVA", "10"}});
+        DataSet ds(tf.db(), QStringLiteral("v"));
+        ds.setTable(QStringLiteral("IVA"));
+        int posts = 0, scrolls = 0;
+        ds.afterPost += [&](DataSet&) { ++posts; };
+        ds.afterScroll += [&](DataSet&) { ++scrolls; };
+        ds.open();
+        const int afterOpen = scrolls;
+        QVERIFY(ds.next());
+        QCOMPARE(scrolls, afterOpen + 1);
+        ds.edit();
+        ds[QStringLiteral("Nota_fin")].setValue(QStringLiteral("nota"));
+        QVERIFY(ds.post());
+        QCOMPARE(posts, 1);
+        QVERIFY(!ds.next());
+        QVERIFY(ds.eof());
+    }
+
+    void readOnlyRefusesChanges() {
+        TestFolder tf;
+        tf.insert("Anagrafica", {{"Codice", "A"}, {"RagioneSociale", "Alfa"}});
+        DataSet ds(tf.db(), QStringLiteral("c"));
+        ds.setTable(QStringLiteral("Anagrafica"));
+        ds.setReadOnly(true);
+        ds.open();
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, ds.edit());
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, ds.append());
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, ds.remove());
+        ds.setReadOnly(false);
+        ds.edit();
+        ds[QStringLiteral("Citta")].setValue(QStringLiteral("Asti"));
+        QVERIFY(ds.post());
+    }
+
+    void filterSwitchesOnAndOff() {
+        TestFolder tf;
+        const char* names[] = {"Bianchi", "Rossi", "Verdi", "Rossetti"};
+        int n = 0;
+        for (const char* s : names)
+            tf.insert("Anagrafica", {{"Codice", QString::number(++n)}, {"RagioneSociale", s}});
+        DataSet ds(tf.db(), QStringLiteral("c"));
+        ds.setTable(QStringLiteral("Anagrafica"));
+        ds.sortBy(QStringLiteral("RagioneSociale"));
+        ds.onFilterRecord = [](DataSet& d) {
+            return d[QStringLiteral("RagioneSociale")].asString().startsWith(QStringLiteral("Ross"));
+        };
+        ds.open();
+        QCOMPARE(ds.recordCount(), 4);
+        ds.setFiltered(true);
+        QCOMPARE(ds.recordCount(), 2);
+        QCOMPARE(ds[QStringLiteral("RagioneSociale")].asString(), QStringLiteral("Rossetti"));
+        QVERIFY(!ds.locate(QStringLiteral("RagioneSociale"), QStringLiteral("Verdi")));
+        ds.setFiltered(false);
+        QCOMPARE(ds.recordCount(), 4);
+        QVERIFY(ds.locate(QStringLiteral("RagioneSociale"), QStringLiteral("Verdi")));
+    }
+
+    void sortAndLocate_data() {
+        QTest::addColumn<QString>("sort");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("name ignores case") << "RagioneSociale" << QStringList{"3", "1", "2"};
+        QTest::newRow("code") << "Codice" << QStringList{"1", "2", "3"};
+        QTest::newRow("table order") << "" << QStringList{"2", "3", "1"};
+    }
+    void sortAndLocate() {
+        QFETCH(QString, sort);
+        QFETCH(QStringList, order);
+        TestFolder tf;
+        tf.insert("Anagrafica", {{"Codice", "2"}, {"RagioneSociale", "bruni"}});
+        tf.insert("Anagrafica", {{"Codice", "3"}, {"RagioneSociale", "Alfa"}});
+        tf.insert("Anagrafica", {{"Codice", "1"}, {"RagioneSociale", "Bianchi"}});
+        DataSet ds(tf.db(), QStringLiteral("c"));
+        ds.setTable(QStringLiteral("Anagrafica"));
+        ds.sortBy(sort);
+        ds.open();
+        QStringList got;
+        for (ds.first(); !ds.eof(); ds.next()) got << ds[QStringLiteral("Codice")].asString();
+        QCOMPARE(got, order);
+        // Sorting again keeps the cursor on the same customer.
+        QVERIFY(ds.locate(QStringLiteral("Codice"), QStringLiteral("2")));
+        ds.sortBy(QStringLiteral("RagioneSociale"));
+        QCOMPARE(ds[QStringLiteral("Codice")].asString(), QStringLiteral("2"));
+        QVERIFY(!ds.locate(QStringLiteral("Codice"), QStringLiteral("9")));
+        QCOMPARE(ds[QStringLiteral("Codice")].asString(), QStringLiteral("2"));
+    }
+
+    void locateNumberFromText() {
+        TestFolder tf;
+        tf.insert("Prodotti", {{"Codice_prodotto", "A"}});
+        const qint64 id = tf.insert("Prodotti", {{"Codice_prodotto", "B"}});
+        DataSet ds(tf.db(), QStringLiteral("p"));
+        ds.setTable(QStringLiteral("Prodotti"));
+        ds.open();
+        QVERIFY(ds.locate(QStringLiteral("Auto_ID"), QString::number(id)));
+        QCOMPARE(ds[QStringLiteral("Codice_prodotto")].asString(), QStringLiteral("B"));
+        QVERIFY(!ds.locate(QStringLiteral("Auto_ID"), QStringLiteral("12a")));
+    }
+
+    void masterDetailFollowsTheCursor() {
+        TestFolder tf;
+        tf.insert("Anagrafica", {{"Codice", "C1"}, {"RagioneSociale", "Uno"}});
+        tf.insert("Anagrafica", {{"Codice", "C2"}, {"RagioneSociale", "Due"}});
+        tf.insert("Fatture", {{"Docum_numero", "B-2025-000001"}, {"Codice", "C1"}, {"Destinazione", "C2"}});
+        tf.insert("Fatture", {{"Docum_numero", "B-2025-000002"}, {"Codice", "ZZ"}});
+        for (int i = 0; i < 3; ++i)
+            tf.insert("Righe", {{"Docum_numero", "B-2025-000001"}, {"Descrizione", QString::number(i)}});
+        SharedData sd(tf.db());
+        sd.Fatture.open();
+        sd.clifatt.open();
+        sd.destfatt.open();
+        sd.righe.open();
+        QCOMPARE(sd.clifatt.recordCount(), 1);
+        QCOMPARE(sd.clifatt[QStringLiteral("RagioneSociale")].asString(), QStringLiteral("Uno"));
+        QCOMPARE(sd.destfatt[QStringLiteral("RagioneSociale")].asString(), QStringLiteral("Due"));
+        QCOMPARE(sd.righe.recordCount(), 3);
+        QCOMPARE(sd.righe[QStringLiteral("Descrizione")].asString(), QStringLiteral("0"));
+        sd.Fatture.next();
+        QVERIFY(sd.clifatt.isEmpty());   // code matching nothing
+        QVERIFY(sd.destfatt.isEmpty());  // empty code
+        QVERIFY(sd.righe.isEmpty());
+        // A new line takes the document number of the master.
+        sd.Fatture.first();
+        sd.righe.setReadOnly(false);
+        sd.righe.append();
+        sd.righe[QStringLiteral("Descrizione")].setValue(QStringLiteral("nuova"));
+        QVERIFY(sd.righe.post());
+        QCOMPARE(tf.value("SELECT count(*) FROM Righe WHERE Docum_numero='B-2025-000001'").toInt(), 4);
+    }
+
+    void lookupAndCalculatedFields() {
+        TestFolder tf;
+        tf.insert("Imballi", {{"Bottiglia", "075"}, {"Volume", 0.75}});
+        tf.insert("Prodotti", {{"Codice_prodotto", "P1"}, {"Bottiglia", "075"}, {"Stato", "2"}, {"Litri", 10.0}});
+        tf.insert("Prodotti", {{"Codice_prodotto", "P2"}, {"Bottiglia", "XX"}, {"Stato", "2"}, {"Litri", 4.0}});
+        SharedData sd(tf.db());
+        sd.prodotti.onCalcFields = [](DataSet& d) {
+            const double vol = d[QStringLiteral("Volume")].asFloat();
+            double litri = d[QStringLiteral("Litri")].asFloat();
+            d[QStringLiteral("Pezzi")].setValue(d[QStringLiteral("Stato")].asString() == QLatin1String("2") && vol != 0
+                                                    ? std::trunc(litri / vol)
+                                                    : litri);
+        };
+        sd.prodotti.open();
+        QCOMPARE(sd.prodotti[QStringLiteral("Volume")].asFloat(), 0.75);
+        QCOMPARE(sd.prodotti[QStringLiteral("Pezzi")].asFloat(), 13.0);
+        QCOMPARE(sd.prodotti[QStringLiteral("Litri")].displayText(), QStringLiteral("10,000"));
+        // Editing recomputes the calculated field at once.
+        sd.prodotti.setReadOnly(false);
+        sd.prodotti.edit();
+        sd.prodotti[QStringLiteral("Litri")].setValue(9.0);
+        QCOMPARE(sd.prodotti[QStringLiteral("Pezzi")].asFloat(), 12.0);
+        sd.prodotti.cancel();
+        QCOMPARE(sd.prodotti[QStringLiteral("Pezzi")].asFloat(), 13.0);
+        sd.prodotti.next();
+        QVERIFY(sd.prodotti[QStringLiteral("Volume")].isNull());
+        QCOMPARE(sd.prodotti[QStringLiteral("Pezzi")].asFloat(), 4.0);
+        QCOMPARE(sd.prodotti.displayTextAt(0, sd.prodotti.field(QStringLiteral("Pezzi")).index()), QStringLiteral("13"));
+    }
+
+    void duplicateKeyIsRefusedClearly() {
+        TestFolder tf;
+        tf.insert("Anagrafica", {{"Codice", "C1"}, {"RagioneSociale", "Uno"}});
+        DataSet ds(tf.db(), QStringLiteral("c"));
+        ds.setTable(QStringLiteral("Anagrafica"));
+        ds.open();
+        ds.append();
+        ds[QStringLiteral("Codice")].setValue(QStringLiteral("C1"));
+        ds[QStringLiteral("RagioneSociale")].setValue(QStringLiteral("Altro"));
+        try {
+            ds.post();
+            QFAIL("duplicate accepted");
+        } catch (const DatabaseError& e) {
+            QVERIFY2(e.text().contains(QStringLiteral("C1")) && e.text().contains(QStringLiteral("Codice")),
+                     qPrintable(e.text()));
+        }
+        QCOMPARE(ds.state(), DataSet::State::Insert);
+        QCOMPARE(ds[QStringLiteral("RagioneSociale")].asString(), QStringLiteral("Altro"));
+    }
+
+    void sqlSetsAreTypedAndWritableOnlyOnOneTable() {
+        TestFolder tf;
+        tf.insert("Fatture", {{"Docum_numero", "F-2025-000001"}, {"Doc_tipo", "F"}, {"Totale", 12.34}});
+        DataSet one(tf.db(), QStringLiteral("pagamenti"));
+        one.setSql(QStringLiteral("SELECT Docum_numero, Pagato, Totale FROM Fatture WHERE Doc_tipo=? ORDER BY Docum_numero"),
+                   {QStringLiteral("F")});
+        one.open();
+        QCOMPARE(one[QStringLiteral("Totale")].asFloat(), 12.34);
+        QVERIFY(one.canModify());
+        one.edit();
+        one[QStringLiteral("Pagato")].setValue(true);
+        QVERIFY(one.post());
+        QCOMPARE(tf.value("SELECT Pagato FROM Fatture").toInt(), 1);
+
+        DataSet join(tf.db(), QStringLiteral("appo2"));
+        join.setSql(QStringLiteral("SELECT Righe.*, Fatture.Data FROM Righe, Fatture WHERE Righe.Docum_numero = Fatture.Docum_numero"));
+        join.open();
+        QVERIFY(!join.canModify());
+        QVERIFY(join.isEmpty());
+        QVERIFY(join.findField(QStringLiteral("Data")));
+    }
+
+    void refreshKeepsTheCurrentRow() {
+        TestFolder tf;
+        for (int i = 0; i < 5; ++i) tf.insert("IVA", {{"Ordine", i}, {"IVA", QString::number(i)}});
+        DataSet ds(tf.db(), QStringLiteral("v"));
+        ds.setTable(QStringLiteral("IVA"));
+        ds.open();
+        ds.setRecNo(3);
+        tf.db().exec(QStringLiteral("DELETE FROM IVA WHERE Ordine = 0"));
+        ds.refresh();
+        QCOMPARE(ds[QStringLiteral("IVA")].asString(), QStringLiteral("3"));
+        QCOMPARE(ds.recordCount(), 4);
+    }
+
+    void signalsForGrids() {
+        TestFolder tf;
+        DataSet ds(tf.db(), QStringLiteral("v"));
+        ds.setTable(QStringLiteral("IVA"));
+        ds.open();
+        QSignalSpy ins(&ds, &DataSet::rowInserted), rem(&ds, &DataSet::rowRemoved),
+            chg(&ds, &DataSet::rowChanged);
+        ds.append();
+        QCOMPARE(ins.count(), 1);
+        ds[QStringLiteral("IVA")].setValue(QStringLiteral("22"));
+        QVERIFY(chg.count() >= 1);
+        ds.cancel();
+        QCOMPARE(rem.count(), 1);
+        QVERIFY(ds.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataSet)
+#include "tst_dataset.moc"
