@@ -52,7 +52,8 @@ QString integrityOf(QSqlDatabase& c) {
 // Whether the file looks like a database at all: SQLite opens anything lazily, so read it.
 QString checkReadable(QSqlDatabase& c) {
     QSqlQuery q(c);
-    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) return engineText(q.lastError());
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        return engineText(q.lastError());
     return {};
 }
 
@@ -77,7 +78,9 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 LockMarker::LockMarker(const QString& path) : path_(path) {}
-LockMarker::~LockMarker() { release(); }
+LockMarker::~LockMarker() {
+    release();
+}
 
 bool LockMarker::acquire() {
     if (fd_ >= 0) return true;
@@ -117,7 +120,9 @@ Database::Database(QObject* parent)
     : QObject(parent),
       connName_(QStringLiteral("vl_db_%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {}
 
-Database::~Database() { close(); }
+Database::~Database() {
+    close();
+}
 
 void Database::create(const QString& path) {
     if (QFileInfo::exists(path))
@@ -208,14 +213,16 @@ void Database::open(const QString& folder) {
     close();
     folder_ = folder;
     const QString p = path();
-    if (!QFile::exists(p)) throw DatabaseError(QStringLiteral("Impossibile trovare il file %1").arg(p));
+    if (!QFile::exists(p))
+        throw DatabaseError(QStringLiteral("Impossibile trovare il file %1").arg(p));
     lock_ = std::make_unique<LockMarker>(folder + lockName());
     lock_->acquire();  // best effort: a read-only folder still lets the data be read
     try {
         QSqlDatabase c = openConnection(connName_, p);
         prepareConnection();
         QSqlDatabase conn = connection();
-        if (QString e = checkReadable(conn); !e.isEmpty()) throw DatabaseError(p + QStringLiteral(": ") + e);
+        if (QString e = checkReadable(conn); !e.isEmpty())
+            throw DatabaseError(p + QStringLiteral(": ") + e);
         QSqlQuery probe(conn);
         if (!probe.exec(QStringLiteral("SELECT 1 FROM Anagrafica LIMIT 0")))
             throw DatabaseError(p + QStringLiteral(": ") + engineText(probe.lastError()));
@@ -252,7 +259,9 @@ bool Database::isOpen() const {
     return QSqlDatabase::contains(connName_) && QSqlDatabase::database(connName_, false).isOpen();
 }
 
-QSqlDatabase Database::connection() const { return QSqlDatabase::database(connName_, false); }
+QSqlDatabase Database::connection() const {
+    return QSqlDatabase::database(connName_, false);
+}
 
 QDateTime Database::parseDateTime(const QString& text) {
     if (text.isEmpty()) return {};
@@ -269,10 +278,14 @@ QString Database::dateTimeText(const QDateTime& dt) {
 QVariant Database::bindValue(const QVariant& v) {
     if (!v.isValid() || v.isNull()) return QVariant();
     switch (v.typeId()) {
-        case QMetaType::QDateTime: return dateTimeText(v.toDateTime());
-        case QMetaType::QDate: return dateTimeText(v.toDate().startOfDay());
-        case QMetaType::Bool: return v.toBool() ? 1 : 0;
-        default: return v;
+        case QMetaType::QDateTime:
+            return dateTimeText(v.toDateTime());
+        case QMetaType::QDate:
+            return dateTimeText(v.toDate().startOfDay());
+        case QMetaType::Bool:
+            return v.toBool() ? 1 : 0;
+        default:
+            return v;
     }
 }
 
@@ -310,8 +323,10 @@ qint64 Database::lastInsertId() {
 }
 
 QString Database::storedQuerySql(const QString& name) {
-    QVariant v = scalar(QStringLiteral("SELECT Sql FROM _StoredQueries WHERE Name = ? COLLATE NOCASE"), {name});
-    if (!v.isValid()) throw DatabaseError(QStringLiteral("Query %1 non trovata nel database").arg(name));
+    QVariant v = scalar(
+        QStringLiteral("SELECT Sql FROM _StoredQueries WHERE Name = ? COLLATE NOCASE"), {name});
+    if (!v.isValid())
+        throw DatabaseError(QStringLiteral("Query %1 non trovata nel database").arg(name));
     return v.toString();
 }
 
@@ -343,7 +358,8 @@ Database::Transaction::~Transaction() {
 
 void Database::Transaction::commit() {
     if (done_) return;
-    db_.exec(savepoint_.isEmpty() ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE ") + savepoint_);
+    db_.exec(savepoint_.isEmpty() ? QStringLiteral("COMMIT")
+                                  : QStringLiteral("RELEASE ") + savepoint_);
     done_ = true;
     --db_.txDepth_;
 }

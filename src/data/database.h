@@ -13,11 +13,11 @@
 class LockMarker;
 
 struct MaintenanceResult {
-    bool ran = false;            // false when another program holds the database
+    bool ran = false;               // false when another program holds the database
     bool removedOldBackup = false;  // "database.bak_mdb" deleted
     bool backupWritten = false;     // "database_bak.mdb" replaced by a checked copy
     bool compacted = false;
-    QString error;                  // not empty when the database is damaged or unreadable
+    QString error;  // not empty when the database is damaged or unreadable
 };
 
 class Database : public QObject {

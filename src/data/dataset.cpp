@@ -1,9 +1,13 @@
 #include "data/dataset.h"
 
+#include <sqlite3.h>
+
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
 #include <cmath>
 
 #include "data/database.h"
@@ -26,17 +30,22 @@ const QString kRowid = QStringLiteral("__rowid");
 QVariant fromStorage(FieldType t, const QVariant& v) {
     if (!v.isValid() || v.isNull()) return QVariant();
     switch (t) {
-        case FieldType::Currency: return double(v.toLongLong()) / 10000.0;
-        case FieldType::Float: return v.toDouble();
+        case FieldType::Currency:
+            return double(v.toLongLong()) / 10000.0;
+        case FieldType::Float:
+            return v.toDouble();
         case FieldType::Integer:
         case FieldType::SmallInt:
-        case FieldType::AutoInc: return v.toInt();
-        case FieldType::Bool: return v.toLongLong() != 0;
+        case FieldType::AutoInc:
+            return v.toInt();
+        case FieldType::Bool:
+            return v.toLongLong() != 0;
         case FieldType::DateTime: {
             QDateTime d = Database::parseDateTime(v.toString());
             return d.isValid() ? QVariant(d) : QVariant();
         }
-        default: return v.toString();
+        default:
+            return v.toString();
     }
 }
 
@@ -44,12 +53,119 @@ QVariant fromStorage(FieldType t, const QVariant& v) {
 QVariant toStorage(FieldType t, const QVariant& v) {
     if (!v.isValid() || v.isNull()) return QVariant();
     switch (t) {
-        case FieldType::Currency: return qint64(std::llround(v.toDouble() * 10000.0));
-        case FieldType::Bool: return v.toBool() ? 1 : 0;
-        case FieldType::DateTime: return Database::dateTimeText(v.toDateTime());
-        default: return v;
+        case FieldType::Currency:
+            return qint64(std::llround(v.toDouble() * 10000.0));
+        case FieldType::Bool:
+            return v.toBool() ? 1 : 0;
+        case FieldType::DateTime:
+            return Database::dateTimeText(v.toDateTime());
+        default:
+            return v;
     }
 }
+
+// "yyyy-MM-dd hh:mm:ss" (or just the date) without the general parser: loading a journal
+// reads hundreds of thousands of these.
+QVariant parseStoredDate(const QChar* p, int n) {
+    auto num = [p](int from, int len) {
+        int v = 0;
+        for (int i = from; i < from + len; ++i) {
+            const ushort c = p[i].unicode();
+            if (c < '0' || c > '9') return -1;
+            v = v * 10 + (c - '0');
+        }
+        return v;
+    };
+    if (n == 19 || n == 10) {
+        const int y = num(0, 4), mo = num(5, 2), d = num(8, 2);
+        const int h = n == 19 ? num(11, 2) : 0, mi = n == 19 ? num(14, 2) : 0,
+                  se = n == 19 ? num(17, 2) : 0;
+        if (y >= 0 && mo >= 0 && d >= 0 && h >= 0 && mi >= 0 && se >= 0) {
+            QDate date(y, mo, d);
+            QTime time(h, mi, se);
+            if (date.isValid() && time.isValid()) return QDateTime(date, time);
+        }
+    }
+    QDateTime dt = Database::parseDateTime(QString(p, n));
+    return dt.isValid() ? QVariant(dt) : QVariant();
+}
+
+QString columnText(sqlite3_stmt* st, int col) {
+    const void* t = sqlite3_column_text16(st, col);
+    const int bytes = sqlite3_column_bytes16(st, col);
+    return QString(static_cast<const QChar*>(t), bytes / 2);
+}
+
+// A column of the current row read straight into the field's type.
+QVariant readColumn(sqlite3_stmt* st, int col, FieldType t) {
+    const int ct = sqlite3_column_type(st, col);
+    if (ct == SQLITE_NULL) return QVariant();
+    switch (t) {
+        case FieldType::Currency:
+            if (ct == SQLITE_FLOAT) return std::round(sqlite3_column_double(st, col)) / 10000.0;
+            return double(sqlite3_column_int64(st, col)) / 10000.0;
+        case FieldType::Float:
+            return sqlite3_column_double(st, col);
+        case FieldType::Integer:
+        case FieldType::SmallInt:
+        case FieldType::AutoInc:
+            return int(sqlite3_column_int64(st, col));
+        case FieldType::Bool:
+            return sqlite3_column_int64(st, col) != 0;
+        case FieldType::DateTime: {
+            const void* txt = sqlite3_column_text16(st, col);
+            return parseStoredDate(static_cast<const QChar*>(txt),
+                                   sqlite3_column_bytes16(st, col) / 2);
+        }
+        default:
+            return columnText(st, col);
+    }
+}
+
+class Statement {
+public:
+    Statement(Database& db, const QString& sql, const QVariantList& params) {
+        const QVariant h = db.connection().driver()->handle();
+        if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+            throw DatabaseError(QStringLiteral("Database non aperto"));
+        db_ = *static_cast<sqlite3* const*>(h.constData());
+        if (!db_) throw DatabaseError(QStringLiteral("Database non aperto"));
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(db_, text.constData(), int(text.size()), &st_, nullptr) != SQLITE_OK)
+            throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db_)));
+        for (int i = 0; i < params.size(); ++i) {
+            const QVariant v = Database::bindValue(params[i]);
+            int rc;
+            if (!v.isValid() || v.isNull())
+                rc = sqlite3_bind_null(st_, i + 1);
+            else if (v.typeId() == QMetaType::Double)
+                rc = sqlite3_bind_double(st_, i + 1, v.toDouble());
+            else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong ||
+                     v.typeId() == QMetaType::UInt || v.typeId() == QMetaType::ULongLong)
+                rc = sqlite3_bind_int64(st_, i + 1, v.toLongLong());
+            else {
+                const QString s = v.toString();
+                rc =
+                    sqlite3_bind_text16(st_, i + 1, s.utf16(), int(s.size() * 2), SQLITE_TRANSIENT);
+            }
+            if (rc != SQLITE_OK) throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db_)));
+        }
+    }
+    ~Statement() { sqlite3_finalize(st_); }
+    bool step() {
+        const int rc = sqlite3_step(st_);
+        if (rc == SQLITE_ROW) return true;
+        if (rc == SQLITE_DONE) return false;
+        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db_)));
+    }
+    sqlite3_stmt* get() const { return st_; }
+    int columns() const { return sqlite3_column_count(st_); }
+    QString columnName(int i) const { return QString::fromUtf8(sqlite3_column_name(st_, i)); }
+
+private:
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* st_ = nullptr;
+};
 
 bool sameValue(const QVariant& a, const QVariant& b) {
     const bool an = !a.isValid() || a.isNull(), bn = !b.isValid() || b.isNull();
@@ -67,7 +183,8 @@ QStringList tablesIn(const QString& sql) {
     while (it.hasNext()) {
         auto m = it.next();
         for (int i = 1; i <= 2; ++i)
-            if (!m.captured(i).isEmpty() && Schema::table(m.captured(i))) out << Schema::table(m.captured(i))->name;
+            if (!m.captured(i).isEmpty() && Schema::table(m.captured(i)))
+                out << Schema::table(m.captured(i))->name;
     }
     return out;
 }
@@ -78,8 +195,9 @@ QString singleTableOf(const QString& sql) {
         QStringLiteral("^\\s*SELECT\\s+(?!DISTINCT\\b)(.+?)\\s+FROM\\s+([A-Za-z_][A-Za-z0-9_]*)\\s*"
                        "(?:$|;|\\s+WHERE\\b|\\s+ORDER\\b)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression multi(QStringLiteral("\\b(JOIN|GROUP|UNION|HAVING)\\b|\\(\\s*SELECT"),
-                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression multi(
+        QStringLiteral("\\b(JOIN|GROUP|UNION|HAVING)\\b|\\(\\s*SELECT"),
+        QRegularExpression::CaseInsensitiveOption);
     auto m = re.match(sql);
     if (!m.hasMatch() || multi.match(sql).hasMatch()) return {};
     const QString cols = m.captured(1);
@@ -144,7 +262,8 @@ void DataSet::defineFields(const QVector<FieldDef>& stored) {
     fields_.clear();
     fieldIndex_.clear();
     for (const auto& d : stored) {
-        auto f = std::make_unique<Field>(this, int(fields_.size()), d.name, d.type, d.size, FieldKind::Data);
+        auto f = std::make_unique<Field>(this, int(fields_.size()), d.name, d.type, d.size,
+                                         FieldKind::Data);
         f->setTitle(d.title);
         f->setRequired(d.required);
         if (d.type == FieldType::AutoInc) f->setReadOnly(true);
@@ -153,7 +272,8 @@ void DataSet::defineFields(const QVector<FieldDef>& stored) {
     }
     storedCount_ = int(fields_.size());
     for (const auto& e : extraDefs_) {
-        Field& f = *fields_.emplace_back(std::make_unique<Field>(this, int(fields_.size()), e.name, e.type, e.size, e.kind));
+        Field& f = *fields_.emplace_back(
+            std::make_unique<Field>(this, int(fields_.size()), e.name, e.type, e.size, e.kind));
         f.setLookup(e.lookup);
         f.setReadOnly(true);
         fieldIndex_.insert(e.name.toLower(), f.index());
@@ -161,9 +281,12 @@ void DataSet::defineFields(const QVector<FieldDef>& stored) {
 }
 
 Field& DataSet::addExtra(const ExtraDef& def) {
-    if (isOpen()) throw DatabaseError(QStringLiteral("Campo %1: il data set %2 è aperto").arg(def.name, name_));
+    if (isOpen())
+        throw DatabaseError(
+            QStringLiteral("Campo %1: il data set %2 è aperto").arg(def.name, name_));
     extraDefs_.push_back(def);
-    Field& f = *fields_.emplace_back(std::make_unique<Field>(this, int(fields_.size()), def.name, def.type, def.size, def.kind));
+    Field& f = *fields_.emplace_back(
+        std::make_unique<Field>(this, int(fields_.size()), def.name, def.type, def.size, def.kind));
     f.setLookup(def.lookup);
     f.setReadOnly(true);
     fieldIndex_.insert(def.name.toLower(), f.index());
@@ -174,18 +297,33 @@ Field& DataSet::addCalculatedField(const QString& name, FieldType type, int size
     return addExtra({name, type, size, FieldKind::Calculated, {}});
 }
 
-Field& DataSet::addLookupField(const QString& name, FieldType type, const LookupDef& def, int size) {
+Field& DataSet::addLookupField(const QString& name, FieldType type, const LookupDef& def,
+                               int size) {
     return addExtra({name, type, size, FieldKind::Lookup, def});
 }
 
 void DataSet::sortBy(const QString& field) {
     if (!field.isEmpty() && isOpen() && !findField(field))
         throw DatabaseError(QStringLiteral("Campo %1 non trovato in %2").arg(field, name_));
+    if (isOpen() && !checkBrowseMode()) return;
     sortField_ = field;
-    if (isOpen()) refresh();
+    if (!isOpen()) return;
+    const qint64 mark = bookmark();
+    sortRows();
+    rebuildView();
+    int pos = view_.isEmpty() ? -1 : 0;
+    for (int i = 0; i < view_.size(); ++i)
+        if (rows_[size_t(view_[i])].rowid == mark) pos = i;
+    setCursor(pos, false);
+    bof_ = pos <= 0;
+    eof_ = view_.isEmpty();
+    Q_EMIT reset();
+    Q_EMIT currentChanged(cur_);
+    afterScroll(*this);
 }
 
-void DataSet::setMasterLink(DataSet* master, const QString& masterField, const QString& detailField) {
+void DataSet::setMasterLink(DataSet* master, const QString& masterField,
+                            const QString& detailField) {
     if (master_) disconnect(master_, nullptr, this, nullptr);
     master_ = master;
     masterField_ = masterField;
@@ -214,18 +352,8 @@ void DataSet::masterMoved() {
 QString DataSet::selectText(QVariantList* binds) const {
     *binds = params_;
     QString base;
-    QString sortCol;
-    if (!sortField_.isEmpty()) {
-        const Field* f = findField(sortField_);
-        QString col = f ? f->name() : sortField_;
-        sortCol = QStringLiteral("\"%1\"").arg(col);
-        if (f && (f->type() == FieldType::Text || f->type() == FieldType::Memo))
-            sortCol += QStringLiteral(" COLLATE NOCASE");
-    }
     if (!storedQuery_.isEmpty() || (!sql_.isEmpty() && table_.isEmpty())) {
         base = stripSemicolon(storedQuery_.isEmpty() ? sql_ : db_.storedQuerySql(storedQuery_));
-        if (!sortCol.isEmpty())
-            base = QStringLiteral("SELECT * FROM (%1) ORDER BY %2").arg(base, sortCol);
         return base;
     }
     if (!sql_.isEmpty()) {
@@ -234,8 +362,6 @@ QString DataSet::selectText(QVariantList* binds) const {
                                             QRegularExpression::CaseInsensitiveOption);
         base = stripSemicolon(sql_);
         base.replace(sel, QStringLiteral("SELECT %1.rowid AS %2, ").arg(table_, kRowid));
-        if (!sortCol.isEmpty())
-            base = QStringLiteral("SELECT * FROM (%1) ORDER BY %2").arg(base, sortCol);
         return base;
     }
     QStringList conds;
@@ -246,10 +372,6 @@ QString DataSet::selectText(QVariantList* binds) const {
     }
     base = QStringLiteral("SELECT rowid AS %1, * FROM %2").arg(kRowid, table_);
     if (!conds.isEmpty()) base += QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
-    if (!sortCol.isEmpty())
-        base += QStringLiteral(" ORDER BY %1, rowid").arg(sortCol);
-    else if (master_ && !detailField_.isEmpty() && Schema::table(table_)->key.size())
-        base += QStringLiteral(" ORDER BY rowid");
     return base;
 }
 
@@ -260,10 +382,12 @@ void DataSet::loadLookups() {
         const LookupDef& l = f->lookup();
         QHash<QString, QVariant> map;
         const FieldDef* rd = Schema::field(l.lookupTable, l.resultField);
-        QSqlQuery q = db_.select(QStringLiteral("SELECT \"%1\", \"%2\" FROM %3").arg(l.lookupKey, l.resultField, l.lookupTable));
+        QSqlQuery q = db_.select(QStringLiteral("SELECT \"%1\", \"%2\" FROM %3")
+                                     .arg(l.lookupKey, l.resultField, l.lookupTable));
         while (q.next()) {
             const QString key = q.value(0).toString();
-            if (!map.contains(key)) map.insert(key, rd ? fromStorage(rd->type, q.value(1)) : q.value(1));
+            if (!map.contains(key))
+                map.insert(key, rd ? fromStorage(rd->type, q.value(1)) : q.value(1));
         }
         lookups_.insert(f->index(), map);
     }
@@ -273,20 +397,28 @@ void DataSet::load() {
     rows_.clear();
     view_.clear();
     if (master_) {
-        QVariant mv = master_->isOpen() && !master_->isEmpty() ? master_->field(masterField_).value() : QVariant();
+        QVariant mv = master_->isOpen() && !master_->isEmpty()
+                          ? master_->field(masterField_).value()
+                          : QVariant();
         if (!mv.isValid() || mv.isNull() || mv.toString().isEmpty()) return;
     }
     QVariantList binds;
     const QString sql = selectText(&binds);
     if (!storedQuery_.isEmpty()) sourceTables_ = tablesIn(sql);
-    QSqlQuery q = db_.select(sql, binds);
-    const QSqlRecord rec = q.record();
-    const bool hasRowid = rec.indexOf(kRowid) >= 0;
+    Statement st(db_, sql, binds);
+    const int ncols = st.columns();
+    int rowidCol = -1;
+    QStringList names;
+    for (int i = 0; i < ncols; ++i) {
+        names << st.columnName(i);
+        if (names.last() == kRowid) rowidCol = i;
+    }
+    bool haveRow = st.step();
     if (table_.isEmpty() || !sql_.isEmpty()) {
         // Result columns of a query: type each by the tables it names, else by its value.
         QVector<FieldDef> defs;
-        for (int i = 0; i < rec.count(); ++i) {
-            const QString col = rec.fieldName(i);
+        for (int i = 0; i < ncols; ++i) {
+            const QString& col = names[i];
             if (col == kRowid) continue;
             if (const FieldDef* d = Schema::resultColumn(sourceTables_, col)) {
                 FieldDef c = *d;
@@ -295,35 +427,75 @@ void DataSet::load() {
                 defs.push_back(c);
             } else {
                 FieldType t = FieldType::Text;
-                switch (rec.field(i).metaType().id()) {
-                    case QMetaType::Int:
-                    case QMetaType::LongLong: t = FieldType::Integer; break;
-                    case QMetaType::Double: t = FieldType::Float; break;
-                    default: break;
-                }
+                const int ct = haveRow ? sqlite3_column_type(st.get(), i) : SQLITE_NULL;
+                if (ct == SQLITE_INTEGER) t = FieldType::Integer;
+                if (ct == SQLITE_FLOAT) t = FieldType::Float;
                 defs.push_back({col, t, 0, false, {}});
             }
         }
         bool same = storedCount_ == defs.size();
         for (int i = 0; same && i < defs.size(); ++i)
-            same = fields_[size_t(i)]->name() == defs[i].name && fields_[size_t(i)]->type() == defs[i].type;
+            same = fields_[size_t(i)]->name() == defs[i].name &&
+                   fields_[size_t(i)]->type() == defs[i].type;
         if (!same) defineFields(defs);
     }
-    // Map result columns to fields by name.
+    // Result columns mapped to fields by name.
     QVector<int> colOf(storedCount_, -1);
-    for (int i = 0; i < storedCount_; ++i) colOf[i] = rec.indexOf(fields_[size_t(i)]->name());
-    const int rowidCol = hasRowid ? rec.indexOf(kRowid) : -1;
-    const int n = fieldCount();
-    rows_.reserve(1024);
-    qint64 serial = 0;
-    while (q.next()) {
-        Row r;
-        r.rowid = rowidCol >= 0 ? q.value(rowidCol).toLongLong() : ++serial;
-        r.values.resize(n);
-        for (int i = 0; i < storedCount_; ++i)
-            if (colOf[i] >= 0) r.values[i] = fromStorage(fields_[size_t(i)]->type(), q.value(colOf[i]));
-        rows_.push_back(std::move(r));
+    QVector<FieldType> typeOf(storedCount_);
+    for (int i = 0; i < storedCount_; ++i) {
+        colOf[i] = int(names.indexOf(fields_[size_t(i)]->name()));
+        if (colOf[i] < 0)
+            for (int c = 0; c < ncols; ++c)
+                if (names[c].compare(fields_[size_t(i)]->name(), Qt::CaseInsensitive) == 0)
+                    colOf[i] = c;
+        typeOf[i] = fields_[size_t(i)]->type();
     }
+    const int n = fieldCount();
+    qint64 serial = 0;
+    while (haveRow) {
+        Row r;
+        r.rowid = rowidCol >= 0 ? sqlite3_column_int64(st.get(), rowidCol) : ++serial;
+        r.values.resize(n);
+        QVariant* out = r.values.data();
+        for (int i = 0; i < storedCount_; ++i)
+            if (colOf[i] >= 0 && sqlite3_column_type(st.get(), colOf[i]) != SQLITE_NULL)
+                out[i] = readColumn(st.get(), colOf[i], typeOf[i]);
+        rows_.push_back(std::move(r));
+        haveRow = st.step();
+    }
+    sortRows();
+}
+
+void DataSet::sortRows() {
+    const Field* f = sortField_.isEmpty() ? nullptr : findField(sortField_);
+    if (!f || rows_.size() < 2) return;
+    const int fi = f->index();
+    if (fi >= storedCount_)
+        for (size_t i = 0; i < rows_.size(); ++i)
+            if (!rows_[i].calcDone) computeDerived(rows_[i], int(i));
+    std::vector<size_t> order(rows_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    const FieldType t = f->type();
+    if (t == FieldType::Text || t == FieldType::Memo) {
+        // Case is ignored, as the windows' lists always did; nulls first.
+        std::vector<QString> keys(rows_.size());
+        for (size_t i = 0; i < rows_.size(); ++i)
+            keys[i] = rows_[i].values[fi].toString().toCaseFolded();
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+    } else {
+        auto key = [&](size_t i) -> const QVariant& { return rows_[i].values[fi]; };
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const QVariant &va = key(a), &vb = key(b);
+            if (va.isNull() || vb.isNull()) return va.isNull() && !vb.isNull();
+            if (t == FieldType::DateTime) return va.toDateTime() < vb.toDateTime();
+            return va.toDouble() < vb.toDouble();
+        });
+    }
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    for (size_t i : order) sorted.push_back(std::move(rows_[i]));
+    rows_ = std::move(sorted);
 }
 
 void DataSet::computeDerived(Row& row, int rowIndex) const {
@@ -407,7 +579,8 @@ void DataSet::setCurrentValue(int fieldIndex, const QVariant& v) {
         throw DatabaseError(QStringLiteral("%1 non è in modifica: impossibile cambiare %2")
                                 .arg(name_, fields_[size_t(fieldIndex)]->name()));
     if (fields_[size_t(fieldIndex)]->kind() != FieldKind::Data)
-        throw DatabaseError(QStringLiteral("Il campo %1 non si può modificare").arg(fields_[size_t(fieldIndex)]->name()));
+        throw DatabaseError(QStringLiteral("Il campo %1 non si può modificare")
+                                .arg(fields_[size_t(fieldIndex)]->name()));
     if (sameValue(buffer_.values[fieldIndex], v)) return;
     buffer_.values[fieldIndex] = v;
     modified_ = true;
@@ -512,7 +685,9 @@ void DataSet::setReadOnly(bool readOnly) {
     Q_EMIT readOnlyChanged(readOnly);
 }
 
-bool DataSet::canModify() const { return writableSource_ && !readOnly_ && isOpen(); }
+bool DataSet::canModify() const {
+    return writableSource_ && !readOnly_ && isOpen();
+}
 
 void DataSet::requireWritable(const char* what) const {
     if (!isOpen()) throw DatabaseError(QStringLiteral("%1: data set chiuso").arg(name_));
@@ -638,7 +813,9 @@ bool DataSet::tryEdit() {
     return true;
 }
 
-void DataSet::edit() { tryEdit(); }
+void DataSet::edit() {
+    tryEdit();
+}
 
 void DataSet::append() {
     requireWritable("inserire");
@@ -648,7 +825,8 @@ void DataSet::append() {
     for (int i = 0; i < storedCount_; ++i)
         if (fields_[size_t(i)]->type() == FieldType::Bool) buffer_.values[i] = false;
     if (master_ && master_->isOpen() && !master_->isEmpty())
-        if (Field* link = findField(detailField_)) buffer_.values[link->index()] = master_->field(masterField_).value();
+        if (Field* link = findField(detailField_))
+            buffer_.values[link->index()] = master_->field(masterField_).value();
     rows_.push_back(Row{0, buffer_.values, false});
     view_.push_back(int(rows_.size()) - 1);
     state_ = State::Insert;
@@ -702,29 +880,34 @@ bool DataSet::post() {
                      vals);
             buffer_.rowid = db_.lastInsertId();
             for (int i = 0; i < storedCount_; ++i)
-                if (fields_[size_t(i)]->type() == FieldType::AutoInc) buffer_.values[i] = int(buffer_.rowid);
+                if (fields_[size_t(i)]->type() == FieldType::AutoInc)
+                    buffer_.values[i] = int(buffer_.rowid);
         } else {
             const Row& old = rows_[size_t(rowIndex)];
             for (int i = 0; i < storedCount_; ++i) {
                 const Field& f = *fields_[size_t(i)];
-                if (f.type() == FieldType::AutoInc || sameValue(old.values[i], buffer_.values[i])) continue;
+                if (f.type() == FieldType::AutoInc || sameValue(old.values[i], buffer_.values[i]))
+                    continue;
                 cols << QStringLiteral("\"%1\" = ?").arg(f.name());
                 vals << toStorage(f.type(), buffer_.values[i]);
             }
             if (!cols.isEmpty()) {
                 vals << buffer_.rowid;
-                db_.exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table_, cols.join(QLatin1Char(','))),
+                db_.exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                             .arg(table_, cols.join(QLatin1Char(','))),
                          vals);
             }
         }
     } catch (const DatabaseError& e) {
-        static const QRegularExpression uniq(QStringLiteral("UNIQUE constraint failed: \\w+\\.(\\w+)"));
+        static const QRegularExpression uniq(
+            QStringLiteral("UNIQUE constraint failed: \\w+\\.(\\w+)"));
         auto m = uniq.match(e.text());
         if (m.hasMatch()) {
             const Field* f = findField(m.captured(1));
             const QString v = f ? buffer_.values[f->index()].toString() : QString();
-            throw DatabaseError(QStringLiteral("Esiste già un record con %1 \"%2\": il valore deve essere unico")
-                                    .arg(m.captured(1), v));
+            throw DatabaseError(
+                QStringLiteral("Esiste già un record con %1 \"%2\": il valore deve essere unico")
+                    .arg(m.captured(1), v));
         }
         throw;
     }
@@ -776,7 +959,8 @@ bool DataSet::remove() {
         return false;
     }
     const int row = cur_;
-    db_.exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table_), {rows_[size_t(view_[row])].rowid});
+    db_.exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table_),
+             {rows_[size_t(view_[row])].rowid});
     view_.removeAt(row);
     Q_EMIT rowRemoved(row);
     cur_ = qMin(row, int(view_.size()) - 1);

@@ -117,10 +117,10 @@ public:
     QString displayTextAt(int row, int fieldIndex) const;
 
     // ---- editing
-    void edit();    // throws DatabaseError when read-only; Abort from beforeEdit is silent
+    void edit();     // throws DatabaseError when read-only; Abort from beforeEdit is silent
     bool tryEdit();  // edit(); false when refused by beforeEdit
-    void append();  // new row at the end, onNewRecord runs; throws when read-only
-    bool post();    // false when beforePost aborted (state unchanged); throws DatabaseError
+    void append();   // new row at the end, onNewRecord runs; throws when read-only
+    bool post();     // false when beforePost aborted (state unchanged); throws DatabaseError
     void cancel();
     bool remove();  // deletes the current row; false when beforeDelete aborted
     // Posts a pending change, or cancels an unmodified one (as navigation does).
@@ -140,8 +140,8 @@ public:
     Event<DataSet&> afterScroll;
     Event<DataSet&> afterOpen;
     Event<DataSet&> beforeClose;
-    std::function<void(DataSet&)> onCalcFields;     // sets the calculated fields of a row
-    std::function<bool(DataSet&)> onFilterRecord;   // accepts or rejects a row while filtered
+    std::function<void(DataSet&)> onCalcFields;    // sets the calculated fields of a row
+    std::function<bool(DataSet&)> onFilterRecord;  // accepts or rejects a row while filtered
 
     // ---- used by Field
     QVariant currentValue(int fieldIndex) const;
@@ -149,8 +149,8 @@ public:
     bool inCalcFields() const { return inCalc_; }
 
 Q_SIGNALS:
-    void reset();                  // rows read again (open, close, refresh, filter, sort, link)
-    void rowChanged(int row);      // values of a row changed (edit buffer or posted)
+    void reset();              // rows read again (open, close, refresh, filter, sort, link)
+    void rowChanged(int row);  // values of a row changed (edit buffer or posted)
     void rowInserted(int row);
     void rowRemoved(int row);
     void currentChanged(int row);  // the cursor moved
@@ -174,6 +174,7 @@ private:
     Field& addExtra(const ExtraDef& def);
     QString selectText(QVariantList* binds) const;
     void load();
+    void sortRows();
     void rebuildView();
     bool accepts(int rowIndex);
     void computeDerived(Row& row, int rowIndex) const;
@@ -211,7 +212,7 @@ private:
     bool bof_ = true;
     bool eof_ = true;
     State state_ = State::Inactive;
-    Row buffer_;       // the row being edited or inserted
+    Row buffer_;  // the row being edited or inserted
     bool modified_ = false;
     bool filtered_ = false;
     mutable int activeRow_ = -2;  // row read by Field while computing or filtering (-2: none)

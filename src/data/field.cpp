@@ -8,10 +8,13 @@
 #include "data/errors.h"
 #include "data/schema.h"
 
-Field::Field(DataSet* owner, int index, const QString& name, FieldType type, int size, FieldKind kind)
+Field::Field(DataSet* owner, int index, const QString& name, FieldType type, int size,
+             FieldKind kind)
     : owner_(owner), index_(index), name_(name), type_(type), size_(size), kind_(kind) {}
 
-QVariant Field::value() const { return owner_->currentValue(index_); }
+QVariant Field::value() const {
+    return owner_->currentValue(index_);
+}
 
 bool Field::isNull() const {
     QVariant v = value();
@@ -23,10 +26,14 @@ QString Field::asString() const {
     if (!v.isValid() || v.isNull()) return {};
     switch (type_) {
         case FieldType::Float:
-        case FieldType::Currency: return formatGeneral(v.toDouble());
-        case FieldType::DateTime: return displayText();
-        case FieldType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-        default: return v.toString();
+        case FieldType::Currency:
+            return formatGeneral(v.toDouble());
+        case FieldType::DateTime:
+            return displayText();
+        case FieldType::Bool:
+            return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        default:
+            return v.toString();
     }
 }
 
@@ -59,7 +66,9 @@ QDateTime Field::asDateTime() const {
     return Database::parseDateTime(v.toString());
 }
 
-qint64 Field::asCurrency() const { return std::llround(asFloat() * 10000.0); }
+qint64 Field::asCurrency() const {
+    return std::llround(asFloat() * 10000.0);
+}
 
 QString Field::displayText() const {
     QVariant v = value();
@@ -81,20 +90,24 @@ QString Field::displayText() const {
             if (d.time() == QTime(0, 0)) return d.toString(QStringLiteral("dd/MM/yyyy"));
             return d.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
         }
-        case FieldType::Bool: return v.toBool() ? QStringLiteral("Sì") : QStringLiteral("No");
-        default: return v.toString();
+        case FieldType::Bool:
+            return v.toBool() ? QStringLiteral("Sì") : QStringLiteral("No");
+        default:
+            return v.toString();
     }
 }
 
 QVariant Field::normalized(const QVariant& in) const {
     if (!in.isValid() || in.isNull()) return QVariant();
     auto refuse = [this](const QString& why) {
-        return DatabaseError(QStringLiteral("Valore non valido per il campo %1: %2").arg(name_, why));
+        return DatabaseError(
+            QStringLiteral("Valore non valido per il campo %1: %2").arg(name_, why));
     };
     const bool isText = in.typeId() == QMetaType::QString;
     switch (type_) {
         case FieldType::Text: {
-            QString s = in.typeId() == QMetaType::Double ? formatGeneral(in.toDouble()) : in.toString();
+            QString s =
+                in.typeId() == QMetaType::Double ? formatGeneral(in.toDouble()) : in.toString();
             if (size_ > 0 && s.size() > size_)
                 throw DatabaseError(
                     QStringLiteral("Il campo %1 ammette al massimo %2 caratteri (inseriti %3)")
@@ -103,14 +116,16 @@ QVariant Field::normalized(const QVariant& in) const {
                         .arg(s.size()));
             return s;
         }
-        case FieldType::Memo: return in.toString();
+        case FieldType::Memo:
+            return in.toString();
         case FieldType::Float:
         case FieldType::Currency: {
             double d = 0;
             if (isText) {
                 QString t = in.toString().trimmed();
                 if (t.isEmpty()) return QVariant();
-                if (!parseNumber(t, &d)) throw refuse(QStringLiteral("\"%1\" non è un numero").arg(t));
+                if (!parseNumber(t, &d))
+                    throw refuse(QStringLiteral("\"%1\" non è un numero").arg(t));
             } else {
                 bool ok = false;
                 d = in.toDouble(&ok);
@@ -135,7 +150,8 @@ QVariant Field::normalized(const QVariant& in) const {
                 if (!ok) throw refuse(QStringLiteral("\"%1\" non è un numero intero").arg(t));
             } else if (in.typeId() == QMetaType::Double) {
                 double d = in.toDouble();
-                if (!std::isfinite(d) || std::fabs(d) > 9e15) throw refuse(QStringLiteral("fuori dai limiti"));
+                if (!std::isfinite(d) || std::fabs(d) > 9e15)
+                    throw refuse(QStringLiteral("fuori dai limiti"));
                 n = std::llround(d);
             } else {
                 n = in.toLongLong();
@@ -152,8 +168,9 @@ QVariant Field::normalized(const QVariant& in) const {
         case FieldType::Bool: {
             if (isText) {
                 QString t = in.toString().trimmed().toLower();
-                return t == QLatin1String("1") || t == QLatin1String("true") || t == QLatin1String("sì") ||
-                       t == QLatin1String("si") || t == QLatin1String("s");
+                return t == QLatin1String("1") || t == QLatin1String("true") ||
+                       t == QLatin1String("sì") || t == QLatin1String("si") ||
+                       t == QLatin1String("s");
             }
             return in.toBool();
         }
@@ -180,4 +197,6 @@ void Field::setValue(const QVariant& v) {
     owner_->setCurrentValue(index_, normalized(v));
 }
 
-void Field::setCurrency(qint64 tenThousandths) { setValue(double(tenThousandths) / 10000.0); }
+void Field::setCurrency(qint64 tenThousandths) {
+    setValue(double(tenThousandths) / 10000.0);
+}

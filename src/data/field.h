@@ -60,10 +60,10 @@ public:
     // QDateTime, Bool as bool, integers as int, Float as double, text as QString.
     QVariant value() const;
     bool isNull() const;
-    QString asString() const;  // null -> "", numbers in the general format
-    double asFloat() const;    // null -> 0
-    int asInteger() const;     // null -> 0
-    bool asBool() const;       // null -> false
+    QString asString() const;      // null -> "", numbers in the general format
+    double asFloat() const;        // null -> 0
+    int asInteger() const;         // null -> 0
+    bool asBool() const;           // null -> false
     QDateTime asDateTime() const;  // null -> invalid
     qint64 asCurrency() const;     // ten-thousandths; null -> 0
     // Text as shown in grids and prints: the display format applied (dates dd/MM/yyyy and

@@ -87,43 +87,66 @@ QVector<TableDef> buildTables() {
                  {T("Bottiglia", 10, "Bottiglia", true), T("Descrizione", 30, "Descrizione"),
                   F("Volume", Flt, "Volume")},
                  {}});
-    t.push_back({QStringLiteral("IVA"),
-                 {F("Ordine", Small, "Ordine"), T("IVA", 6, "IVA"), T("Nota_fin", 60, "Nota finale")},
-                 {}});
+    t.push_back(
+        {QStringLiteral("IVA"),
+         {F("Ordine", Small, "Ordine"), T("IVA", 6, "IVA"), T("Nota_fin", 60, "Nota finale")},
+         {}});
     {
         TableDef f{QStringLiteral("Fatture"),
                    {T("Docum_numero", 13, "Documento"), T("Doc_tipo", 1), T("Anno", 4),
                     F("Num_fattura", Int, "Num. Documento"), F("Data", DT, "Data"),
                     T("Codice", 30, "Cliente"), T("Destinazione", 30, "Destinazione")},
                    {}};
-        for (int i = 1; i <= 4; ++i) f.fields.push_back({QStringLiteral("ALIVA%1").arg(i), FieldType::Text, 6, false, QStringLiteral("Aliquote")});
-        for (int i = 1; i <= 4; ++i) f.fields.push_back({QStringLiteral("I%1").arg(i), Int, 0, false, {}});
-        for (int i = 1; i <= 4; ++i) f.fields.push_back({QStringLiteral("IMP%1").arg(i), Cur, 0, false, QStringLiteral("Imponibili €")});
-        for (int i = 1; i <= 4; ++i) f.fields.push_back({QStringLiteral("IVA%1").arg(i), Cur, 0, false, QStringLiteral("IVA €")});
-        for (int i = 1; i <= 4; ++i) f.fields.push_back({QStringLiteral("SC%1").arg(i), Int, 0, false, QStringLiteral("%sc.")});
-        for (int i = 1; i <= 4; ++i) f.fields.push_back({QStringLiteral("TOTSC%1").arg(i), Cur, 0, false, QStringLiteral("Sconto €")});
-        f.fields += {F("Tot_sconto", Cur, "totale sconto"), F("Tot_Litri", Flt, "Litri totali"),
-                     F("Tot_Imponibile", Cur, "tot. imponibile"), F("Tot_Iva", Cur, "totale IVA"),
-                     F("Totale", Cur, "totale fattura"), T("Scadenza", 60, "Scadenze"),
-                     F("Riferimento", Memo, "Annotazioni"), T("Trasporto", 1, "Inizio trasporto"),
-                     T("Causale", 30, "Causale"), T("Aspetto", 30, "Aspetto"),
-                     T("Vettore", 60, "Vettore"), T("Ritiro", 20, "Ritiro"), T("Fatturato", 1),
-                     T("DDTFATT", 1), F("Pagato", Yes), F("Pagato_il", DT), T("Pagato_note", 60)};
+        for (int i = 1; i <= 4; ++i)
+            f.fields.push_back({QStringLiteral("ALIVA%1").arg(i), FieldType::Text, 6, false,
+                                QStringLiteral("Aliquote")});
+        for (int i = 1; i <= 4; ++i)
+            f.fields.push_back({QStringLiteral("I%1").arg(i), Int, 0, false, {}});
+        for (int i = 1; i <= 4; ++i)
+            f.fields.push_back(
+                {QStringLiteral("IMP%1").arg(i), Cur, 0, false, QStringLiteral("Imponibili €")});
+        for (int i = 1; i <= 4; ++i)
+            f.fields.push_back(
+                {QStringLiteral("IVA%1").arg(i), Cur, 0, false, QStringLiteral("IVA €")});
+        for (int i = 1; i <= 4; ++i)
+            f.fields.push_back(
+                {QStringLiteral("SC%1").arg(i), Int, 0, false, QStringLiteral("%sc.")});
+        for (int i = 1; i <= 4; ++i)
+            f.fields.push_back(
+                {QStringLiteral("TOTSC%1").arg(i), Cur, 0, false, QStringLiteral("Sconto €")});
+        f.fields += {F("Tot_sconto", Cur, "totale sconto"),
+                     F("Tot_Litri", Flt, "Litri totali"),
+                     F("Tot_Imponibile", Cur, "tot. imponibile"),
+                     F("Tot_Iva", Cur, "totale IVA"),
+                     F("Totale", Cur, "totale fattura"),
+                     T("Scadenza", 60, "Scadenze"),
+                     F("Riferimento", Memo, "Annotazioni"),
+                     T("Trasporto", 1, "Inizio trasporto"),
+                     T("Causale", 30, "Causale"),
+                     T("Aspetto", 30, "Aspetto"),
+                     T("Vettore", 60, "Vettore"),
+                     T("Ritiro", 20, "Ritiro"),
+                     T("Fatturato", 1),
+                     T("DDTFATT", 1),
+                     F("Pagato", Yes),
+                     F("Pagato_il", DT),
+                     T("Pagato_note", 60)};
         t.push_back(f);
     }
-    t.push_back({QStringLiteral("Righe"),
-                 {F("Ordine", Auto), T("Docum_numero", 13), T("CodiceCli", 30),
-                  T("Codice", 30, "Codice"), T("UM", 5, "Um."), F("Litri_per_unita", Flt),
-                  T("Stato", 1), F("Quantita", Flt, "Quantità"), T("Descrizione", 255, "Descrizione"),
-                  F("Prezzo", Cur, "Prezzo"), T("IVA", 6, "Aliq.Iva"), T("Cod_vino_collegato", 30),
-                  F("Sconto", Flt, "Sconto"), F("Volume", Flt, "Totale litri"), F("Scaricato", Yes)},
-                 QStringLiteral("Ordine")});
-    t.push_back({QStringLiteral("Giornale"),
-                 {F("ID", Auto), F("Data_Ora", DT, "Data"), T("Cod_vino", 30, "Codice"),
-                  F("Litri", Flt, "Litri"), T("Cliente", 30, "Cliente"),
-                  T("Docum_numero", 13, "Documento"), F("Riga_num", Int), F("Esportato", Yes),
-                  T("Tipo", 1)},
-                 QStringLiteral("ID")});
+    t.push_back(
+        {QStringLiteral("Righe"),
+         {F("Ordine", Auto), T("Docum_numero", 13), T("CodiceCli", 30), T("Codice", 30, "Codice"),
+          T("UM", 5, "Um."), F("Litri_per_unita", Flt), T("Stato", 1),
+          F("Quantita", Flt, "Quantità"), T("Descrizione", 255, "Descrizione"),
+          F("Prezzo", Cur, "Prezzo"), T("IVA", 6, "Aliq.Iva"), T("Cod_vino_collegato", 30),
+          F("Sconto", Flt, "Sconto"), F("Volume", Flt, "Totale litri"), F("Scaricato", Yes)},
+         QStringLiteral("Ordine")});
+    t.push_back(
+        {QStringLiteral("Giornale"),
+         {F("ID", Auto), F("Data_Ora", DT, "Data"), T("Cod_vino", 30, "Codice"),
+          F("Litri", Flt, "Litri"), T("Cliente", 30, "Cliente"), T("Docum_numero", 13, "Documento"),
+          F("Riga_num", Int), F("Esportato", Yes), T("Tipo", 1)},
+         QStringLiteral("ID")});
     t.push_back({QStringLiteral("Appoggio_R"),
                  {F("ID", Auto), T("Codice_Breve", 30), T("Descrizione", 255), T("UM", 5),
                   F("Quantita", Flt), F("PREZZO", Flt), T("Cod_vino_collegato", 30),
@@ -138,27 +161,27 @@ QVector<TableDef> buildTables() {
 
 QVector<StoredQueryDef> buildQueries() {
     QVector<StoredQueryDef> q;
-    q.push_back({QStringLiteral("Unum"),
-                 QStringLiteral(
-                     "SELECT Fatture.Doc_tipo, Fatture.Anno, Max(Fatture.Docum_numero) AS "
-                     "MaxDiDocum_numero, Max(Fatture.Num_fattura) AS MaxDiNum_fattura\n"
-                     "FROM Fatture\n"
-                     "GROUP BY Fatture.Doc_tipo, Fatture.Anno\n"
-                     "HAVING ((Fatture.Doc_tipo)=?1) AND ((Fatture.Anno)=?2);"),
-                 {QStringLiteral("Tipo:"), QStringLiteral("Anno:")}});
-    q.push_back({QStringLiteral("Esporta_N"),
-                 QStringLiteral(
-                     "SELECT Giornale.Cod_vino, Prodotti.Descrizione, Prodotti.Stato, "
-                     "Prodotti.Bottiglia, Prodotti.Lotto, Sum(Giornale.Litri) AS SommaDiLitri, "
-                     "Giornale.Esportato, Giornale.Tipo\n"
-                     "FROM Giornale INNER JOIN Prodotti ON Giornale.Cod_vino = "
-                     "Prodotti.Codice_prodotto\n"
-                     "WHERE ((Giornale.Data_Ora)>=?1 And (Giornale.Data_Ora)<=?2)\n"
-                     "GROUP BY Giornale.Cod_vino, Prodotti.Descrizione, Prodotti.Stato, "
-                     "Prodotti.Bottiglia, Prodotti.Lotto, Giornale.Esportato, Giornale.Tipo\n"
-                     "HAVING ((Giornale.Esportato)=0) AND ((Giornale.Tipo)='N')\n"
-                     "ORDER BY Giornale.Cod_vino;"),
-                 {QStringLiteral("Data1:"), QStringLiteral("Data2:")}});
+    q.push_back(
+        {QStringLiteral("Unum"),
+         QStringLiteral("SELECT Fatture.Doc_tipo, Fatture.Anno, Max(Fatture.Docum_numero) AS "
+                        "MaxDiDocum_numero, Max(Fatture.Num_fattura) AS MaxDiNum_fattura\n"
+                        "FROM Fatture\n"
+                        "GROUP BY Fatture.Doc_tipo, Fatture.Anno\n"
+                        "HAVING ((Fatture.Doc_tipo)=?1) AND ((Fatture.Anno)=?2);"),
+         {QStringLiteral("Tipo:"), QStringLiteral("Anno:")}});
+    q.push_back(
+        {QStringLiteral("Esporta_N"),
+         QStringLiteral("SELECT Giornale.Cod_vino, Prodotti.Descrizione, Prodotti.Stato, "
+                        "Prodotti.Bottiglia, Prodotti.Lotto, Sum(Giornale.Litri) AS SommaDiLitri, "
+                        "Giornale.Esportato, Giornale.Tipo\n"
+                        "FROM Giornale INNER JOIN Prodotti ON Giornale.Cod_vino = "
+                        "Prodotti.Codice_prodotto\n"
+                        "WHERE ((Giornale.Data_Ora)>=?1 And (Giornale.Data_Ora)<=?2)\n"
+                        "GROUP BY Giornale.Cod_vino, Prodotti.Descrizione, Prodotti.Stato, "
+                        "Prodotti.Bottiglia, Prodotti.Lotto, Giornale.Esportato, Giornale.Tipo\n"
+                        "HAVING ((Giornale.Esportato)=0) AND ((Giornale.Tipo)='N')\n"
+                        "ORDER BY Giornale.Cod_vino;"),
+         {QStringLiteral("Data1:"), QStringLiteral("Data2:")}});
     q.push_back({QStringLiteral("Esporta_BF"),
                  QStringLiteral(
                      "SELECT Giornale.ID, Giornale.Data_Ora, Giornale.Docum_numero, "
@@ -177,15 +200,15 @@ QVector<StoredQueryDef> buildQueries() {
                                 "FROM Giornale\n"
                                 "GROUP BY Giornale.Esportato;"),
                  {}});
-    q.push_back({QStringLiteral("BolleDaFatturare"),
-                 QStringLiteral(
-                     "SELECT Fatture.Doc_tipo, Fatture.Docum_numero, Fatture.Num_fattura, "
-                     "Fatture.Data, Fatture.Codice, Fatture.Tot_Litri, Fatture.Totale, "
-                     "Fatture.Causale, Fatture.Fatturato\n"
-                     "FROM Fatture\n"
-                     "WHERE ((Fatture.Doc_tipo)='B') AND ((Fatture.Codice)=?1) AND "
-                     "((Fatture.Fatturato)='N');"),
-                 {QStringLiteral("Cliente:")}});
+    q.push_back(
+        {QStringLiteral("BolleDaFatturare"),
+         QStringLiteral("SELECT Fatture.Doc_tipo, Fatture.Docum_numero, Fatture.Num_fattura, "
+                        "Fatture.Data, Fatture.Codice, Fatture.Tot_Litri, Fatture.Totale, "
+                        "Fatture.Causale, Fatture.Fatturato\n"
+                        "FROM Fatture\n"
+                        "WHERE ((Fatture.Doc_tipo)='B') AND ((Fatture.Codice)=?1) AND "
+                        "((Fatture.Fatturato)='N');"),
+         {QStringLiteral("Cliente:")}});
     return q;
 }
 
@@ -193,9 +216,12 @@ QString sqlType(FieldType t) {
     switch (t) {
         case FieldType::Text:
         case FieldType::Memo:
-        case FieldType::DateTime: return QStringLiteral("TEXT");
-        case FieldType::Float: return QStringLiteral("REAL");
-        default: return QStringLiteral("INTEGER");
+        case FieldType::DateTime:
+            return QStringLiteral("TEXT");
+        case FieldType::Float:
+            return QStringLiteral("REAL");
+        default:
+            return QStringLiteral("INTEGER");
     }
 }
 
@@ -223,9 +249,13 @@ const FieldDef* Schema::field(const QString& table, const QString& field) {
 const FieldDef* Schema::resultColumn(const QStringList& tables, const QString& column) {
     for (const auto& t : tables)
         if (const FieldDef* f = field(t, column)) return f;
-    static const QVector<FieldDef> aggregates = {
-        T("MaxDiDocum_numero", 255), F("MaxDiNum_fattura", Int), F("SommaDiLitri", Flt),
-        F("MI", DT), F("MA", DT), F("NUM", Int), F("TOT", Flt)};
+    static const QVector<FieldDef> aggregates = {T("MaxDiDocum_numero", 255),
+                                                 F("MaxDiNum_fattura", Int),
+                                                 F("SommaDiLitri", Flt),
+                                                 F("MI", DT),
+                                                 F("MA", DT),
+                                                 F("NUM", Int),
+                                                 F("TOT", Flt)};
     for (const auto& f : aggregates)
         if (f.name.compare(column, Qt::CaseInsensitive) == 0) return &f;
     return nullptr;
@@ -238,11 +268,14 @@ const QVector<StoredQueryDef>& Schema::storedQueries() {
 
 bool Schema::inRange(FieldType type, qint64 v) {
     switch (type) {
-        case FieldType::SmallInt: return v >= -32768 && v <= 32767;
+        case FieldType::SmallInt:
+            return v >= -32768 && v <= 32767;
         case FieldType::Integer:
         case FieldType::AutoInc:
-            return v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max();
-        default: return true;
+            return v >= std::numeric_limits<qint32>::min() &&
+                   v <= std::numeric_limits<qint32>::max();
+        default:
+            return true;
     }
 }
 

@@ -45,7 +45,8 @@ SharedData::SharedData(Database& database, QObject* parent)
     prodotti.addLookupField(QStringLiteral("Volume"), FieldType::Float,
                             {QStringLiteral("Bottiglia"), QStringLiteral("Imballi"),
                              QStringLiteral("Bottiglia"), QStringLiteral("Volume")});
-    prodotti.addCalculatedField(QStringLiteral("Pezzi"), FieldType::Float).setDisplayFormat(QStringLiteral("#.###"));
+    prodotti.addCalculatedField(QStringLiteral("Pezzi"), FieldType::Float)
+        .setDisplayFormat(QStringLiteral("#.###"));
     prodotti.field(QStringLiteral("Litri")).setDisplayFormat(QStringLiteral("0.000;;#"));
 
     Giornale.setTable(QStringLiteral("Giornale"));
@@ -61,17 +62,21 @@ SharedData::SharedData(Database& database, QObject* parent)
     TAB_IVA.sortBy(QStringLiteral("Ordine"));
 
     // Money and quantities of documents and lines: two decimals, zero shown empty.
-    static const char* const money[] = {"IMP1", "IMP2", "IMP3", "IMP4", "IVA1", "IVA2", "IVA3",
-                                        "IVA4", "TOTSC1", "TOTSC2", "TOTSC3", "TOTSC4",
-                                        "Tot_sconto", "Tot_Litri", "Tot_Imponibile", "Tot_Iva",
-                                        "Totale"};
-    for (const char* f : money) Fatture.field(QString::fromLatin1(f)).setDisplayFormat(QStringLiteral("0.00;;#"));
-    static const char* const lines[] = {"Quantita", "Prezzo", "Sconto", "Volume", "Litri_per_unita"};
-    for (const char* f : lines) righe.field(QString::fromLatin1(f)).setDisplayFormat(QStringLiteral("0.00;;#"));
-    righe.addCalculatedField(QStringLiteral("Totale"), FieldType::Currency).setDisplayFormat(QStringLiteral("0.00;;#"));
+    static const char* const money[] = {
+        "IMP1",       "IMP2",      "IMP3",           "IMP4",    "IVA1",   "IVA2",
+        "IVA3",       "IVA4",      "TOTSC1",         "TOTSC2",  "TOTSC3", "TOTSC4",
+        "Tot_sconto", "Tot_Litri", "Tot_Imponibile", "Tot_Iva", "Totale"};
+    for (const char* f : money)
+        Fatture.field(QString::fromLatin1(f)).setDisplayFormat(QStringLiteral("0.00;;#"));
+    static const char* const lines[] = {"Quantita", "Prezzo", "Sconto", "Volume",
+                                        "Litri_per_unita"};
+    for (const char* f : lines)
+        righe.field(QString::fromLatin1(f)).setDisplayFormat(QStringLiteral("0.00;;#"));
+    righe.addCalculatedField(QStringLiteral("Totale"), FieldType::Currency)
+        .setDisplayFormat(QStringLiteral("0.00;;#"));
 }
 
 QList<DataSet*> SharedData::all() {
     return {&Intestazione, &Clienti, &Fatture, &clifatt, &destfatt, &righe, &prodotti,
-            &Giornale, &LookNum, &Imballi, &TAB_IVA, &Appo1, &appo2};
+            &Giornale,     &LookNum, &Imballi, &TAB_IVA, &Appo1,    &appo2};
 }

@@ -116,7 +116,8 @@ private Q_SLOTS:
             QTemporaryDir d2;
             QVERIFY(QFile::copy(tf.file("database_bak.mdb"), d2.path() + "/database.mdb"));
             copy.open(d2.path() + "/");
-            QCOMPARE(copy.scalar("SELECT RagioneSociale FROM Anagrafica").toString(), QString("Uno"));
+            QCOMPARE(copy.scalar("SELECT RagioneSociale FROM Anagrafica").toString(),
+                     QString("Uno"));
         } else {
             QCOMPARE(backup, QByteArray("previous backup"));
         }
@@ -129,7 +130,8 @@ private Q_SLOTS:
     void damagedDatabaseKeepsTheLastGoodBackup() {
         TestFolder tf(true);
         for (int i = 0; i < 400; ++i)
-            tf.insert("Anagrafica", {{"Codice", QString::number(i)}, {"RagioneSociale", QString(100, 'x')}});
+            tf.insert("Anagrafica",
+                      {{"Codice", QString::number(i)}, {"RagioneSociale", QString(100, 'x')}});
         tf.db().close();
         writeFile(tf.file("database_bak.mdb"), "last good backup");
         // Scribble over the middle of the file, past the header.
@@ -176,7 +178,8 @@ private Q_SLOTS:
     void injectedFailureStopsTheStatement() {
         TestFolder tf;
         tf.db().failNextStatementContaining("INSERT INTO Giornale");
-        QVERIFY_THROWS_EXCEPTION(DatabaseError, tf.db().exec("INSERT INTO Giornale (Litri) VALUES (1)"));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError,
+                                 tf.db().exec("INSERT INTO Giornale (Litri) VALUES (1)"));
         QCOMPARE(tf.count("Giornale"), 0);
         tf.db().exec("INSERT INTO Giornale (Litri) VALUES (1)");
         QCOMPARE(tf.count("Giornale"), 1);
@@ -186,8 +189,12 @@ private Q_SLOTS:
         TestFolder tf;
         const QString nasty = QStringLiteral("x\"; DROP TABLE Prodotti; --'");
         tf.db().exec("INSERT INTO Prodotti (Codice_prodotto, Litri) VALUES (?, ?)", {nasty, 1.5});
-        QCOMPARE(tf.db().exec("UPDATE Prodotti SET Litri = ? WHERE Codice_prodotto = ?", {2.0, nasty}), 1);
-        QCOMPARE(tf.value("SELECT Litri FROM Prodotti WHERE Codice_prodotto = ?", {nasty}).toDouble(), 2.0);
+        QCOMPARE(
+            tf.db().exec("UPDATE Prodotti SET Litri = ? WHERE Codice_prodotto = ?", {2.0, nasty}),
+            1);
+        QCOMPARE(
+            tf.value("SELECT Litri FROM Prodotti WHERE Codice_prodotto = ?", {nasty}).toDouble(),
+            2.0);
     }
 
     void connectionSettings() {

@@ -17,8 +17,8 @@ private Q_SLOTS:
         ds.setTable(QStringLiteral("Giornale"));
         QStringList names;
         for (const auto& f : ds.fields()) names << f->name();
-        QCOMPARE(names, QStringList({"ID", "Data_Ora", "Cod_vino", "Litri", "Cliente", "Docum_numero",
-                                     "Riga_num", "Esportato", "Tipo"}));
+        QCOMPARE(names, QStringList({"ID", "Data_Ora", "Cod_vino", "Litri", "Cliente",
+                                     "Docum_numero", "Riga_num", "Esportato", "Tipo"}));
     }
 
     void appendPostAndReadBack() {
@@ -38,7 +38,8 @@ private Q_SLOTS:
         // Fields not set stay null; the flag takes its default, false.
         QCOMPARE(tf.value("SELECT Riga_num IS NULL FROM Giornale").toInt(), 1);
         QCOMPARE(tf.value("SELECT Esportato FROM Giornale").toInt(), 0);
-        QCOMPARE(tf.value("SELECT Data_Ora FROM Giornale").toString(), QStringLiteral("2025-03-02 00:00:00"));
+        QCOMPARE(tf.value("SELECT Data_Ora FROM Giornale").toString(),
+                 QStringLiteral("2025-03-02 00:00:00"));
         QCOMPARE(tf.value("SELECT Litri FROM Giornale").toDouble(), 12.5);
         ds.close();
         ds.open();
@@ -52,13 +53,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QVariant>("value");
-        QTest::newRow("text too long") << "Anagrafica" << "Prov" << QVariant("MIL");
-        QTest::newRow("smallint over") << "Intesta" << "Griglia_X" << QVariant(40000);
-        QTest::newRow("smallint under") << "Intesta" << "Griglia_Y" << QVariant(-40000);
-        QTest::newRow("integer over") << "Prodotti" << "Pos_Griglia" << QVariant(qint64(3000000000LL));
-        QTest::newRow("not a number") << "Prodotti" << "Litri" << QVariant("dodici");
-        QTest::newRow("not an integer") << "Prodotti" << "Pos_Griglia" << QVariant("1,5x");
-        QTest::newRow("not a date") << "Giornale" << "Data_Ora" << QVariant("31/02/20xx");
+        QTest::newRow("text too long") << "Anagrafica"
+                                       << "Prov" << QVariant("MIL");
+        QTest::newRow("smallint over") << "Intesta"
+                                       << "Griglia_X" << QVariant(40000);
+        QTest::newRow("smallint under") << "Intesta"
+                                        << "Griglia_Y" << QVariant(-40000);
+        QTest::newRow("integer over") << "Prodotti"
+                                      << "Pos_Griglia" << QVariant(qint64(3000000000LL));
+        QTest::newRow("not a number") << "Prodotti"
+                                      << "Litri" << QVariant("dodici");
+        QTest::newRow("not an integer") << "Prodotti"
+                                        << "Pos_Griglia" << QVariant("1,5x");
+        QTest::newRow("not a date") << "Giornale"
+                                    << "Data_Ora" << QVariant("31/02/20xx");
     }
     void refusals() {
         QFETCH(QString, table);
@@ -85,7 +93,8 @@ private Q_SLOTS:
         ds.open();
         ds.append();
         ds[QStringLiteral("Codice")].setValue(QString(30, QLatin1Char('C')));
-        ds[QStringLiteral("RagioneSociale")].setValue(QStringLiteral("Cantina \"Il Poggio\" d'Asti"));
+        ds[QStringLiteral("RagioneSociale")].setValue(
+            QStringLiteral("Cantina \"Il Poggio\" d'Asti"));
         ds[QStringLiteral("Prov")].setValue(QStringLiteral("AT"));
         QVERIFY(ds.post());
         QCOMPARE(tf.value("SELECT RagioneSociale FROM Anagrafica").toString(),
@@ -180,7 +189,8 @@ private Q_SLOTS:
         TestFolder tf;
         DataSet ds(tf.db(), QStringLiteral("c"));
         ds.setTable(QStringLiteral("Anagrafica"));
-        ds.onNewRecord += [](DataSet& d) { d[QStringLiteral("Listino")].setValue(QStringLiteral("1")); };
+        ds.onNewRecord +=
+            [](DataSet& d) { d[QStringLiteral("Listino")].setValue(QStringLiteral("1")); };
         ds.open();
         ds.append();
         QCOMPARE(ds[QStringLiteral("Listino")].asString(), QStringLiteral("1"));
@@ -237,7 +247,8 @@ private Q_SLOTS:
         ds.setTable(QStringLiteral("Anagrafica"));
         ds.sortBy(QStringLiteral("RagioneSociale"));
         ds.onFilterRecord = [](DataSet& d) {
-            return d[QStringLiteral("RagioneSociale")].asString().startsWith(QStringLiteral("Ross"));
+            return d[QStringLiteral("RagioneSociale")].asString().startsWith(
+                QStringLiteral("Ross"));
         };
         ds.open();
         QCOMPARE(ds.recordCount(), 4);
@@ -295,10 +306,12 @@ private Q_SLOTS:
         TestFolder tf;
         tf.insert("Anagrafica", {{"Codice", "C1"}, {"RagioneSociale", "Uno"}});
         tf.insert("Anagrafica", {{"Codice", "C2"}, {"RagioneSociale", "Due"}});
-        tf.insert("Fatture", {{"Docum_numero", "B-2025-000001"}, {"Codice", "C1"}, {"Destinazione", "C2"}});
+        tf.insert("Fatture",
+                  {{"Docum_numero", "B-2025-000001"}, {"Codice", "C1"}, {"Destinazione", "C2"}});
         tf.insert("Fatture", {{"Docum_numero", "B-2025-000002"}, {"Codice", "ZZ"}});
         for (int i = 0; i < 3; ++i)
-            tf.insert("Righe", {{"Docum_numero", "B-2025-000001"}, {"Descrizione", QString::number(i)}});
+            tf.insert("Righe",
+                      {{"Docum_numero", "B-2025-000001"}, {"Descrizione", QString::number(i)}});
         SharedData sd(tf.db());
         sd.Fatture.open();
         sd.clifatt.open();
@@ -319,21 +332,26 @@ private Q_SLOTS:
         sd.righe.append();
         sd.righe[QStringLiteral("Descrizione")].setValue(QStringLiteral("nuova"));
         QVERIFY(sd.righe.post());
-        QCOMPARE(tf.value("SELECT count(*) FROM Righe WHERE Docum_numero='B-2025-000001'").toInt(), 4);
+        QCOMPARE(tf.value("SELECT count(*) FROM Righe WHERE Docum_numero='B-2025-000001'").toInt(),
+                 4);
     }
 
     void lookupAndCalculatedFields() {
         TestFolder tf;
         tf.insert("Imballi", {{"Bottiglia", "075"}, {"Volume", 0.75}});
-        tf.insert("Prodotti", {{"Codice_prodotto", "P1"}, {"Bottiglia", "075"}, {"Stato", "2"}, {"Litri", 10.0}});
-        tf.insert("Prodotti", {{"Codice_prodotto", "P2"}, {"Bottiglia", "XX"}, {"Stato", "2"}, {"Litri", 4.0}});
+        tf.insert(
+            "Prodotti",
+            {{"Codice_prodotto", "P1"}, {"Bottiglia", "075"}, {"Stato", "2"}, {"Litri", 10.0}});
+        tf.insert("Prodotti",
+                  {{"Codice_prodotto", "P2"}, {"Bottiglia", "XX"}, {"Stato", "2"}, {"Litri", 4.0}});
         SharedData sd(tf.db());
         sd.prodotti.onCalcFields = [](DataSet& d) {
             const double vol = d[QStringLiteral("Volume")].asFloat();
             double litri = d[QStringLiteral("Litri")].asFloat();
-            d[QStringLiteral("Pezzi")].setValue(d[QStringLiteral("Stato")].asString() == QLatin1String("2") && vol != 0
-                                                    ? std::trunc(litri / vol)
-                                                    : litri);
+            d[QStringLiteral("Pezzi")].setValue(
+                d[QStringLiteral("Stato")].asString() == QLatin1String("2") && vol != 0
+                    ? std::trunc(litri / vol)
+                    : litri);
         };
         sd.prodotti.open();
         QCOMPARE(sd.prodotti[QStringLiteral("Volume")].asFloat(), 0.75);
@@ -349,7 +367,8 @@ private Q_SLOTS:
         sd.prodotti.next();
         QVERIFY(sd.prodotti[QStringLiteral("Volume")].isNull());
         QCOMPARE(sd.prodotti[QStringLiteral("Pezzi")].asFloat(), 4.0);
-        QCOMPARE(sd.prodotti.displayTextAt(0, sd.prodotti.field(QStringLiteral("Pezzi")).index()), QStringLiteral("13"));
+        QCOMPARE(sd.prodotti.displayTextAt(0, sd.prodotti.field(QStringLiteral("Pezzi")).index()),
+                 QStringLiteral("13"));
     }
 
     void duplicateKeyIsRefusedClearly() {
@@ -365,7 +384,8 @@ private Q_SLOTS:
             ds.post();
             QFAIL("duplicate accepted");
         } catch (const DatabaseError& e) {
-            QVERIFY2(e.text().contains(QStringLiteral("C1")) && e.text().contains(QStringLiteral("Codice")),
+            QVERIFY2(e.text().contains(QStringLiteral("C1")) &&
+                         e.text().contains(QStringLiteral("Codice")),
                      qPrintable(e.text()));
         }
         QCOMPARE(ds.state(), DataSet::State::Insert);
@@ -374,9 +394,11 @@ private Q_SLOTS:
 
     void sqlSetsAreTypedAndWritableOnlyOnOneTable() {
         TestFolder tf;
-        tf.insert("Fatture", {{"Docum_numero", "F-2025-000001"}, {"Doc_tipo", "F"}, {"Totale", 12.34}});
+        tf.insert("Fatture",
+                  {{"Docum_numero", "F-2025-000001"}, {"Doc_tipo", "F"}, {"Totale", 12.34}});
         DataSet one(tf.db(), QStringLiteral("pagamenti"));
-        one.setSql(QStringLiteral("SELECT Docum_numero, Pagato, Totale FROM Fatture WHERE Doc_tipo=? ORDER BY Docum_numero"),
+        one.setSql(QStringLiteral("SELECT Docum_numero, Pagato, Totale FROM Fatture WHERE "
+                                  "Doc_tipo=? ORDER BY Docum_numero"),
                    {QStringLiteral("F")});
         one.open();
         QCOMPARE(one[QStringLiteral("Totale")].asFloat(), 12.34);
@@ -387,7 +409,9 @@ private Q_SLOTS:
         QCOMPARE(tf.value("SELECT Pagato FROM Fatture").toInt(), 1);
 
         DataSet join(tf.db(), QStringLiteral("appo2"));
-        join.setSql(QStringLiteral("SELECT Righe.*, Fatture.Data FROM Righe, Fatture WHERE Righe.Docum_numero = Fatture.Docum_numero"));
+        join.setSql(
+            QStringLiteral("SELECT Righe.*, Fatture.Data FROM Righe, Fatture WHERE "
+                           "Righe.Docum_numero = Fatture.Docum_numero"));
         join.open();
         QVERIFY(!join.canModify());
         QVERIFY(join.isEmpty());

@@ -5,10 +5,14 @@
 #include "support/testfolder.h"
 
 namespace {
-void journal(TestFolder& tf, const QString& date, const QString& code, double litri, const QString& tipo,
-             bool exported = false, const QString& doc = {}) {
-    tf.insert("Giornale", {{"Data_Ora", date + " 00:00:00"}, {"Cod_vino", code}, {"Litri", litri},
-                           {"Tipo", tipo}, {"Esportato", exported ? 1 : 0}, {"Docum_numero", doc}});
+void journal(TestFolder& tf, const QString& date, const QString& code, double litri,
+             const QString& tipo, bool exported = false, const QString& doc = {}) {
+    tf.insert("Giornale", {{"Data_Ora", date + " 00:00:00"},
+                           {"Cod_vino", code},
+                           {"Litri", litri},
+                           {"Tipo", tipo},
+                           {"Esportato", exported ? 1 : 0},
+                           {"Docum_numero", doc}});
 }
 }  // namespace
 
@@ -17,17 +21,30 @@ class TestStoredQueries : public QObject {
 private Q_SLOTS:
     void theFiveAreInTheDatabase() {
         TestFolder tf;
-        for (const char* n : {"Unum", "Esporta_N", "Esporta_BF", "Esporta_controllo", "BolleDaFatturare"})
+        for (const char* n :
+             {"Unum", "Esporta_N", "Esporta_BF", "Esporta_controllo", "BolleDaFatturare"})
             QVERIFY(!tf.db().storedQuerySql(QString::fromLatin1(n)).isEmpty());
         QVERIFY_THROWS_EXCEPTION(DatabaseError, tf.db().storedQuerySql("Nessuna"));
     }
 
     void unumGivesTheHighestNumberPerKindAndYear() {
         TestFolder tf;
-        tf.insert("Fatture", {{"Docum_numero", "F-2025-000007"}, {"Doc_tipo", "F"}, {"Anno", "2025"}, {"Num_fattura", 7}});
-        tf.insert("Fatture", {{"Docum_numero", "F-2025-000012"}, {"Doc_tipo", "F"}, {"Anno", "2025"}, {"Num_fattura", 12}});
-        tf.insert("Fatture", {{"Docum_numero", "F-2024-000090"}, {"Doc_tipo", "F"}, {"Anno", "2024"}, {"Num_fattura", 90}});
-        tf.insert("Fatture", {{"Docum_numero", "B-2025-000030"}, {"Doc_tipo", "B"}, {"Anno", "2025"}, {"Num_fattura", 30}});
+        tf.insert("Fatture", {{"Docum_numero", "F-2025-000007"},
+                              {"Doc_tipo", "F"},
+                              {"Anno", "2025"},
+                              {"Num_fattura", 7}});
+        tf.insert("Fatture", {{"Docum_numero", "F-2025-000012"},
+                              {"Doc_tipo", "F"},
+                              {"Anno", "2025"},
+                              {"Num_fattura", 12}});
+        tf.insert("Fatture", {{"Docum_numero", "F-2024-000090"},
+                              {"Doc_tipo", "F"},
+                              {"Anno", "2024"},
+                              {"Num_fattura", 90}});
+        tf.insert("Fatture", {{"Docum_numero", "B-2025-000030"},
+                              {"Doc_tipo", "B"},
+                              {"Anno", "2025"},
+                              {"Num_fattura", 30}});
         DataSet q(tf.db(), "LookNum");
         q.setStoredQuery("Unum", {"F", "2025"});
         q.open();
@@ -42,14 +59,16 @@ private Q_SLOTS:
 
     void esportaNSumsDirectSalesInThePeriod() {
         TestFolder tf;
-        tf.insert("Prodotti", {{"Codice_prodotto", "BAR"}, {"Descrizione", "Barbera"}, {"Stato", "1"}});
-        tf.insert("Prodotti", {{"Codice_prodotto", "DOL"}, {"Descrizione", "Dolcetto"}, {"Stato", "2"}});
+        tf.insert("Prodotti",
+                  {{"Codice_prodotto", "BAR"}, {"Descrizione", "Barbera"}, {"Stato", "1"}});
+        tf.insert("Prodotti",
+                  {{"Codice_prodotto", "DOL"}, {"Descrizione", "Dolcetto"}, {"Stato", "2"}});
         journal(tf, "2025-03-01", "BAR", 2.5, "N");
-        journal(tf, "2025-03-31", "BAR", 1.0, "N");  // last day of the period counts
-        journal(tf, "2025-04-01", "BAR", 9.0, "N");  // outside
-        journal(tf, "2025-03-10", "BAR", 5.0, "B");  // not a direct sale
+        journal(tf, "2025-03-31", "BAR", 1.0, "N");         // last day of the period counts
+        journal(tf, "2025-04-01", "BAR", 9.0, "N");         // outside
+        journal(tf, "2025-03-10", "BAR", 5.0, "B");         // not a direct sale
         journal(tf, "2025-03-10", "DOL", 0.75, "N", true);  // exported
-        journal(tf, "2025-03-10", "XXX", 3.0, "N");  // no product: inner join drops it
+        journal(tf, "2025-03-10", "XXX", 3.0, "N");         // no product: inner join drops it
         DataSet q(tf.db(), "corrispettivi");
         q.setStoredQuery("Esporta_N", {QDate(2025, 3, 1), QDate(2025, 3, 31)});
         q.open();
@@ -95,10 +114,23 @@ private Q_SLOTS:
 
     void bolleDaFatturareOfOneCustomer() {
         TestFolder tf;
-        tf.insert("Fatture", {{"Docum_numero", "B-2025-000001"}, {"Doc_tipo", "B"}, {"Codice", "C1"}, {"Fatturato", "N"}, {"Totale", 10.5}});
-        tf.insert("Fatture", {{"Docum_numero", "B-2025-000002"}, {"Doc_tipo", "B"}, {"Codice", "C1"}, {"Fatturato", "S"}});
-        tf.insert("Fatture", {{"Docum_numero", "B-2025-000003"}, {"Doc_tipo", "B"}, {"Codice", "C2"}, {"Fatturato", "N"}});
-        tf.insert("Fatture", {{"Docum_numero", "F-2025-000001"}, {"Doc_tipo", "F"}, {"Codice", "C1"}, {"Fatturato", "N"}});
+        tf.insert("Fatture", {{"Docum_numero", "B-2025-000001"},
+                              {"Doc_tipo", "B"},
+                              {"Codice", "C1"},
+                              {"Fatturato", "N"},
+                              {"Totale", 10.5}});
+        tf.insert("Fatture", {{"Docum_numero", "B-2025-000002"},
+                              {"Doc_tipo", "B"},
+                              {"Codice", "C1"},
+                              {"Fatturato", "S"}});
+        tf.insert("Fatture", {{"Docum_numero", "B-2025-000003"},
+                              {"Doc_tipo", "B"},
+                              {"Codice", "C2"},
+                              {"Fatturato", "N"}});
+        tf.insert("Fatture", {{"Docum_numero", "F-2025-000001"},
+                              {"Doc_tipo", "F"},
+                              {"Codice", "C1"},
+                              {"Fatturato", "N"}});
         DataSet q(tf.db(), "selebolle");
         q.setStoredQuery("BolleDaFatturare", {"C1"});
         q.open();
@@ -110,8 +142,8 @@ private Q_SLOTS:
     void schemaHasTheTenTablesInOrder() {
         QStringList names;
         for (const auto& t : Schema::tables()) names << t.name;
-        QCOMPARE(names, QStringList({"Intesta", "Anagrafica", "Prodotti", "Imballi", "IVA", "Fatture",
-                                     "Righe", "Giornale", "Appoggio_R", "Appoggio_I"}));
+        QCOMPARE(names, QStringList({"Intesta", "Anagrafica", "Prodotti", "Imballi", "IVA",
+                                     "Fatture", "Righe", "Giornale", "Appoggio_R", "Appoggio_I"}));
         TestFolder tf;
         QSqlQuery q = tf.db().select("PRAGMA table_info(Fatture)");
         QStringList cols;

@@ -13,9 +13,13 @@ TestFolder::TestFolder(bool open) {
     if (open) db_->open(path());
 }
 
-TestFolder::~TestFolder() { db_.reset(); }
+TestFolder::~TestFolder() {
+    db_.reset();
+}
 
-QString TestFolder::path() const { return dir_.path() + QLatin1Char('/'); }
+QString TestFolder::path() const {
+    return dir_.path() + QLatin1Char('/');
+}
 
 qint64 TestFolder::insert(const QString& table, const QVariantMap& values) {
     QStringList cols, marks;
