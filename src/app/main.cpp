@@ -1,0 +1,56 @@
+#include <QApplication>
+#include <QFileInfo>
+
+#include "app/artwork.h"
+#include "app/mainform.h"
+#include "app/splashform.h"
+#include "app/wheelfilter.h"
+#include "common/format.h"
+#include "common/messages.h"
+#include "data/database.h"
+#include "data/shareddata.h"
+#include "platform/singleinstance.h"
+#ifdef VINORDA_HAVE_DIALOGMESSAGES
+#include "widgets/dialogmessages.h"
+#endif
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName());
+    QApplication::setWindowIcon(QIcon(programIcon(64)));
+    installItalianLocale();
+
+    // One copy per user: a second one brings the first to the front and ends without a word.
+    SingleInstance single;
+    if (!single.tryBecomePrimary(QApplication::applicationName())) {
+        single.notifyPrimary();
+        return 0;
+    }
+
+#ifdef VINORDA_HAVE_DIALOGMESSAGES
+    DialogMessages messages;
+    Mymsg::install(&messages);
+#endif
+    WheelToArrowFilter wheel;
+    app.installEventFilter(&wheel);
+
+    TSplashForm splash;
+    splash.showNow();
+
+    Database db;
+    SharedData shared(db);
+    TMainForm mainForm(db, shared);
+#ifdef VINORDA_HAVE_DIALOGMESSAGES
+    messages.setParent(&mainForm);
+#endif
+    QObject::connect(&single, &SingleInstance::activateRequested, &mainForm,
+                     &TMainForm::bringToFront);
+    mainForm.FormCreate();
+    mainForm.createWindows();
+
+    splash.finish();
+    mainForm.showMaximized();
+    const int rc = app.exec();
+    Mymsg::install(nullptr);
+    return rc;
+}

@@ -1,0 +1,80 @@
+#include "app/startup.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "common/inifile.h"
+#include "data/shareddata.h"
+
+QString readDefaultVatRate(SharedData& shared) {
+    DataSet& iva = shared.TAB_IVA;
+    const bool wasOpen = iva.isOpen();
+    if (!wasOpen) iva.open();
+    QString rate;
+    if (!iva.isEmpty()) {
+        iva.first();
+        rate = iva.field(QStringLiteral("IVA")).displayText();
+    }
+    if (!wasOpen) iva.close();
+    return rate;
+}
+
+StartupReport startDatabase(const AppSettings& settings, Database& db, SharedData& shared) {
+    StartupReport r;
+    r.settings = settings;
+    const QString folder = settings.dataFolder;
+    try {
+        for (DataSet* ds : shared.all()) ds->close();
+        db.close();
+        if (!Database::inUseElsewhere(folder)) {
+            r.maintenanceRan = true;
+            r.maintenance = Database::maintain(folder);
+            if (!r.maintenance.error.isEmpty()) {
+                r.error = r.maintenance.error;
+                return r;
+            }
+        }
+        db.open(folder);
+        r.defaultVatRate = readDefaultVatRate(shared);
+        shared.Intestazione.open();
+        r.opened = true;
+    } catch (const DatabaseError& e) {
+        r.error = e.text();
+        for (DataSet* ds : shared.all()) ds->close();
+    }
+    return r;
+}
+
+StartupReport runStartup(const QString& iniPath, Database& db, SharedData& shared) {
+    IniFile ini;
+    // An unreadable file counts as absent (the defaults), but the user hears about it.
+    const bool readable = ini.load(iniPath);
+    const AppSettings settings = readSettings(readable ? ini : IniFile());
+    App::setSettings(settings);
+    StartupReport r = startDatabase(settings, db, shared);
+    if (!readable)
+        r.warning = QStringLiteral("   Impossibile leggere %1: %2   ").arg(iniPath, ini.errorString());
+    App::setDefaultVatRate(r.defaultVatRate);
+    return r;
+}
+
+bool trasferisci(const QString& sourceFolder, const QString& fileName, const QString& targetFolder,
+                 const QString& newName) {
+    const QString source = sourceFolder + fileName;
+    const QString target = targetFolder + (newName.isEmpty() ? fileName : newName);
+    if (QFileInfo(source).absoluteFilePath() == QFileInfo(target).absoluteFilePath())
+        return QFile::exists(source);
+    if (!QFile::exists(source)) return false;
+    // Copy under a temporary name first: a failed copy must not cost the old target.
+    const QString temp = target + QStringLiteral(".tmp");
+    QFile::remove(temp);
+    if (!QFile::copy(source, temp)) {
+        QFile::remove(temp);
+        return false;
+    }
+    if (QFile::exists(target) && !QFile::remove(target)) {
+        QFile::remove(temp);
+        return false;
+    }
+    return QFile::rename(temp, target);
+}

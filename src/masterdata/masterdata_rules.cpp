@@ -1,0 +1,177 @@
+#include "masterdata/masterdata_rules.h"
+
+#include <cmath>
+
+#include "common/messages.h"
+#include "data/database.h"
+#include "data/shareddata.h"
+
+namespace {
+constexpr int grigliaMin = 1;
+constexpr int grigliaMax = 50;
+
+QString text(const DataSet& ds, const char* field) {
+    return ds.field(QString::fromLatin1(field)).asString();
+}
+
+// Whether another row of table has value in field (rowid 0: the row is not stored yet).
+bool existsElsewhere(Database& db, const QString& table, const QString& field,
+                     const QString& value, qint64 rowid) {
+    const QVariant n =
+        db.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ? AND rowid <> ?").arg(table, field),
+                  {value, rowid});
+    return n.toLongLong() > 0;
+}
+
+[[noreturn]] void refuse(const QString& message) {
+    Mymsg::message(message);
+    throw Abort{};
+}
+}  // namespace
+
+double pezzi(const QString& stato, double litri, double volume) {
+    if (stato != QLatin1String("2") || volume == 0) return litri;
+    const double q = litri / volume;
+    // 0.3 / 0.1 is 2.9999999999999996 in binary: a quotient that is a whole number up to
+    // rounding noise counts as that number, not one bottle less.
+    const double nearest = std::round(q);
+    if (std::fabs(q - nearest) <= 1e-9 * std::fmax(1.0, std::fabs(q))) return nearest;
+    return std::trunc(q);
+}
+
+MasterDataRules::MasterDataRules(SharedData& sd) : QObject(&sd), sd_(sd) {
+    setObjectName(QStringLiteral("MasterDataRules"));
+}
+
+MasterDataRules* MasterDataRules::of(SharedData& sd) {
+    return sd.findChild<MasterDataRules*>(QStringLiteral("MasterDataRules"),
+                                          Qt::FindDirectChildrenOnly);
+}
+
+bool MasterDataRules::customerCodeEditable(const DataSet& clienti) {
+    return clienti.state() == DataSet::State::Insert;
+}
+
+QString MasterDataRules::msgCodiceObbligatorio() {
+    return QStringLiteral("   Obbligatorio inserire il codice del Cliente   ");
+}
+QString MasterDataRules::msgRagioneSocialeObbligatoria() {
+    return QStringLiteral("   Obbligatorio inserire la Ragione Sociale del Cliente   ");
+}
+QString MasterDataRules::msgCodiceClienteDuplicato(const QString& codice) {
+    return QStringLiteral("   Esiste già un cliente con il codice %1: scegliere un altro codice   ")
+        .arg(codice);
+}
+QString MasterDataRules::msgCodiceClienteBloccato() {
+    return QStringLiteral("   Il codice di un cliente già registrato non si può cambiare   ");
+}
+QString MasterDataRules::msgCodiceProdottoDuplicato(const QString& codice) {
+    return QStringLiteral("   Esiste già un prodotto con il codice %1: scegliere un altro codice   ")
+        .arg(codice);
+}
+QString MasterDataRules::msgGriglia(const QString& label) {
+    return QStringLiteral("   Il valore di %1 deve essere compreso tra %2 e %3   ")
+        .arg(label)
+        .arg(grigliaMin)
+        .arg(grigliaMax);
+}
+QString MasterDataRules::msgCancelloCliente() {
+    return QStringLiteral("   Cancello questa scheda cliente ?   ");
+}
+QString MasterDataRules::msgCancelloProdotto() {
+    return QStringLiteral("   Cancello questo prodotto ?   ");
+}
+
+// ---- customers
+
+void MasterDataRules::ClientiBeforeEdit(DataSet& ds) { editedCode_ = text(ds, "Codice"); }
+
+void MasterDataRules::ClientiBeforePost(DataSet& ds) {
+    const QString codice = text(ds, "Codice");
+    if (codice.trimmed().isEmpty()) refuse(msgCodiceObbligatorio());
+    if (text(ds, "RagioneSociale").trimmed().isEmpty()) refuse(msgRagioneSocialeObbligatoria());
+    if (text(ds, "Giur_Pers") == QLatin1String("X") && text(ds, "Listino") != QLatin1String("6"))
+        ds.field(QStringLiteral("Listino")).setValue(QStringLiteral("6"));
+    // Documents, lines and the journal refer to a customer by its code.
+    if (ds.state() == DataSet::State::Edit && codice != editedCode_)
+        refuse(msgCodiceClienteBloccato());
+    const qint64 rowid = ds.state() == DataSet::State::Insert ? 0 : ds.bookmark();
+    if (existsElsewhere(ds.database(), ds.tableName(), QStringLiteral("Codice"), codice, rowid))
+        refuse(msgCodiceClienteDuplicato(codice));
+}
+
+void MasterDataRules::ClientiBeforeDelete(DataSet&) {
+    if (!Mymsg::question(msgCancelloCliente())) throw Abort{};
+}
+
+bool MasterDataRules::ClientiFilterRecord(DataSet& ds) const {
+    switch (sd_.filtroClienti.unicode()) {
+        case 'A': {
+            // An empty search text lets nobody pass.
+            if (search.text.isEmpty()) return false;
+            const Field* f = ds.findField(search.field);
+            return f && f->asString().toUpper().contains(search.text.toUpper());
+        }
+        case 'S': {
+            const QString rs = text(ds, "RagioneSociale");
+            return rs.compare(range.from) >= 0 && rs.compare(range.to) <= 0;
+        }
+        default: return true;
+    }
+}
+
+// ---- products
+
+void MasterDataRules::prodottiCalcFields(DataSet& ds) const {
+    ds.field(QStringLiteral("Pezzi"))
+        .setValue(pezzi(text(ds, "Stato"), ds.field(QStringLiteral("Litri")).asFloat(),
+                        ds.field(QStringLiteral("Volume")).asFloat()));
+}
+
+bool MasterDataRules::prodottiFilterRecord(DataSet& ds) const {
+    return ds.field(QStringLiteral("Litri")).asFloat() != 0 || text(ds, "Stato") == QLatin1String("0");
+}
+
+void MasterDataRules::ProdottiBeforePost(DataSet& ds) {
+    const QString codice = text(ds, "Codice_prodotto");
+    if (codice.isEmpty()) return;
+    const qint64 rowid = ds.state() == DataSet::State::Insert ? 0 : ds.bookmark();
+    if (existsElsewhere(ds.database(), ds.tableName(), QStringLiteral("Codice_prodotto"), codice,
+                        rowid))
+        refuse(msgCodiceProdottoDuplicato(codice));
+}
+
+void MasterDataRules::ProdottiBeforeDelete(DataSet&) {
+    if (!Mymsg::question(msgCancelloProdotto())) throw Abort{};
+}
+
+// ---- company header
+
+void MasterDataRules::IntestazioneBeforePost(DataSet& ds) {
+    // The sales panel lays out Griglia_X x Griglia_Y cells: keep it to a size it can show.
+    static const struct {
+        const char* field;
+        const char* label;
+    } grids[] = {{"Griglia_X", "Griglia sinottico X"}, {"Griglia_Y", "Griglia sinottico Y"}};
+    for (const auto& g : grids) {
+        const Field& f = ds.field(QString::fromLatin1(g.field));
+        if (f.isNull()) continue;
+        const int v = f.asInteger();
+        if (v < grigliaMin || v > grigliaMax) refuse(msgGriglia(QString::fromLatin1(g.label)));
+    }
+}
+
+MasterDataRules& attachMasterDataRules(SharedData& sd) {
+    if (MasterDataRules* existing = MasterDataRules::of(sd)) return *existing;
+    auto* r = new MasterDataRules(sd);
+    sd.Clienti.beforeEdit += [r](DataSet& ds) { r->ClientiBeforeEdit(ds); };
+    sd.Clienti.beforePost += [r](DataSet& ds) { r->ClientiBeforePost(ds); };
+    sd.Clienti.beforeDelete += [r](DataSet& ds) { r->ClientiBeforeDelete(ds); };
+    sd.Clienti.onFilterRecord = [r](DataSet& ds) { return r->ClientiFilterRecord(ds); };
+    sd.prodotti.onCalcFields = [r](DataSet& ds) { r->prodottiCalcFields(ds); };
+    sd.prodotti.onFilterRecord = [r](DataSet& ds) { return r->prodottiFilterRecord(ds); };
+    sd.prodotti.beforePost += [r](DataSet& ds) { r->ProdottiBeforePost(ds); };
+    sd.prodotti.beforeDelete += [r](DataSet& ds) { r->ProdottiBeforeDelete(ds); };
+    sd.Intestazione.beforePost += [r](DataSet& ds) { r->IntestazioneBeforePost(ds); };
+    return *r;
+}

@@ -1,0 +1,171 @@
+#include "report/engine.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "common/format.h"
+#include "common/messages.h"
+#include "report/layout.h"
+#include "report/pdf.h"
+#include "report/templatefile.h"
+
+namespace report {
+
+ReportEngine::ReportEngine(QObject* parent) : QObject(parent), report_(emptyReport()) {}
+
+bool ReportEngine::loadFromFile(const QString& path) {
+    Report r;
+    if (!loadTemplate(path, &r, &error_)) return false;
+    setReport(r, path);
+    return true;
+}
+
+bool ReportEngine::saveToFile(const QString& path) {
+    if (!saveTemplate(path, report_, &error_)) return false;
+    fileName_ = path;
+    return true;
+}
+
+void ReportEngine::setReport(const Report& report, const QString& fileName) {
+    report_ = report;
+    fileName_ = fileName;
+    if (report_.name.isEmpty() && !fileName.isEmpty())
+        report_.name = QFileInfo(fileName).completeBaseName();
+    prepared_ = false;
+    pages_ = {};
+}
+
+void ReportEngine::clear() { setReport(emptyReport()); }
+
+bool ReportEngine::setObjectText(const QString& name, const QString& text) {
+    ReportObject* obj = report_.findObject(name);
+    if (!obj || obj->kind != ObjectKind::Text) {
+        error_ = QStringLiteral("Report \"%1\": oggetto \"%2\" non trovato.")
+                     .arg(report_.name.isEmpty() ? QStringLiteral("senza nome") : report_.name,
+                          name);
+        return false;
+    }
+    obj->text = text;
+    prepared_ = false;
+    return true;
+}
+
+bool ReportEngine::deletePage(int index) {
+    if (index < 0 || index >= int(report_.pages.size())) {
+        error_ = QStringLiteral("Report \"%1\": la pagina %2 non esiste.")
+                     .arg(report_.name)
+                     .arg(index + 1);
+        return false;
+    }
+    report_.pages.erase(report_.pages.begin() + index);
+    prepared_ = false;
+    return true;
+}
+
+bool ReportEngine::prepare() {
+    LayoutInput in;
+    in.report = &report_;
+    in.sources = &sources_;
+    in.title = title_;
+    in.now = now_;
+    if (!fileName_.isEmpty()) in.templateFolder = QFileInfo(fileName_).absolutePath();
+    PreparedReport out;
+    if (!layoutReport(in, &out, &error_)) {
+        prepared_ = false;
+        return false;
+    }
+    if (out.pages.empty()) {
+        error_ = QStringLiteral("Report \"%1\": il modello non ha pagine.").arg(report_.name);
+        prepared_ = false;
+        return false;
+    }
+    pages_ = std::move(out);
+    prepared_ = true;
+    return true;
+}
+
+QByteArray ReportEngine::pdfBytes() {
+    if (!prepared_ && !prepare()) return {};
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    if (!writePdf(pages_, buf, &error_)) return {};
+    return bytes;
+}
+
+bool ReportEngine::exportPdf(const QString& path) {
+    if (!prepared_ && !prepare()) return false;
+    return writePdfFile(pages_, path, &error_);
+}
+
+QString ReportEngine::pdfFileName() const {
+    QString base = title_.isEmpty() ? QStringLiteral("stampa") : title_;
+    // Characters a file name cannot hold on any system.
+    static const QString bad = QStringLiteral("/\\:*?\"<>|");
+    for (QChar& c : base)
+        if (bad.contains(c) || c.unicode() < 32) c = QLatin1Char('_');
+    const QString folder = QDir(dataFolder_.isEmpty() ? QDir::currentPath() : dataFolder_)
+                               .filePath(QStringLiteral("pdf"));
+    const QString stamp =
+        formatDateTime(QStringLiteral("yyyy_mm_dd_hh_nn_ss"), QDateTime::currentDateTime());
+    QString path = QDir(folder).filePath(base + QLatin1Char('_') + stamp + QStringLiteral(".pdf"));
+    // Two prints within one second must not overwrite each other.
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = QDir(folder).filePath(QStringLiteral("%1_%2_%3.pdf").arg(base, stamp).arg(n));
+    return path;
+}
+
+ReportEngine::PrintOutcome ReportEngine::print(int copies) {
+    lastPdf_.clear();
+    lastPrinter_.clear();
+    if (!prepared_ && !prepare()) return PrintOutcome::Failed;
+    copies = std::clamp(copies, 1, 999);
+    PrintBackend& spool = backend();
+    const QStringList installed = spool.printers();
+    if (installed.isEmpty()) {
+        const QString path = pdfFileName();
+        if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+            error_ = QStringLiteral("Impossibile creare la cartella \"%1\".")
+                         .arg(QFileInfo(path).absolutePath());
+            return PrintOutcome::Failed;
+        }
+        if (!writePdfFile(pages_, path, &error_)) return PrintOutcome::Failed;
+        lastPdf_ = path;
+        Q_EMIT afterPrint();
+        return PrintOutcome::SavedToPdf;
+    }
+    QString queue = printer_;
+    if (queue.isEmpty() || !installed.contains(queue)) queue = spool.defaultPrinter();
+    if (queue.isEmpty() || !installed.contains(queue)) queue = installed.front();
+    const QByteArray pdf = pdfBytes();
+    if (pdf.isEmpty()) return PrintOutcome::Failed;
+    QString why;
+    if (!spool.submitPdf(queue, title_, pdf, copies, pages_.pages.front().size, &why)) {
+        error_ = QStringLiteral("La stampante \"%1\" ha rifiutato la stampa di \"%2\": %3")
+                     .arg(queue, title_, why);
+        return PrintOutcome::Failed;
+    }
+    lastPrinter_ = queue;
+    Q_EMIT afterPrint();
+    return PrintOutcome::Printed;
+}
+
+bool ReportEngine::printAndTell(int copies) {
+    switch (print(copies)) {
+        case PrintOutcome::Printed:
+            return true;
+        case PrintOutcome::SavedToPdf:
+            Mymsg::message(QStringLiteral("   Nessuna stampante installata: la stampa è stata "
+                                          "salvata nel file\n%1   ")
+                               .arg(QDir::toNativeSeparators(lastPdf_)));
+            return true;
+        case PrintOutcome::Failed:
+            Mymsg::error(error_);
+            return false;
+    }
+    return false;
+}
+
+}  // namespace report

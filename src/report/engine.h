@@ -1,0 +1,96 @@
+#pragma once
+// The report engine as the program uses it: load a template, give it a title, pick objects and
+// pages, prepare, export PDF and print without a dialog. afterPrint() is emitted exactly when a
+// print job was accepted (or, with no printer installed, written to a PDF file).
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include "report/datasource.h"
+#include "report/model.h"
+#include "report/prepared.h"
+#include "report/spooler.h"
+
+namespace report {
+
+class ReportEngine : public QObject {
+    Q_OBJECT
+public:
+    enum class PrintOutcome { Printed, SavedToPdf, Failed };
+
+    explicit ReportEngine(QObject* parent = nullptr);
+
+    // ---- template
+    // Loads a template file; false with errorString() naming the report and the file (the
+    // report loaded before stays).
+    bool loadFromFile(const QString& path);
+    bool saveToFile(const QString& path);
+    void setReport(const Report& report, const QString& fileName = {});
+    void clear();  // an empty report
+    Report& report() { return report_; }
+    const Report& report() const { return report_; }
+    QString fileName() const { return fileName_; }
+
+    QString title() const { return title_; }
+    void setTitle(const QString& title) { title_ = title; }
+
+    // Replaces the text of the object with that name; false (errorString() names the object)
+    // when the template has no such text object.
+    bool setObjectText(const QString& name, const QString& text);
+    // Removes a template page by position (0 = first); false when there is no such page.
+    bool deletePage(int index);
+
+    // ---- data and environment
+    DataSourceRegistry& dataSources() { return sources_; }
+    void setDataFolder(const QString& folder) { dataFolder_ = folder; }
+    QString dataFolder() const { return dataFolder_; }
+    // The moment [DATE] and [TIME] show; invalid = now.
+    void setCurrentTime(const QDateTime& now) { now_ = now; }
+
+    // ---- output
+    bool prepare();
+    bool isPrepared() const { return prepared_; }
+    const PreparedReport& prepared() const { return pages_; }
+    int pageCount() const { return int(pages_.pages.size()); }
+    bool exportPdf(const QString& path);  // prepares first when needed
+    QByteArray pdfBytes();                // empty on failure
+
+    // The print queue; empty = the system's default.
+    void setPrinterName(const QString& name) { printer_ = name; }
+    QString printerName() const { return printer_; }
+    // Not owned; nullptr = CUPS.
+    void setPrintBackend(PrintBackend* backend) { backend_ = backend; }
+
+    // Prints all prepared pages, copies in one job, without a dialog. With no printer installed
+    // the pages go to <data folder>/pdf/<title>_<yyyy_mm_dd_hh_nn_ss>.pdf (lastPdfFile()).
+    PrintOutcome print(int copies = 1);
+    // print(), then tells the user through Mymsg: the spooler's error or where the PDF went.
+    bool printAndTell(int copies = 1);
+    QString lastPdfFile() const { return lastPdf_; }
+    QString lastPrinter() const { return lastPrinter_; }
+
+    QString errorString() const { return error_; }
+
+Q_SIGNALS:
+    void afterPrint();
+
+private:
+    PrintBackend& backend() { return backend_ ? *backend_ : CupsBackend::instance(); }
+    QString pdfFileName() const;
+
+    Report report_;
+    QString fileName_;
+    QString title_;
+    DataSourceRegistry sources_;
+    QString dataFolder_;
+    QDateTime now_;
+    PreparedReport pages_;
+    bool prepared_ = false;
+    QString printer_;
+    PrintBackend* backend_ = nullptr;
+    QString lastPdf_;
+    QString lastPrinter_;
+    QString error_;
+};
+
+}  // namespace report

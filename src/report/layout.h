@@ -1,0 +1,39 @@
+#pragma once
+// Layout: fills a template from its data sources into prepared pages.
+#include <QDateTime>
+#include <QString>
+
+#include "report/datasource.h"
+#include "report/model.h"
+#include "report/prepared.h"
+
+namespace report {
+
+struct LayoutInput {
+    const Report* report = nullptr;
+    const DataSourceRegistry* sources = nullptr;
+    QString title;
+    QDateTime now;           // [DATE] and [TIME]; invalid = the current time
+    QString templateFolder;  // pictures named by a relative path are looked for here
+};
+
+// Lays out the whole report. Every data source the report walks is left positioned as it was
+// found. On failure returns false and sets *error to a text naming the report and the object.
+bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error);
+
+// Text measuring at the one reference resolution every layout uses (mm).
+class TextMeasure {
+public:
+    static TextMeasure& instance();
+    double width(const QFont& font, const QString& text);
+    double lineHeight(const QFont& font);
+    // Lines of text as printed in a box of that width (mm); wrap = break long lines at blanks.
+    QStringList breakLines(const QFont& font, const QString& text, double width, bool wrap);
+
+private:
+    TextMeasure();
+    struct Cache;
+    Cache* cache_;
+};
+
+}  // namespace report

@@ -1,0 +1,21 @@
+#pragma once
+// The message dialog of the program: warning icon, centred text, "&Sì"/"&No" or OK.
+#include <QPointer>
+#include <QWidget>
+
+#include "common/messages.h"
+
+class DialogMessages : public MessageService {
+public:
+    // parent: the window the boxes are centred on (may be null).
+    explicit DialogMessages(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+    void message(const QString& text) override;
+    bool question(const QString& text) override;
+    void plain(const QString& text) override;
+    void error(const QString& text) override;
+
+private:
+    QWidget* owner() const;
+    QPointer<QWidget> parent_;
+};

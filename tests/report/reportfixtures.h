@@ -1,0 +1,59 @@
+#pragma once
+// Small templates and in-memory data for the engine tests.
+#include "report/datasource.h"
+#include "report/model.h"
+
+namespace fixtures {
+
+inline report::ReportObject text(const QString& name, const QString& text, QRectF geometry) {
+    report::ReportObject o;
+    o.kind = report::ObjectKind::Text;
+    o.name = name;
+    o.text = text;
+    o.geometry = geometry;
+    return o;
+}
+
+inline report::Band band(report::BandType type, const QString& name, double height,
+                         const QString& source = {}) {
+    report::Band b;
+    b.type = type;
+    b.name = name;
+    b.height = height;
+    b.dataSource = source;
+    return b;
+}
+
+// A4 list: page header 10 mm, repeated column header 5 mm, 5 mm rows, page footer 10 mm with
+// "Pagina [PAGE#] di [TOTALPAGES]". Usable height 277 mm.
+inline report::Report customerList() {
+    using namespace report;
+    Report r;
+    r.name = QStringLiteral("clienti");
+    ReportPage p;
+    p.name = QStringLiteral("Pagina1");
+    Band ph = band(BandType::PageHeader, QStringLiteral("Intestazione"), 10);
+    ph.objects.push_back(text(QStringLiteral("Titolo"), QStringLiteral("[TITLE]"), {0, 0, 100, 8}));
+    p.bands.push_back(ph);
+    Band mh = band(BandType::MasterHeader, QStringLiteral("Colonne"), 5);
+    mh.repeatOnNewPage = true;
+    mh.objects.push_back(text(QStringLiteral("ColNome"), QStringLiteral("Ragione sociale"), {0, 0, 80, 5}));
+    p.bands.push_back(mh);
+    Band md = band(BandType::MasterData, QStringLiteral("Righe"), 5, QStringLiteral("Clienti"));
+    md.objects.push_back(text(QStringLiteral("Nome"), QStringLiteral("[Clienti.\"Nome\"]"), {0, 0, 80, 5}));
+    md.objects.push_back(text(QStringLiteral("Saldo"), QStringLiteral("[Clienti.Saldo]"), {100, 0, 30, 5}));
+    p.bands.push_back(md);
+    Band pf = band(BandType::PageFooter, QStringLiteral("Piede"), 10);
+    pf.objects.push_back(
+        text(QStringLiteral("NumPag"), QStringLiteral("Pagina [PAGE#] di [TOTALPAGES]"), {0, 2, 80, 6}));
+    p.bands.push_back(pf);
+    r.pages.push_back(p);
+    return r;
+}
+
+inline void fillCustomers(report::MemoryDataSource& ds, int n) {
+    for (int i = 1; i <= n; ++i)
+        ds.addRow({QStringLiteral("Cliente %1").arg(i), i * 1.5});
+}
+
+}  // namespace fixtures
