@@ -51,14 +51,17 @@ QPixmap programIcon(int size) {
     return pm;
 }
 
-QPixmap splashPicture(int width, int height) {
+QPixmap splashPicture(int width, int height, bool background) {
     QPixmap pm(width, height);
+    pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient bg(0, 0, 0, height);
-    bg.setColorAt(0, QColor(0xfb, 0xf6, 0xee));
-    bg.setColorAt(1, QColor(0xe9, 0xdc, 0xc6));
-    p.fillRect(pm.rect(), bg);
+    if (background) {
+        QLinearGradient bg(0, 0, 0, height);
+        bg.setColorAt(0, QColor(0xfb, 0xf6, 0xee));
+        bg.setColorAt(1, QColor(0xe9, 0xdc, 0xc6));
+        p.fillRect(pm.rect(), bg);
+    }
     // a bunch of grapes beside the glass
     const qreal r = height * 0.075;
     const QPointF origin(width * 0.66, height * 0.22);

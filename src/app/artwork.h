@@ -8,4 +8,5 @@
 QString applicationTitle();
 
 QPixmap programIcon(int size);
-QPixmap splashPicture(int width, int height);
+// background false: only the glass and the grapes, on a transparent ground.
+QPixmap splashPicture(int width, int height, bool background = true);

@@ -45,13 +45,16 @@ void restore(QWidget* window, const QString& key, const QString& path) {
 }
 
 void save(const QWidget* window, const QString& key, const QString& path) {
-    IniFile ini;
-    if (!ini.load(path)) return;
     const QRect r = window->isMaximized() || window->isMinimized() ? window->normalGeometry()
                                                                      : window->geometry();
-    if (!r.isValid()) return;
-    ini.setValue(section(), key, toText(r, window->isMaximized()));
-    if (!ini.saveAs(path)) return;
+    saveRect(r, window->isMaximized(), key, path);
+}
+
+void saveRect(const QRect& r, bool maximized, const QString& key, const QString& path) {
+    IniFile ini;
+    if (!r.isValid() || !ini.load(path)) return;
+    ini.setValue(section(), key, toText(r, maximized));
+    ini.saveAs(path);
 }
 
 }  // namespace FormGeometry

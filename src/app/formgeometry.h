@@ -17,4 +17,5 @@ bool fromText(const QString& text, QRect* normal, bool* maximized);
 void restore(QWidget* window, const QString& key, const QString& path);
 // Stores the window's normal (not maximised) place; failures are ignored.
 void save(const QWidget* window, const QString& key, const QString& path);
+void saveRect(const QRect& normal, bool maximized, const QString& key, const QString& path);
 }  // namespace FormGeometry

@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
     mainForm.createWindows();
 
     splash.finish();
-    mainForm.showMaximized();
+    mainForm.showMainWindow();
     const int rc = app.exec();
     Mymsg::install(nullptr);
     return rc;

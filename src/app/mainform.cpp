@@ -46,7 +46,7 @@ protected:
         bandBg.setColorAt(0, QColor(0x7b, 0x12, 0x2a));
         bandBg.setColorAt(1, QColor(0x3f, 0x06, 0x14));
         p.fillRect(band, bandBg);
-        const QPixmap pic = splashPicture(bandH * 12 / 5, bandH - 12);
+        const QPixmap pic = splashPicture(bandH * 12 / 5, bandH - 12, false);
         for (int x = 8; x < band.width(); x += pic.width() + 16) {
             p.setOpacity(0.85);
             p.drawPixmap(x, band.top() + 6, pic);
@@ -216,6 +216,17 @@ void TMainForm::createWindows(const QHash<QString, WindowFactory>& factories,
     }
 }
 
+void TMainForm::showMainWindow() {
+    normal_ = geometry();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect r = normal_;
+        r.moveCenter(screen->availableGeometry().center());
+        normal_ = r;
+        setGeometry(screen->availableGeometry());
+    }
+    showMaximized();
+}
+
 void TMainForm::showModal(QWidget* window) {
     if (showHook_) {
         showHook_(window);
@@ -302,7 +313,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
     if (closed_) return;
     closed_ = true;
-    FormGeometry::save(this, QStringLiteral("Main"), formIni_);
+    if (normal_.isValid() && isMaximized())
+        FormGeometry::saveRect(normal_, true, QStringLiteral("Main"), formIni_);
+    else
+        FormGeometry::save(this, QStringLiteral("Main"), formIni_);
     for (const WindowDef& def : windowOrder()) {
         QWidget* w = windows_.value(def.className);
         if (w && !def.geometryKey.isEmpty()) FormGeometry::save(w, def.geometryKey, formIni_);

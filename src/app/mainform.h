@@ -54,6 +54,10 @@ public:
     // Shows a window modally as every command does (or through the hook).
     void showModal(QWidget* window);
 
+    // Maximised and centred on the screen; fills the screen also where no window manager
+    // maximises it.
+    void showMainWindow();
+
     // Second copy started: come to the front, restored when minimised.
     void bringToFront();
 
@@ -89,4 +93,5 @@ private:
     QHash<QString, CommandHandler> handlers_;
     std::function<void(QWidget*)> showHook_;
     bool closed_ = false;
+    QRect normal_;  // the place before maximising, kept in form.ini
 };

@@ -437,7 +437,10 @@ void DataSet::load() {
         for (int i = 0; same && i < defs.size(); ++i)
             same = fields_[size_t(i)]->name() == defs[i].name &&
                    fields_[size_t(i)]->type() == defs[i].type;
-        if (!same) defineFields(defs);
+        if (!same) {
+            defineFields(defs);
+            loadLookups();  // lookup values are kept by field index, which just changed
+        }
     }
     // Result columns mapped to fields by name.
     QVector<int> colOf(storedCount_, -1);

@@ -6,7 +6,8 @@
 namespace {
 CodedValues pairs(std::initializer_list<std::pair<const char*, const char*>> list) {
     CodedValues out;
-    for (const auto& p : list) out << qMakePair(QString::fromUtf8(p.first), QString::fromUtf8(p.second));
+    for (const auto& p : list)
+        out << qMakePair(QString::fromUtf8(p.first), QString::fromUtf8(p.second));
     return out;
 }
 QStringList texts(std::initializer_list<const char*> list) {
@@ -28,8 +29,8 @@ QStringList pagamentoChoices() {
     return texts({"Contanti", "Bonifico bancario vista fattura", "Bonifico bancario 30 gg.",
                   "Rimessa diretta", "Rimessa diretta 30 gg.", "Rimessa diretta 60 gg.",
                   "Rimessa diretta 90 gg.", "RIBA 30 gg.", "RIBA 60 gg.", "RIBA 90 gg.",
-                  "RIBA 30 gg. f.m.", "RIBA 60 gg. f.m.", "RIBA 90 gg. f.m.",
-                  "RIBA 30/60 gg. f.m.", "RIBA 60/90 gg. f.m."});
+                  "RIBA 30 gg. f.m.", "RIBA 60 gg. f.m.", "RIBA 90 gg. f.m.", "RIBA 30/60 gg. f.m.",
+                  "RIBA 60/90 gg. f.m."});
 }
 
 CodedValues statoChoices() {
@@ -52,23 +53,24 @@ CodedValues categoriaChoices() {
 }
 
 CodedValues classificazioneChoices() {
-    return pairs(
-        {{"A", "A - DOCG"},
-         {"B", "B - DOC"},
-         {"C", "C - IGT"},
-         {"D", "D - DOP IGP non italiane"},
-         {"E", "E - Varietali di cui allegato 4 del DM 13.08.2012"},
-         {"F", "F - Varietali spumanti"},
-         {"G", "G - Varietale con annata"},
-         {"H", "H - Varietale spumante con annata"},
-         {"I", "I - Non a DOP/IGP/Varietale/Annata"},
-         {"L", "L - Non a DOP/IGP/Varietale con annata"},
-         {"M", "M - Destinati alla trasformazione di prodotti diversi dall'allegato VII parte "
-               "seconda del Reg n. 1308/2013"},
-         {"N", "N - Da uve da tavola destinati alla trasformazione di prodotti diversi "
-               "dall'allegato VII parte seconda del Reg n. 1308/2013"},
-         {"O", "O - Non adatto al consumo umano"},
-         {"P", "P - Prodotti Vitivinicoli Aromatizzati -  Reg UE 251/14"}});
+    return pairs({{"A", "A - DOCG"},
+                  {"B", "B - DOC"},
+                  {"C", "C - IGT"},
+                  {"D", "D - DOP IGP non italiane"},
+                  {"E", "E - Varietali di cui allegato 4 del DM 13.08.2012"},
+                  {"F", "F - Varietali spumanti"},
+                  {"G", "G - Varietale con annata"},
+                  {"H", "H - Varietale spumante con annata"},
+                  {"I", "I - Non a DOP/IGP/Varietale/Annata"},
+                  {"L", "L - Non a DOP/IGP/Varietale con annata"},
+                  {"M",
+                   "M - Destinati alla trasformazione di prodotti diversi dall'allegato VII parte "
+                   "seconda del Reg n. 1308/2013"},
+                  {"N",
+                   "N - Da uve da tavola destinati alla trasformazione di prodotti diversi "
+                   "dall'allegato VII parte seconda del Reg n. 1308/2013"},
+                  {"O", "O - Non adatto al consumo umano"},
+                  {"P", "P - Prodotti Vitivinicoli Aromatizzati -  Reg UE 251/14"}});
 }
 
 CodedValues attoCertificatoChoices() {
@@ -83,9 +85,13 @@ CodedValues attoCertificatoChoices() {
                   {"8", "8 - Atto con complementari in ambito aziendale"}});
 }
 
-QStringList zonaChoices() { return texts({"A", "B", "C1", "C2", "C3A", "C3B"}); }
+QStringList zonaChoices() {
+    return texts({"A", "B", "C1", "C2", "C3A", "C3B"});
+}
 
-QStringList umChoices() { return texts({"li", "nr"}); }
+QStringList umChoices() {
+    return texts({"li", "nr"});
+}
 
 CodedValues coloreChoices() {
     // Value first, as stored; the windows show the name.

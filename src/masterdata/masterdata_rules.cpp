@@ -1,5 +1,6 @@
 #include "masterdata/masterdata_rules.h"
 
+#include <QSqlQuery>
 #include <cmath>
 
 #include "common/messages.h"
@@ -15,11 +16,11 @@ QString text(const DataSet& ds, const char* field) {
 }
 
 // Whether another row of table has value in field (rowid 0: the row is not stored yet).
-bool existsElsewhere(Database& db, const QString& table, const QString& field,
-                     const QString& value, qint64 rowid) {
-    const QVariant n =
-        db.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ? AND rowid <> ?").arg(table, field),
-                  {value, rowid});
+bool existsElsewhere(Database& db, const QString& table, const QString& field, const QString& value,
+                     qint64 rowid) {
+    const QVariant n = db.scalar(
+        QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ? AND rowid <> ?").arg(table, field),
+        {value, rowid});
     return n.toLongLong() > 0;
 }
 
@@ -66,7 +67,8 @@ QString MasterDataRules::msgCodiceClienteBloccato() {
     return QStringLiteral("   Il codice di un cliente già registrato non si può cambiare   ");
 }
 QString MasterDataRules::msgCodiceProdottoDuplicato(const QString& codice) {
-    return QStringLiteral("   Esiste già un prodotto con il codice %1: scegliere un altro codice   ")
+    return QStringLiteral(
+               "   Esiste già un prodotto con il codice %1: scegliere un altro codice   ")
         .arg(codice);
 }
 QString MasterDataRules::msgGriglia(const QString& label) {
@@ -84,7 +86,9 @@ QString MasterDataRules::msgCancelloProdotto() {
 
 // ---- customers
 
-void MasterDataRules::ClientiBeforeEdit(DataSet& ds) { editedCode_ = text(ds, "Codice"); }
+void MasterDataRules::ClientiBeforeEdit(DataSet& ds) {
+    editedCode_ = text(ds, "Codice");
+}
 
 void MasterDataRules::ClientiBeforePost(DataSet& ds) {
     const QString codice = text(ds, "Codice");
@@ -116,7 +120,8 @@ bool MasterDataRules::ClientiFilterRecord(DataSet& ds) const {
             const QString rs = text(ds, "RagioneSociale");
             return rs.compare(range.from) >= 0 && rs.compare(range.to) <= 0;
         }
-        default: return true;
+        default:
+            return true;
     }
 }
 
@@ -129,7 +134,8 @@ void MasterDataRules::prodottiCalcFields(DataSet& ds) const {
 }
 
 bool MasterDataRules::prodottiFilterRecord(DataSet& ds) const {
-    return ds.field(QStringLiteral("Litri")).asFloat() != 0 || text(ds, "Stato") == QLatin1String("0");
+    return ds.field(QStringLiteral("Litri")).asFloat() != 0 ||
+           text(ds, "Stato") == QLatin1String("0");
 }
 
 void MasterDataRules::ProdottiBeforePost(DataSet& ds) {
@@ -159,6 +165,28 @@ void MasterDataRules::IntestazioneBeforePost(DataSet& ds) {
         const int v = f.asInteger();
         if (v < grigliaMin || v > grigliaMax) refuse(msgGriglia(QString::fromLatin1(g.label)));
     }
+}
+
+QStringList ivaCodes(Database& db) {
+    QStringList out;
+    QSqlQuery q = db.select(QStringLiteral("SELECT IVA FROM IVA ORDER BY Ordine, rowid"));
+    while (q.next()) {
+        const QString code = q.value(0).toString();
+        if (!code.isEmpty() && !out.contains(code)) out << code;
+    }
+    return out;
+}
+
+CodedValues imballiChoices(Database& db) {
+    CodedValues out;
+    QSqlQuery q = db.select(QStringLiteral(
+        "SELECT Bottiglia, Descrizione FROM Imballi ORDER BY Descrizione, Bottiglia"));
+    while (q.next()) {
+        const QString code = q.value(0).toString();
+        const QString descr = q.value(1).toString();
+        out << qMakePair(code, descr.isEmpty() ? code : descr);
+    }
+    return out;
 }
 
 MasterDataRules& attachMasterDataRules(SharedData& sd) {

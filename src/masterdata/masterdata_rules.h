@@ -4,7 +4,10 @@
 #include <QObject>
 #include <QString>
 
+#include "masterdata/codedvalues.h"
+
 class DataSet;
+class Database;
 class SharedData;
 
 // Mode 'A' of the customer filter: the search text (already upper case) and the field searched.
@@ -63,6 +66,11 @@ private:
     SharedData& sd_;
     QString editedCode_;  // Codice of the customer when its edit began
 };
+
+// The VAT codes of table IVA in Ordine order (choices of the customer and product windows).
+QStringList ivaCodes(Database& db);
+// The packaging kinds of Imballi: code stored, description shown (the code when it has none).
+CodedValues imballiChoices(Database& db);
 
 // Attaches the rules to the shared data sets once; later calls return the same object.
 MasterDataRules& attachMasterDataRules(SharedData& sd);

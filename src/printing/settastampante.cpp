@@ -75,15 +75,19 @@ void PrintRoutine::setta_stampante(const QString& name, const QString& title, bo
         return;
     }
 
-    // 7. Output.
+    // 7. Output. A journal without any movement has lost both pages: nothing to show.
+    if (report_.pages.empty()) {
+        Mymsg::message(QStringLiteral("   Nessun movimento da stampare   "));
+        return;
+    }
     if (output == PrintMode::Preview) {
-        if (output_.preview(report_, reportTitle, lastPrinter_)) frReport1AfterPrint();
+        if (output_.preview(report_, path_, reportTitle, lastPrinter_)) frReport1AfterPrint();
         return;
     }
     const int copies = output == PrintMode::TwoCopies ? 2 : 1;
     for (int copy = 0; copy < copies; ++copy) {
         // A refused copy has shown its error; the second would only repeat it.
-        if (!output_.print(report_, reportTitle, lastPrinter_)) break;
+        if (!output_.print(report_, path_, reportTitle, lastPrinter_)) break;
         frReport1AfterPrint();
         // No cut without a printed copy, nor on a PDF written for want of a printer.
         if (receipt && !lastPrinter_.isEmpty()) output_.cut(lastPrinter_);

@@ -29,10 +29,11 @@ public:
     // printer: a queue name, or "" when the machine has no printer at all (the engine then writes
     // a PDF into the data folder's pdf/ folder and tells the user where).
     // Shows the preview; true when the user printed from it and a job was accepted.
-    virtual bool preview(const report::Report& report, const QString& title,
+    // path: the template's file (pictures are found next to it).
+    virtual bool preview(const report::Report& report, const QString& path, const QString& title,
                          const QString& printer) = 0;
     // One copy without a dialog; true when the spooler accepted the job (or the PDF was written).
-    virtual bool print(const report::Report& report, const QString& title,
+    virtual bool print(const report::Report& report, const QString& path, const QString& title,
                        const QString& printer) = 0;
     // Feed and cut on the receipt printer.
     virtual void cut(const QString& printer) = 0;

@@ -10,7 +10,9 @@ void DataSourceRegistry::add(ReportDataSource* source) {
     sources_.insert(source->name().toLower(), source);
 }
 
-void DataSourceRegistry::remove(const QString& name) { sources_.remove(name.toLower()); }
+void DataSourceRegistry::remove(const QString& name) {
+    sources_.remove(name.toLower());
+}
 
 ReportDataSource* DataSourceRegistry::find(const QString& name) const {
     return sources_.value(name.toLower(), nullptr);
@@ -77,11 +79,17 @@ bool MemoryDataSource::next() {
     return !eof();
 }
 
-bool MemoryDataSource::eof() const { return cur_ < 0 || cur_ >= visibleRows().size(); }
+bool MemoryDataSource::eof() const {
+    return cur_ < 0 || cur_ >= visibleRows().size();
+}
 
-bool MemoryDataSource::isEmpty() const { return visibleRows().isEmpty(); }
+bool MemoryDataSource::isEmpty() const {
+    return visibleRows().isEmpty();
+}
 
-bool MemoryDataSource::hasField(const QString& field) const { return column(field) >= 0; }
+bool MemoryDataSource::hasField(const QString& field) const {
+    return column(field) >= 0;
+}
 
 QVariant MemoryDataSource::value(const QString& field) const {
     const int c = column(field);

@@ -31,20 +31,21 @@ bool ReportEngine::saveToFile(const QString& path) {
 void ReportEngine::setReport(const Report& report, const QString& fileName) {
     report_ = report;
     fileName_ = fileName;
-    if (report_.name.isEmpty() && !fileName.isEmpty())
-        report_.name = QFileInfo(fileName).completeBaseName();
+    if (!fileName.isEmpty()) report_.name = QFileInfo(fileName).completeBaseName();
     prepared_ = false;
     pages_ = {};
 }
 
-void ReportEngine::clear() { setReport(emptyReport()); }
+void ReportEngine::clear() {
+    setReport(emptyReport());
+}
 
 bool ReportEngine::setObjectText(const QString& name, const QString& text) {
     ReportObject* obj = report_.findObject(name);
     if (!obj || obj->kind != ObjectKind::Text) {
-        error_ = QStringLiteral("Report \"%1\": oggetto \"%2\" non trovato.")
-                     .arg(report_.name.isEmpty() ? QStringLiteral("senza nome") : report_.name,
-                          name);
+        error_ =
+            QStringLiteral("Report \"%1\": oggetto \"%2\" non trovato.")
+                .arg(report_.name.isEmpty() ? QStringLiteral("senza nome") : report_.name, name);
         return false;
     }
     obj->text = text;

@@ -90,8 +90,9 @@ private:
         afterDot_ = false;
         if (c.isLetter() || c == QLatin1Char('_')) {
             const int start = pos_;
-            while (pos_ < s_.size() && (s_[pos_].isLetterOrNumber() || s_[pos_] == QLatin1Char('_') ||
-                                        s_[pos_] == QLatin1Char('#')))
+            while (pos_ < s_.size() &&
+                   (s_[pos_].isLetterOrNumber() || s_[pos_] == QLatin1Char('_') ||
+                    s_[pos_] == QLatin1Char('#')))
                 ++pos_;
             tok_.type = Token::Ident;
             tok_.text = s_.mid(start, pos_ - start);
@@ -149,7 +150,8 @@ private:
         return tok_.type == Token::Op && tok_.text == QLatin1String(op);
     }
     bool isWord(const char* w) const {
-        return tok_.type == Token::Ident && tok_.text.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+        return tok_.type == Token::Ident &&
+               tok_.text.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
     }
 
     static std::unique_ptr<Node> binary(const QString& op, std::unique_ptr<Node> a,
@@ -289,8 +291,9 @@ private:
             advance();
             return n;
         }
-        if (tok_.type == Token::Open && (upper == QLatin1String("IF") || kAggregates.contains(upper) ||
-                                         kFunctions.contains(upper))) {
+        if (tok_.type == Token::Open &&
+            (upper == QLatin1String("IF") || kAggregates.contains(upper) ||
+             kFunctions.contains(upper))) {
             n->name = upper;
             n->args = parseArgs();
             if (upper == QLatin1String("IF")) {
@@ -373,7 +376,9 @@ int compare(const QVariant& a, const QVariant& b) {
 
 }  // namespace
 
-QString totalPagesMarker() { return QStringLiteral("\uE000TOTALPAGES\uE000"); }
+QString totalPagesMarker() {
+    return QStringLiteral("\uE000TOTALPAGES\uE000");
+}
 
 double toNumber(const QVariant& v) {
     if (v.isNull() || !v.isValid()) return 0;
@@ -418,9 +423,12 @@ bool parseText(const QString& text, ParsedText* out, QString* error) {
                     if (d == quote) quote = QChar();
                     continue;
                 }
-                if (d == QLatin1Char('\'') || d == QLatin1Char('"')) quote = d;
-                else if (d == QLatin1Char('[')) ++depth;
-                else if (d == QLatin1Char(']') && --depth == 0) break;
+                if (d == QLatin1Char('\'') || d == QLatin1Char('"'))
+                    quote = d;
+                else if (d == QLatin1Char('['))
+                    ++depth;
+                else if (d == QLatin1Char(']') && --depth == 0)
+                    break;
             }
             if (j >= text.size())
                 throw ExpressionError{QStringLiteral("manca \"]\" in \"%1\"").arg(text.mid(i))};
@@ -479,7 +487,7 @@ QVariant evaluate(const Node& n, EvalContext& ctx) {
             return ctx.aggregate(n);
         case Node::Kind::If:
             return isTruthy(evaluate(*n.args[0], ctx)) ? evaluate(*n.args[1], ctx)
-                                                      : evaluate(*n.args[2], ctx);
+                                                       : evaluate(*n.args[2], ctx);
         case Node::Kind::Unary: {
             const QVariant v = evaluate(*n.args[0], ctx);
             if (n.name == QLatin1String("NOT")) return !isTruthy(v);

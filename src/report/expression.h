@@ -19,7 +19,7 @@ struct Node {
 };
 
 struct TextSegment {
-    QString literal;              // text before the expression (or the whole text)
+    QString literal;                   // text before the expression (or the whole text)
     std::shared_ptr<const Node> expr;  // null for a final literal
 };
 

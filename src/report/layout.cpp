@@ -251,11 +251,21 @@ private:
         for (const Band& b : page.bands) {
             Block* master = s.masters.empty() ? nullptr : &s.masters.back();
             switch (b.type) {
-                case BandType::ReportTitle: s.title = &b; break;
-                case BandType::PageHeader: s.pageHeader = &b; break;
-                case BandType::PageFooter: s.pageFooter = &b; break;
-                case BandType::Summary: s.summary = &b; break;
-                case BandType::MasterHeader: pendingHeader = &b; break;
+                case BandType::ReportTitle:
+                    s.title = &b;
+                    break;
+                case BandType::PageHeader:
+                    s.pageHeader = &b;
+                    break;
+                case BandType::PageFooter:
+                    s.pageFooter = &b;
+                    break;
+                case BandType::Summary:
+                    s.summary = &b;
+                    break;
+                case BandType::MasterHeader:
+                    pendingHeader = &b;
+                    break;
                 case BandType::GroupHeader:
                     if (b.condition.trimmed().isEmpty())
                         fail(QStringLiteral("la banda \"%1\" non ha la condizione del gruppo")
@@ -267,6 +277,7 @@ private:
                     blk.header = pendingHeader;
                     blk.data = &b;
                     blk.groupHeaders = pendingGroups;
+                    blk.groupFooters.assign(pendingGroups.size(), nullptr);
                     blk.source = resolveSource(b);
                     s.masters.push_back(std::move(blk));
                     pendingHeader = nullptr;
@@ -274,7 +285,9 @@ private:
                     groupFooters.clear();
                     break;
                 }
-                case BandType::DetailHeader: pendingDetailHeader = &b; break;
+                case BandType::DetailHeader:
+                    pendingDetailHeader = &b;
+                    break;
                 case BandType::DetailData: {
                     if (!master)
                         fail(QStringLiteral("la banda di dettaglio \"%1\" non segue una banda "
@@ -301,16 +314,16 @@ private:
                     break;
                 case BandType::GroupFooter: {
                     // Footers come innermost first, below the data band.
-                    if (!master) fail(QStringLiteral("il piè di gruppo \"%1\" non segue una "
-                                                     "banda master")
-                                          .arg(bandName(b)));
+                    if (!master)
+                        fail(QStringLiteral("il piè di gruppo \"%1\" non segue una "
+                                            "banda master")
+                                 .arg(bandName(b)));
                     groupFooters.push_back(&b);
                     const size_t n = master->groupHeaders.size();
                     if (groupFooters.size() > n)
                         fail(QStringLiteral("il piè di gruppo \"%1\" non ha un'intestazione di "
                                             "gruppo")
                                  .arg(bandName(b)));
-                    master->groupFooters.assign(n, nullptr);
                     for (size_t i = 0; i < groupFooters.size(); ++i)
                         master->groupFooters[n - 1 - i] = groupFooters[i];
                     footerTarget_.insert(&b, master->data);
@@ -326,7 +339,6 @@ private:
             }
         }
         for (const Block& m : s.masters) {
-            groupOwner_[m.data] = m.groupFooters;
             for (const Block& d : m.details) dataBands_.push_back(d.data);
             dataBands_.push_back(m.data);
         }
@@ -345,10 +357,12 @@ private:
     void parseBand(const Band& band) {
         for (const ReportObject& obj : band.objects) {
             QString text;
-            if (obj.kind == ObjectKind::Text || obj.kind == ObjectKind::Barcode) text = obj.text;
+            if (obj.kind == ObjectKind::Text || obj.kind == ObjectKind::Barcode)
+                text = obj.text;
             else if (obj.kind == ObjectKind::Picture && !obj.pictureField.isEmpty())
                 text = obj.pictureField;
-            else continue;
+            else
+                continue;
             ParsedText parsed;
             QString error;
             if (!parseText(text, &parsed, &error))
@@ -371,11 +385,13 @@ private:
     }
 
     // The data band an aggregate of a band counts.
-    const Band* aggregateTarget(const Section& s, const Band& owner, const Node& node) {
+    const Band* aggregateTarget(const Section& s, const Band& owner, const ReportObject& obj,
+                                const Node& node) {
         if (!node.source.isEmpty()) {
             for (const Band* b : dataBands_)
                 if (b->name.compare(node.source, Qt::CaseInsensitive) == 0) return b;
-            fail(QStringLiteral("%1: banda \"%2\" inesistente").arg(node.name, node.source));
+            fail(QStringLiteral("oggetto \"%1\": %2: banda \"%3\" inesistente")
+                     .arg(obj.name, node.name, node.source));
         }
         if (const Band* t = footerTarget_.value(&owner)) return t;
         if (owner.type == BandType::Summary || owner.type == BandType::PageFooter ||
@@ -393,9 +409,9 @@ private:
                     return m.data;
             return s.masters.front().data;
         }
-        fail(QStringLiteral("%1 si può usare solo nei piè di banda, di pagina e nel riepilogo "
-                            "(banda \"%2\")")
-                 .arg(node.name, owner.name));
+        fail(QStringLiteral("oggetto \"%1\": %2 si può usare solo nei piè di banda, di pagina e "
+                            "nel riepilogo (banda \"%3\")")
+                 .arg(obj.name, node.name, owner.name));
     }
 
     void registerAggregates(const Section& s) {
@@ -410,7 +426,7 @@ private:
                         Aggregate a;
                         a.node = &n;
                         a.owner = &band;
-                        a.target = aggregateTarget(s, band, n);
+                        a.target = aggregateTarget(s, band, obj, n);
                         aggIndex_.insert(&n, int(aggregates_.size()));
                         byTarget_[a.target].push_back(int(aggregates_.size()));
                         byOwner_[&band].push_back(int(aggregates_.size()));
@@ -439,7 +455,8 @@ private:
             try {
                 v = evaluate(*a.node->args[0], *this);
             } catch (const ExpressionError& e) {
-                fail(QStringLiteral("banda \"%1\", %2: %3").arg(a.owner->name, a.node->name, e.text));
+                fail(QStringLiteral("banda \"%1\", %2: %3")
+                         .arg(a.owner->name, a.node->name, e.text));
             }
             if (v.isNull()) continue;
             const double d = toNumber(v);
@@ -495,8 +512,8 @@ private:
         PreparedPage& p = pages_.back();
         if (section_->pageFooter) {
             BandInstance f = renderBand(*section_->pageFooter);
-            const double y = page_->endless ? curY_
-                                            : page_->height() - page_->marginBottom - f.height;
+            const double y =
+                page_->endless ? curY_ : page_->height() - page_->marginBottom - f.height;
             const double saved = curY_;
             curY_ = y;
             place(std::move(f));
@@ -577,9 +594,7 @@ private:
         pageOpen_ = true;
     }
 
-    static bool hasRows(ReportDataSource* src) {
-        return src && src->isOpen() && !src->isEmpty();
-    }
+    static bool hasRows(ReportDataSource* src) { return src && src->isOpen() && !src->isEmpty(); }
 
     QVariant groupValue(const Band* groupHeader) {
         try {
@@ -820,7 +835,6 @@ private:
     QHash<const ReportObject*, ParsedText> texts_;
     QHash<const Band*, std::shared_ptr<Node>> conditions_;
     QHash<const Band*, const Band*> footerTarget_;
-    QHash<const Band*, std::vector<const Band*>> groupOwner_;
     std::vector<const Band*> dataBands_;
     std::vector<Aggregate> aggregates_;
     QHash<const Node*, int> aggIndex_;

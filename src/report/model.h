@@ -88,13 +88,13 @@ struct ReportObject {
 struct Band {
     BandType type = BandType::MasterData;
     QString name;
-    double height = 10.0;  // mm
-    QString dataSource;    // data bands: the data set that drives them
-    QString condition;     // group header: the expression whose change starts a new group
-    bool growToFit = false;     // band grows with its growing objects
-    bool keepTogether = false;  // a data row with its details (or a whole group) on one page
-    bool startNewPage = false;  // this band starts on a new page (data: every row but the first)
-    bool printIfEmpty = false;  // a data band with no rows prints once, with empty fields
+    double height = 10.0;          // mm
+    QString dataSource;            // data bands: the data set that drives them
+    QString condition;             // group header: the expression whose change starts a new group
+    bool growToFit = false;        // band grows with its growing objects
+    bool keepTogether = false;     // a data row with its details (or a whole group) on one page
+    bool startNewPage = false;     // this band starts on a new page (data: every row but the first)
+    bool printIfEmpty = false;     // a data band with no rows prints once, with empty fields
     bool repeatOnNewPage = false;  // headers: printed again at the top of each new page
     std::vector<ReportObject> objects;
     bool operator==(const Band&) const = default;
@@ -114,9 +114,7 @@ struct ReportPage {
     double marginBottom = 10.0;
     std::vector<Band> bands;
 
-    double width() const {
-        return orientation == Orientation::Portrait ? paperWidth : paperHeight;
-    }
+    double width() const { return orientation == Orientation::Portrait ? paperWidth : paperHeight; }
     double height() const {
         return orientation == Orientation::Portrait ? paperHeight : paperWidth;
     }

@@ -64,13 +64,21 @@ void drawText(QPainter& p, const Mapper& m, const DrawOp& op) {
         const double lh = m.len(op.lineHeight);
         const double total = lh * op.lines.size();
         double top = box.top();
-        if (op.vAlign == VAlign::Center) top += (box.height() - total) / 2;
-        else if (op.vAlign == VAlign::Bottom) top += box.height() - total;
+        if (op.vAlign == VAlign::Center)
+            top += (box.height() - total) / 2;
+        else if (op.vAlign == VAlign::Bottom)
+            top += box.height() - total;
         int flags = Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
         switch (op.hAlign) {
-            case HAlign::Center: flags |= Qt::AlignHCenter; break;
-            case HAlign::Right: flags |= Qt::AlignRight; break;
-            default: flags |= Qt::AlignLeft; break;
+            case HAlign::Center:
+                flags |= Qt::AlignHCenter;
+                break;
+            case HAlign::Right:
+                flags |= Qt::AlignRight;
+                break;
+            default:
+                flags |= Qt::AlignLeft;
+                break;
         }
         const bool clip = total > box.height() + 0.5;
         p.save();

@@ -15,8 +15,7 @@ QFont reportFont(const QString& family, double pointSize, bool bold, bool italic
 
 // Paints a page with its top-left corner at origin (device pixels), at dotsPerMm device pixels
 // per millimetre (the device's own resolution for paper and PDF, zoom x screen for a preview).
-void paintPage(QPainter& painter, const PreparedPage& page, double dotsPerMm,
-               QPointF origin = {});
+void paintPage(QPainter& painter, const PreparedPage& page, double dotsPerMm, QPointF origin = {});
 
 // The page as an image at dpi dots per inch, white background.
 QImage renderPage(const PreparedPage& page, double dpi);

@@ -54,8 +54,8 @@ bool CupsBackend::submitPdf(const QString& printer, const QString& jobName, cons
     count = cupsAddOption("copies", copiesText.constData(), count, &options);
     count = cupsAddOption("media", media.constData(), count, &options);
     count = cupsAddOption("print-scaling", "none", count, &options);
-    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), title.constData(), count,
-                                  options);
+    const int job =
+        cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), title.constData(), count, options);
     cupsFreeOptions(count, options);
     auto failed = [&] {
         if (error) *error = QString::fromUtf8(cupsLastErrorString());

@@ -15,7 +15,9 @@ namespace {
 const char* const kAlignNames[] = {"left", "center", "right", "justify"};
 const char* const kVAlignNames[] = {"top", "center", "bottom"};
 
-QString num(double v) { return QString::number(v, 'g', 10); }
+QString num(double v) {
+    return QString::number(v, 'g', 10);
+}
 
 QString colorText(const QColor& c) {
     return c.alpha() == 255 ? c.name(QColor::HexRgb) : c.name(QColor::HexArgb);
@@ -61,7 +63,8 @@ private:
         attr("name", p.name);
         attr("width", p.paperWidth);
         attr("height", p.paperHeight);
-        if (p.orientation == Orientation::Landscape) attr("orientation", QStringLiteral("landscape"));
+        if (p.orientation == Orientation::Landscape)
+            attr("orientation", QStringLiteral("landscape"));
         flag("endless", p.endless);
         number("margin-left", p.marginLeft, def.marginLeft);
         number("margin-top", p.marginTop, def.marginTop);
@@ -98,8 +101,10 @@ private:
         switch (o.kind) {
             case ObjectKind::Text:
                 writeFont(o);
-                if (o.hAlign != def.hAlign) attr("align", QLatin1String(kAlignNames[int(o.hAlign)]));
-                if (o.vAlign != def.vAlign) attr("valign", QLatin1String(kVAlignNames[int(o.vAlign)]));
+                if (o.hAlign != def.hAlign)
+                    attr("align", QLatin1String(kAlignNames[int(o.hAlign)]));
+                if (o.vAlign != def.vAlign)
+                    attr("valign", QLatin1String(kVAlignNames[int(o.vAlign)]));
                 flag("wrap", o.wordWrap);
                 flag("grow", o.growToFit);
                 text("format", o.displayFormat);
@@ -354,11 +359,16 @@ private:
     void readFrame(Frame& f) {
         const QString sides = str("frame");
         for (QChar c : sides) {
-            if (c == QLatin1Char('l')) f.left = true;
-            else if (c == QLatin1Char('t')) f.top = true;
-            else if (c == QLatin1Char('r')) f.right = true;
-            else if (c == QLatin1Char('b')) f.bottom = true;
-            else fail(QStringLiteral("valore non valido per \"frame\""));
+            if (c == QLatin1Char('l'))
+                f.left = true;
+            else if (c == QLatin1Char('t'))
+                f.top = true;
+            else if (c == QLatin1Char('r'))
+                f.right = true;
+            else if (c == QLatin1Char('b'))
+                f.bottom = true;
+            else
+                fail(QStringLiteral("valore non valido per \"frame\""));
         }
         f.width = number("frame-width", f.width);
         f.color = color("frame-color", f.color);
@@ -400,8 +410,9 @@ bool loadTemplate(const QString& path, Report* report, QString* error) {
     QString why;
     if (!readTemplate(file, &r, &why)) {
         if (error)
-            *error = QStringLiteral("Report \"%1\": il file \"%2\" non è un modello di stampa "
-                                    "valido: %3.")
+            *error = QStringLiteral(
+                         "Report \"%1\": il file \"%2\" non è un modello di stampa "
+                         "valido: %3.")
                          .arg(name, path, why);
         return false;
     }
@@ -410,7 +421,9 @@ bool loadTemplate(const QString& path, Report* report, QString* error) {
     return true;
 }
 
-void writeTemplate(QIODevice& device, const Report& report) { Writer(device).write(report); }
+void writeTemplate(QIODevice& device, const Report& report) {
+    Writer(device).write(report);
+}
 
 QByteArray templateBytes(const Report& report) {
     QByteArray bytes;

@@ -123,15 +123,32 @@ QIcon draw(int index) {
     QPainter p(&pix);
     p.setRenderHint(QPainter::Antialiasing);
     switch (index) {
-        case ImgNuovo: drawNuovo(p); break;
-        case ImgCancella: drawCancella(p); break;
-        case ImgBlocca: drawLock(p, false); break;
-        case ImgModifica: drawModifica(p); break;
-        case ImgScheda: drawScheda(p); break;
-        case ImgLista: drawLista(p); break;
-        case ImgChiudi: drawChiudi(p); break;
-        case ImgStampa: drawStampa(p); break;
-        default: break;
+        case ImgNuovo:
+            drawNuovo(p);
+            break;
+        case ImgCancella:
+            drawCancella(p);
+            break;
+        case ImgBlocca:
+            drawLock(p, false);
+            break;
+        case ImgModifica:
+            drawModifica(p);
+            break;
+        case ImgScheda:
+            drawScheda(p);
+            break;
+        case ImgLista:
+            drawLista(p);
+            break;
+        case ImgChiudi:
+            drawChiudi(p);
+            break;
+        case ImgStampa:
+            drawStampa(p);
+            break;
+        default:
+            break;
     }
     p.end();
     return QIcon(pix);

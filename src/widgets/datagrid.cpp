@@ -1,13 +1,29 @@
 #include "widgets/datagrid.h"
 
 #include <QHeaderView>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 #include "common/inifile.h"
 #include "data/dataset.h"
 #include "widgets/dataerror.h"
 
+namespace {
+// A cell with a colour of its own (the cell hook) keeps it on the selected row too.
+class ColourKeepingDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(Qt::BackgroundRole).isValid()) option->state &= ~QStyle::State_Selected;
+    }
+};
+}  // namespace
+
 DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
+    setItemDelegate(new ColourKeepingDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -21,15 +37,16 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setSectionsMovable(true);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int logical) {
-        Q_EMIT titleClicked(fieldOfColumn(logical), logical);
-    });
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int logical) { Q_EMIT titleClicked(fieldOfColumn(logical), logical); });
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         if (index.isValid()) Q_EMIT cellClicked(fieldOfColumn(index.column()), index.column());
     });
 }
 
-DataSet* DataGrid::dataSet() const { return model_ ? &model_->dataSet() : nullptr; }
+DataSet* DataGrid::dataSet() const {
+    return model_ ? &model_->dataSet() : nullptr;
+}
 
 void DataGrid::setDataSet(DataSet& ds, const QList<GridColumn>& columns) {
     for (const auto& c : links_) disconnect(c);
@@ -52,11 +69,13 @@ void DataGrid::setDataSet(DataSet& ds, const QList<GridColumn>& columns) {
     for (int c = 0; c < model_->columnCount(); ++c) {
         int chars = 10;
         if (Field* f = model_->fieldAt(c)) {
-            if (f->type() == FieldType::Text) chars = qBound(4, f->size(), 30);
-            if (f->type() == FieldType::Memo) chars = 30;
+            if (f->type() == FieldType::Text) chars = qBound(4, f->size(), 24);
+            if (f->type() == FieldType::Memo) chars = 24;
         }
+        // Digits and capitals are wider than the average character: a full code must fit.
+        const int text = fm.horizontalAdvance(QString(chars, QLatin1Char('0'))) + 12;
         const int title = fm.horizontalAdvance(model_->columnTitle(c)) + 16;
-        setColumnWidth(c, qMax(title, fm.averageCharWidth() * chars + 10));
+        setColumnWidth(c, qMax(title, text));
     }
     applyHidden();
     followCursor();
@@ -71,7 +90,9 @@ QString DataGrid::fieldOfColumn(int column) const {
     return model_ ? model_->fieldName(column) : QString();
 }
 
-QString DataGrid::currentField() const { return fieldOfColumn(currentIndex().column()); }
+QString DataGrid::currentField() const {
+    return fieldOfColumn(currentIndex().column());
+}
 
 void DataGrid::focusField(const QString& field) {
     if (!model_) return;

@@ -1,7 +1,7 @@
 #include "widgets/datasetmodel.h"
 
-#include "data/dataset.h"
 #include "common/messages.h"
+#include "data/dataset.h"
 #include "widgets/dataerror.h"
 #include "widgets/fieldtext.h"
 
@@ -12,8 +12,10 @@ bool isNumeric(FieldType t) {
         case FieldType::SmallInt:
         case FieldType::Float:
         case FieldType::Currency:
-        case FieldType::AutoInc: return true;
-        default: return false;
+        case FieldType::AutoInc:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -43,6 +45,7 @@ DataSetModel::DataSetModel(DataSet& ds, QObject* parent) : QAbstractTableModel(p
 void DataSetModel::setColumns(const QList<GridColumn>& columns) {
     beginResetModel();
     requested_ = columns;
+    columns_.clear();
     rebuild();
     endResetModel();
 }
@@ -118,7 +121,9 @@ bool DataSetModel::isColumnReadOnly(const QString& field) const {
     return c >= 0 && columns_[c].readOnly;
 }
 
-void DataSetModel::setEditable(bool editable) { editable_ = editable; }
+void DataSetModel::setEditable(bool editable) {
+    editable_ = editable;
+}
 
 int DataSetModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !ds_.isOpen()) return 0;
@@ -129,7 +134,9 @@ int DataSetModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(columns_.size());
 }
 
-bool DataSetModel::editingRow(int row) const { return ds_.isEditing() && row == ds_.recNo(); }
+bool DataSetModel::editingRow(int row) const {
+    return ds_.isEditing() && row == ds_.recNo();
+}
 
 QVariant DataSetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !ds_.isOpen()) return {};
@@ -140,11 +147,13 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             return editingRow(row) ? f.displayText() : ds_.displayTextAt(row, fi);
-        case Qt::EditRole: return fieldEditText(editingRow(row) ? f.value() : ds_.valueAt(row, fi));
+        case Qt::EditRole:
+            return fieldEditText(editingRow(row) ? f.value() : ds_.valueAt(row, fi));
         case Qt::TextAlignmentRole:
             return isNumeric(f.type()) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                        : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
-        default: break;
+        default:
+            break;
     }
     if (hook_) return hook_(row, f, role);
     return {};

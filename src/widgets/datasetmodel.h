@@ -11,6 +11,11 @@ class DataSet;
 class Field;
 
 struct GridColumn {
+    GridColumn() = default;
+    GridColumn(const QString& f, const QString& t = {}, bool ro = false, bool hide = false)
+        : field(f), title(t), readOnly(ro), hidden(hide) {}
+    GridColumn(const char* f, const char* t = nullptr, bool ro = false, bool hide = false)
+        : field(QString::fromUtf8(f)), title(QString::fromUtf8(t)), readOnly(ro), hidden(hide) {}
     QString field;
     QString title;  // empty: the field's title
     bool readOnly = false;

@@ -26,7 +26,9 @@ FieldLink::FieldLink(DataSet& ds, const QString& field, QWidget* widget)
     });
 }
 
-Field* FieldLink::field() const { return ds_.isOpen() ? ds_.findField(field_) : nullptr; }
+Field* FieldLink::field() const {
+    return ds_.isOpen() ? ds_.findField(field_) : nullptr;
+}
 
 void FieldLink::setAutoEdit(bool on) {
     autoEdit_ = on;
@@ -122,7 +124,9 @@ void LineEditLink::showValue(const Field* f) {
     if (edit_->text() != text) edit_->setText(text);
 }
 
-void LineEditLink::applyReadOnly(bool readOnly) { edit_->setReadOnly(readOnly); }
+void LineEditLink::applyReadOnly(bool readOnly) {
+    edit_->setReadOnly(readOnly);
+}
 
 // ---- NumberEditLink / DateEditLink
 
@@ -166,7 +170,9 @@ void NumberEditLink::showValue(const Field* f) {
     if (edit_->text() != text) edit_->setText(text);
 }
 
-void NumberEditLink::applyReadOnly(bool readOnly) { edit_->setReadOnly(readOnly); }
+void NumberEditLink::applyReadOnly(bool readOnly) {
+    edit_->setReadOnly(readOnly);
+}
 
 DateEditLink::DateEditLink(DataSet& ds, const QString& field, QLineEdit* edit)
     : NumberEditLink(ds, field, edit) {
@@ -188,7 +194,9 @@ void MemoLink::showValue(const Field* f) {
     if (edit_->toPlainText() != text) edit_->setPlainText(text);
 }
 
-void MemoLink::applyReadOnly(bool readOnly) { edit_->setReadOnly(readOnly); }
+void MemoLink::applyReadOnly(bool readOnly) {
+    edit_->setReadOnly(readOnly);
+}
 
 // ---- ComboLink
 
@@ -218,7 +226,9 @@ void ComboLink::showValue(const Field* f) {
     combo_->setCurrentIndex(i);
 }
 
-void ComboLink::applyReadOnly(bool readOnly) { combo_->setEnabled(!readOnly); }
+void ComboLink::applyReadOnly(bool readOnly) {
+    combo_->setEnabled(!readOnly);
+}
 
 // ---- SuggestComboLink
 
@@ -252,12 +262,14 @@ void SuggestComboLink::showValue(const Field* f) {
         combo_->lineEdit()->setMaxLength(f->size());
 }
 
-void SuggestComboLink::applyReadOnly(bool readOnly) { combo_->setEnabled(!readOnly); }
+void SuggestComboLink::applyReadOnly(bool readOnly) {
+    combo_->setEnabled(!readOnly);
+}
 
 // ---- RadioGroupLink
 
-RadioGroupLink::RadioGroupLink(DataSet& ds, const QString& field, QWidget* box,
-                               QButtonGroup* group, const QStringList& values)
+RadioGroupLink::RadioGroupLink(DataSet& ds, const QString& field, QWidget* box, QButtonGroup* group,
+                               const QStringList& values)
     : FieldLink(ds, field, box), group_(group), values_(values) {
     connect(group_, &QButtonGroup::idClicked, this, [this](int id) {
         if (!updating() && id >= 0 && id < values_.size()) userChanged(values_[id]);
@@ -290,6 +302,10 @@ CheckBoxLink::CheckBoxLink(DataSet& ds, const QString& field, QCheckBox* box)
     refresh();
 }
 
-void CheckBoxLink::showValue(const Field* f) { box_->setChecked(f && f->asBool()); }
+void CheckBoxLink::showValue(const Field* f) {
+    box_->setChecked(f && f->asBool());
+}
 
-void CheckBoxLink::applyReadOnly(bool readOnly) { box_->setEnabled(!readOnly); }
+void CheckBoxLink::applyReadOnly(bool readOnly) {
+    box_->setEnabled(!readOnly);
+}

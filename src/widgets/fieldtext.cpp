@@ -10,15 +10,19 @@ QString fieldEditText(const QVariant& v) {
     if (!v.isValid() || v.isNull()) return {};
     switch (v.typeId()) {
         case QMetaType::Double:
-        case QMetaType::Float: return formatGeneral(v.toDouble());
+        case QMetaType::Float:
+            return formatGeneral(v.toDouble());
         case QMetaType::QDateTime: {
             const QDateTime dt = v.toDateTime();
             if (dt.time() == QTime(0, 0)) return dt.toString(QStringLiteral("dd/MM/yyyy"));
             return dt.toString(QStringLiteral("dd/MM/yyyy hh:mm"));
         }
-        case QMetaType::QDate: return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-        case QMetaType::Bool: return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-        default: return v.toString();
+        case QMetaType::QDate:
+            return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+        case QMetaType::Bool:
+            return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+        default:
+            return v.toString();
     }
 }
 
@@ -26,8 +30,11 @@ bool fieldValueFromText(const Field& field, const QString& typed, QVariant* valu
     const QString text = typed.trimmed();
     switch (field.type()) {
         case FieldType::Text:
-        case FieldType::Memo: *value = typed; return true;
-        default: break;
+        case FieldType::Memo:
+            *value = typed;
+            return true;
+        default:
+            break;
     }
     if (text.isEmpty()) {
         *value = QVariant();
@@ -52,9 +59,12 @@ bool fieldValueFromText(const Field& field, const QString& typed, QVariant* valu
         }
         case FieldType::Bool: {
             const QString t = text.toLower();
-            if (t == u"1" || t == u"sì" || t == u"si" || t == u"true") *value = true;
-            else if (t == u"0" || t == u"no" || t == u"false") *value = false;
-            else return false;
+            if (t == u"1" || t == u"sì" || t == u"si" || t == u"true")
+                *value = true;
+            else if (t == u"0" || t == u"no" || t == u"false")
+                *value = false;
+            else
+                return false;
             return true;
         }
         case FieldType::DateTime: {
@@ -65,14 +75,18 @@ bool fieldValueFromText(const Field& field, const QString& typed, QVariant* valu
                     if (d.isValid()) dt = QDateTime(d, QTime(0, 0));
                 }
                 if (dt.isValid()) {
-                    if (dt.date().year() < 100) dt = dt.addYears(2000);
+                    // Two-digit years read as 19yy: keep them in this century up to 49.
+                    if (QByteArray(fmt).endsWith("/yy") && dt.date().year() < 1950)
+                        dt = dt.addYears(100);
                     *value = dt;
                     return true;
                 }
             }
             return false;
         }
-        default: *value = text; return true;
+        default:
+            *value = text;
+            return true;
     }
 }
 

@@ -91,23 +91,36 @@ void RecordNavigator::doAction(Button b) {
     if (!ds_ || !ds_->isOpen()) return;
     try {
         switch (b) {
-            case First: ds_->first(); break;
-            case Prior: ds_->prior(); break;
-            case Next: ds_->next(); break;
-            case Last: ds_->last(); break;
+            case First:
+                ds_->first();
+                break;
+            case Prior:
+                ds_->prior();
+                break;
+            case Next:
+                ds_->next();
+                break;
+            case Last:
+                ds_->last();
+                break;
             case Insert:
                 if (ds_->checkBrowseMode()) ds_->append();
                 break;
             case Delete:
                 if (ds_->isEditing()) ds_->cancel();
-                if (!ds_->isEmpty() && (deleteQuestion_.isEmpty() || Mymsg::question(deleteQuestion_)))
+                if (!ds_->isEmpty() &&
+                    (deleteQuestion_.isEmpty() || Mymsg::question(deleteQuestion_)))
                     ds_->remove();
                 break;
-            case Edit: ds_->tryEdit(); break;
+            case Edit:
+                ds_->tryEdit();
+                break;
             case Post:
                 if (ds_->isEditing()) ds_->post();
                 break;
-            case Cancel: ds_->cancel(); break;
+            case Cancel:
+                ds_->cancel();
+                break;
             case Refresh:
                 if (ds_->checkBrowseMode()) ds_->refresh();
                 break;

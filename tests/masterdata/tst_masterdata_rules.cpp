@@ -52,11 +52,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("codice");
         QTest::addColumn<QString>("rs");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no code") << "" << "Rossi" << MasterDataRules::msgCodiceObbligatorio();
-        QTest::newRow("blank code") << "   " << "Rossi" << MasterDataRules::msgCodiceObbligatorio();
-        QTest::newRow("no name") << "C1" << "" << MasterDataRules::msgRagioneSocialeObbligatoria();
-        QTest::newRow("neither") << "" << "" << MasterDataRules::msgCodiceObbligatorio();
-        QTest::newRow("both") << "C1" << "Rossi" << QString();
+        QTest::newRow("no code") << ""
+                                 << "Rossi" << MasterDataRules::msgCodiceObbligatorio();
+        QTest::newRow("blank code") << "   "
+                                    << "Rossi" << MasterDataRules::msgCodiceObbligatorio();
+        QTest::newRow("no name") << "C1"
+                                 << "" << MasterDataRules::msgRagioneSocialeObbligatoria();
+        QTest::newRow("neither") << ""
+                                 << "" << MasterDataRules::msgCodiceObbligatorio();
+        QTest::newRow("both") << "C1"
+                              << "Rossi" << QString();
     }
     void requiredFields() {
         QFETCH(QString, codice);
@@ -83,10 +88,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("giur");
         QTest::addColumn<QString>("listino");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("private, list 2") << "X" << "2" << "6";
-        QTest::newRow("private, no list") << "X" << "" << "6";
-        QTest::newRow("company keeps 2") << "G" << "2" << "2";
-        QTest::newRow("person keeps 5") << "P" << "5" << "5";
+        QTest::newRow("private, list 2") << "X"
+                                         << "2"
+                                         << "6";
+        QTest::newRow("private, no list") << "X"
+                                          << ""
+                                          << "6";
+        QTest::newRow("company keeps 2") << "G"
+                                         << "2"
+                                         << "2";
+        QTest::newRow("person keeps 5") << "P"
+                                        << "5"
+                                        << "5";
     }
     void listinoOfPrivateCustomer() {
         QFETCH(QString, giur);
@@ -132,19 +145,30 @@ private Q_SLOTS:
         QTest::newRow("product") << true;
     }
     void duplicateCodeRefused() {
+        try {
+            duplicateCode();
+        } catch (const DatabaseError& e) {
+            QFAIL(qPrintable(e.text()));
+        }
+    }
+
+private:
+    void duplicateCode() {
         QFETCH(bool, product);
         ScriptedMessages msgs;
         DataSet& ds = product ? sd->prodotti : sd->Clienti;
         const QString key = product ? QStringLiteral("Codice_prodotto") : QStringLiteral("Codice");
         const QString table = product ? QStringLiteral("Prodotti") : QStringLiteral("Anagrafica");
-        tf->insert(table, {{key, QStringLiteral("AB1")}, {QStringLiteral("Indirizzo"), 1}}.isEmpty()
-                              ? QVariantMap{}
-                              : QVariantMap{{key, QStringLiteral("AB1")}});
+        if (product)
+            tf->insert(table, {{key, QStringLiteral("AB1")}});
+        else
+            customer(QStringLiteral("AB1"), QStringLiteral("Rossi"));
         ds.open();
         ds.setReadOnly(false);
         ds.append();
         ds.field(key).setValue(QStringLiteral("AB1"));
-        if (!product) ds.field(QStringLiteral("RagioneSociale")).setValue(QStringLiteral("Bianchi"));
+        if (!product)
+            ds.field(QStringLiteral("RagioneSociale")).setValue(QStringLiteral("Bianchi"));
         QVERIFY(!ds.post());
         QCOMPARE(msgs.last(), product ? MasterDataRules::msgCodiceProdottoDuplicato("AB1")
                                       : MasterDataRules::msgCodiceClienteDuplicato("AB1"));
@@ -156,14 +180,14 @@ private Q_SLOTS:
         QVERIFY(ds.post());
         QVERIFY(ds.locate(key, QStringLiteral("AB1")));
         ds.edit();
-        ds.field(QStringLiteral("Descrizione").isEmpty() ? key : (product ? QStringLiteral("Lotto")
-                                                                          : QStringLiteral("Citta")))
+        ds.field(product ? QStringLiteral("Lotto") : QStringLiteral("Citta"))
             .setValue(QStringLiteral("X"));
         if (!product) ds.field(QStringLiteral("RagioneSociale")).setValue(QStringLiteral("Verdi"));
         QVERIFY(ds.post());
         QCOMPARE(tf->count(table), 2);
     }
 
+private Q_SLOTS:
     void deleteConfirmation_data() {
         QTest::addColumn<bool>("product");
         QTest::addColumn<bool>("yes");
@@ -196,14 +220,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("codes");
-        QTest::newRow("start") << "RagioneSociale" << "ROS" << QStringList{"C1", "C3"};
-        QTest::newRow("inside") << "RagioneSociale" << "SS" << QStringList{"C1", "C3"};
-        QTest::newRow("lower case typed") << "RagioneSociale" << "bian" << QStringList{"C2"};
-        QTest::newRow("other column") << "Citta" << "ASTI" << QStringList{"C2", "C3"};
-        QTest::newRow("number column") << "Sconto" << "2,5" << QStringList{"C1"};
-        QTest::newRow("none") << "RagioneSociale" << "ZZZ" << QStringList{};
-        QTest::newRow("empty text lets nobody pass") << "RagioneSociale" << "" << QStringList{};
-        QTest::newRow("unknown field") << "Nessuno" << "ROS" << QStringList{};
+        QTest::newRow("start") << "RagioneSociale"
+                               << "ROS" << QStringList{"C1", "C3"};
+        QTest::newRow("inside") << "RagioneSociale"
+                                << "SS" << QStringList{"C1", "C3"};
+        QTest::newRow("lower case typed") << "RagioneSociale"
+                                          << "bian" << QStringList{"C2"};
+        QTest::newRow("other column") << "Citta"
+                                      << "ASTI" << QStringList{"C2", "C3"};
+        QTest::newRow("number column") << "Sconto"
+                                       << "2,5" << QStringList{"C1"};
+        QTest::newRow("none") << "RagioneSociale"
+                              << "ZZZ" << QStringList{};
+        QTest::newRow("empty text lets nobody pass") << "RagioneSociale"
+                                                     << "" << QStringList{};
+        QTest::newRow("unknown field") << "Nessuno"
+                                       << "ROS" << QStringList{};
     }
     void filterModeA() {
         QFETCH(QString, field);
@@ -224,10 +256,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QStringList>("codes");
-        QTest::newRow("both ends included") << "Bianchi" << "Rossi" << QStringList{"C2", "C3", "C4"};
-        QTest::newRow("prefix below the name") << "B" << "C" << QStringList{"C2"};
-        QTest::newRow("case counts") << "a" << "z" << QStringList{"C5"};
-        QTest::newRow("empty range") << "Z" << "A" << QStringList{};
+        QTest::newRow("both ends included") << "Bianchi"
+                                            << "Rossi" << QStringList{"C2", "C3", "C4"};
+        QTest::newRow("prefix below the name") << "B"
+                                               << "C" << QStringList{"C2"};
+        QTest::newRow("case counts") << "a"
+                                     << "z" << QStringList{"C5"};
+        QTest::newRow("empty range") << "Z"
+                                     << "A" << QStringList{};
     }
     void filterModeS() {
         QFETCH(QString, from);
@@ -271,9 +307,13 @@ private Q_SLOTS:
     }
 
     void pezziOnTheDataSet() {
-        tf->insert("Imballi", {{"Bottiglia", "B75"}, {"Descrizione", "Bordolese"}, {"Volume", 0.75}});
-        tf->insert("Prodotti", {{"Codice_prodotto", "A"}, {"Stato", "2"}, {"Bottiglia", "B75"}, {"Litri", 10.0}});
-        tf->insert("Prodotti", {{"Codice_prodotto", "B"}, {"Stato", "2"}, {"Bottiglia", "XX"}, {"Litri", 7.5}});
+        tf->insert("Imballi",
+                   {{"Bottiglia", "B75"}, {"Descrizione", "Bordolese"}, {"Volume", 0.75}});
+        tf->insert(
+            "Prodotti",
+            {{"Codice_prodotto", "A"}, {"Stato", "2"}, {"Bottiglia", "B75"}, {"Litri", 10.0}});
+        tf->insert("Prodotti",
+                   {{"Codice_prodotto", "B"}, {"Stato", "2"}, {"Bottiglia", "XX"}, {"Litri", 7.5}});
         tf->insert("Prodotti", {{"Codice_prodotto", "C"}, {"Stato", "1"}, {"Litri", 120.5}});
         sd->prodotti.open();
         QVERIFY(sd->prodotti.locate("Codice_prodotto", "A"));
@@ -301,7 +341,8 @@ private Q_SLOTS:
         sd->prodotti.setFiltered(true);
         QStringList shown;
         for (int r = 0; r < sd->prodotti.recordCount(); ++r)
-            shown << sd->prodotti.valueAt(r, sd->prodotti.field("Codice_prodotto").index()).toString();
+            shown << sd->prodotti.valueAt(r, sd->prodotti.field("Codice_prodotto").index())
+                         .toString();
         QCOMPARE(shown, (QStringList{"NEG", "POS", "ZERO0"}));
         sd->prodotti.setFiltered(false);
         QCOMPARE(sd->prodotti.recordCount(), 5);
@@ -337,6 +378,21 @@ private Q_SLOTS:
             QVERIFY(h.isEditing());
             QCOMPARE(tf->value("SELECT Griglia_X FROM Intesta").toInt(), 4);
         }
+    }
+
+    void choicesFromTables() {
+        tf->insert("IVA", {{"Ordine", 2}, {"IVA", "10"}});
+        tf->insert("IVA", {{"Ordine", 1}, {"IVA", "22"}});
+        tf->insert("IVA", {{"Ordine", 3}, {"IVA", "E15"}});
+        QCOMPARE(ivaCodes(tf->db()), (QStringList{"22", "10", "E15"}));
+        tf->insert("Imballi", {{"Bottiglia", "M150"}, {"Descrizione", "Magnum"}, {"Volume", 1.5}});
+        tf->insert("Imballi",
+                   {{"Bottiglia", "B75"}, {"Descrizione", "Bordolese"}, {"Volume", 0.75}});
+        tf->insert("Imballi", {{"Bottiglia", "X"}, {"Volume", 2.0}});
+        const CodedValues imb = imballiChoices(tf->db());
+        QCOMPARE(imb.size(), 3);
+        QCOMPARE(codedText(imb, "B75"), QStringLiteral("Bordolese"));
+        QCOMPARE(codedText(imb, "X"), QStringLiteral("X"));
     }
 
     void codedTables() {

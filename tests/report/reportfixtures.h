@@ -37,23 +37,25 @@ inline report::Report customerList() {
     p.bands.push_back(ph);
     Band mh = band(BandType::MasterHeader, QStringLiteral("Colonne"), 5);
     mh.repeatOnNewPage = true;
-    mh.objects.push_back(text(QStringLiteral("ColNome"), QStringLiteral("Ragione sociale"), {0, 0, 80, 5}));
+    mh.objects.push_back(
+        text(QStringLiteral("ColNome"), QStringLiteral("Ragione sociale"), {0, 0, 80, 5}));
     p.bands.push_back(mh);
     Band md = band(BandType::MasterData, QStringLiteral("Righe"), 5, QStringLiteral("Clienti"));
-    md.objects.push_back(text(QStringLiteral("Nome"), QStringLiteral("[Clienti.\"Nome\"]"), {0, 0, 80, 5}));
-    md.objects.push_back(text(QStringLiteral("Saldo"), QStringLiteral("[Clienti.Saldo]"), {100, 0, 30, 5}));
+    md.objects.push_back(
+        text(QStringLiteral("Nome"), QStringLiteral("[Clienti.\"Nome\"]"), {0, 0, 80, 5}));
+    md.objects.push_back(
+        text(QStringLiteral("Saldo"), QStringLiteral("[Clienti.Saldo]"), {100, 0, 30, 5}));
     p.bands.push_back(md);
     Band pf = band(BandType::PageFooter, QStringLiteral("Piede"), 10);
-    pf.objects.push_back(
-        text(QStringLiteral("NumPag"), QStringLiteral("Pagina [PAGE#] di [TOTALPAGES]"), {0, 2, 80, 6}));
+    pf.objects.push_back(text(QStringLiteral("NumPag"),
+                              QStringLiteral("Pagina [PAGE#] di [TOTALPAGES]"), {0, 2, 80, 6}));
     p.bands.push_back(pf);
     r.pages.push_back(p);
     return r;
 }
 
 inline void fillCustomers(report::MemoryDataSource& ds, int n) {
-    for (int i = 1; i <= n; ++i)
-        ds.addRow({QStringLiteral("Cliente %1").arg(i), i * 1.5});
+    for (int i = 1; i <= n; ++i) ds.addRow({QStringLiteral("Cliente %1").arg(i), i * 1.5});
 }
 
 }  // namespace fixtures

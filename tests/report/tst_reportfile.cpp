@@ -92,19 +92,22 @@ private Q_SLOTS:
         QTest::newRow("no version") << QByteArray("<report><page/></report>") << "versione";
         QTest::newRow("future version") << QByteArray("<report version=\"99\"/>") << "99";
         QTest::newRow("truncated")
-            << QByteArray("<report version=\"1\"><page name=\"a\" width=\"210\" height=\"297\">"
-                          "<band type=\"masterData\" name=\"b\" height=\"5\"><text name=\"t\"")
+            << QByteArray(
+                   "<report version=\"1\"><page name=\"a\" width=\"210\" height=\"297\">"
+                   "<band type=\"masterData\" name=\"b\" height=\"5\"><text name=\"t\"")
             << "";
         QTest::newRow("bad number")
             << QByteArray("<report version=\"1\"><page width=\"abc\" height=\"297\"/></report>")
             << "width";
         QTest::newRow("unknown band")
-            << QByteArray("<report version=\"1\"><page width=\"210\" height=\"297\">"
-                          "<band type=\"boh\" height=\"5\"/></page></report>")
+            << QByteArray(
+                   "<report version=\"1\"><page width=\"210\" height=\"297\">"
+                   "<band type=\"boh\" height=\"5\"/></page></report>")
             << "boh";
         QTest::newRow("unknown element")
-            << QByteArray("<report version=\"1\"><page width=\"210\" height=\"297\">"
-                          "<band type=\"summary\" height=\"5\"><script/></band></page></report>")
+            << QByteArray(
+                   "<report version=\"1\"><page width=\"210\" height=\"297\">"
+                   "<band type=\"summary\" height=\"5\"><script/></band></page></report>")
             << "script";
         QTest::newRow("empty") << QByteArray() << "";
     }

@@ -1,0 +1,58 @@
+#include "printing/engineoutput.h"
+
+#include "common/messages.h"
+#include "platform/rawprinter.h"
+
+EnginePrintOutput::EnginePrintOutput(report::ReportEngine& engine, report::PrintBackend* backend)
+    : engine_(engine), backend_(backend) {}
+
+report::PrintBackend& EnginePrintOutput::backend() {
+    return backend_ ? *backend_ : report::CupsBackend::instance();
+}
+
+QStringList EnginePrintOutput::installedPrinters() {
+    return backend().printers();
+}
+
+QString EnginePrintOutput::defaultPrinter() {
+    return backend().defaultPrinter();
+}
+
+bool EnginePrintOutput::load(const report::Report& report, const QString& path,
+                             const QString& title, const QString& printer) {
+    engine_.setReport(report, path);
+    engine_.setTitle(title);
+    engine_.setPrinterName(printer);
+    if (!engine_.prepare()) {
+        Mymsg::error(engine_.errorString());
+        return false;
+    }
+    // A journal without movements has lost both its pages: there is no paper to spend.
+    if (engine_.pageCount() == 0) {
+        Mymsg::message(QStringLiteral("   Niente da stampare   "));
+        return false;
+    }
+    return true;
+}
+
+bool EnginePrintOutput::preview(const report::Report& report, const QString& path,
+                                const QString& title, const QString& printer) {
+    if (!load(report, path, title, printer) || !showPreview) return false;
+    return showPreview(engine_);
+}
+
+bool EnginePrintOutput::print(const report::Report& report, const QString& path,
+                              const QString& title, const QString& printer) {
+    return load(report, path, title, printer) && engine_.printAndTell(1);
+}
+
+void EnginePrintOutput::cut(const QString& printer) {
+    taglia_scontrino(printer);
+}
+
+void EnginePrintOutput::openDesigner(report::Report& report, const QString& path) {
+    engine_.setReport(report, path);
+    if (showDesigner) showDesigner(engine_);
+    // What the user saved is what the next request would load; keep the edits in memory too.
+    report = engine_.report();
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The program's data sets as report data sources. The engine reads them as the caller
+// prepared them (open, filtered, sorted, linked to their masters) and gives the cursor back.
+#include <QList>
+#include <memory>
+#include <vector>
+
+#include "report/datasource.h"
+
+class DataSet;
+
+namespace report {
+
+class DataSetSource : public ReportDataSource {
+public:
+    // name: the name templates use; empty = the data set's own name.
+    explicit DataSetSource(DataSet& dataSet, const QString& name = {});
+    DataSet& dataSet() const { return ds_; }
+
+    QString name() const override;
+    bool isOpen() const override;
+    bool first() override;
+    bool next() override;
+    bool eof() const override;
+    bool isEmpty() const override;
+    QStringList fieldNames() const override;
+    bool hasField(const QString& field) const override;
+    QVariant value(const QString& field) const override;
+    QString displayText(const QString& field) const override;
+    // Row number, bookmark and end flag.
+    QVariant position() const override;
+    void restorePosition(const QVariant& position) override;
+
+private:
+    DataSet& ds_;
+    QString name_;
+};
+
+// Owns adapters for a set of data sets and registers them with an engine's registry.
+class DataSetSources {
+public:
+    DataSetSource& add(DataSet& dataSet, const QString& name = {});
+    void registerIn(DataSourceRegistry& registry) const;
+    const std::vector<std::unique_ptr<DataSetSource>>& sources() const { return sources_; }
+
+private:
+    std::vector<std::unique_ptr<DataSetSource>> sources_;
+};
+
+}  // namespace report

@@ -1,0 +1,280 @@
+#include "stock/giornale.h"
+
+#include <QTime>
+
+#include "common/messages.h"
+#include "data/database.h"
+#include "data/shareddata.h"
+#include "masterdata/masterdata_rules.h"
+#include "stock/scarico.h"
+
+namespace {
+
+const QString kDataOra = QStringLiteral("Data_Ora");
+
+void addPezzi(DataSet& ds, const QString& litriField) {
+    ds.addLookupField(QStringLiteral("Volume"), FieldType::Float,
+                      {QStringLiteral("Bottiglia"), QStringLiteral("Imballi"),
+                       QStringLiteral("Bottiglia"), QStringLiteral("Volume")});
+    ds.addCalculatedField(QStringLiteral("Pezzi"), FieldType::Float)
+        .setDisplayFormat(QStringLiteral("#.###"));
+    ds.onCalcFields = [litriField](DataSet& d) {
+        d.field(QStringLiteral("Pezzi"))
+            .setValue(pezzi(d.field(QStringLiteral("Stato")).asString(),
+                            d.field(litriField).asFloat(),
+                            d.field(QStringLiteral("Volume")).asFloat()));
+    };
+}
+
+void titles(DataSet& ds) {
+    // Titles of the grids and the print, set again after each open (fields are typed then).
+    auto set = [&ds](const char* field, const char* title) {
+        if (Field* f = ds.findField(QString::fromLatin1(field)))
+            f->setTitle(QString::fromUtf8(title));
+    };
+    set("Data_Ora", "Data");
+    set("Docum_numero", "Documento");
+    set("Cod_vino", "Codice");
+    set("SommaDiLitri", "Litri totali");
+    if (Field* f = ds.findField(QStringLiteral("SommaDiLitri")))
+        f->setDisplayFormat(QStringLiteral("0.###"));
+    if (Field* f = ds.findField(QStringLiteral("Litri")))
+        f->setDisplayFormat(QStringLiteral("0.###"));
+}
+
+}  // namespace
+
+GiornaleMovimenti::GiornaleMovimenti(SharedData& sd, QObject* parent)
+    : QObject(parent),
+      documenti(sd.db, QStringLiteral("documenti"), this),
+      corrispettivi(sd.db, QStringLiteral("corrispettivi"), this),
+      dettaglio(sd.db, QStringLiteral("dettaglio"), this),
+      controllo(sd.db, QStringLiteral("controllo"), this),
+      sd_(sd) {
+    documenti.setStoredQuery(QStringLiteral("Esporta_BF"));
+    addPezzi(documenti, QStringLiteral("Litri"));
+    corrispettivi.setStoredQuery(QStringLiteral("Esporta_N"));
+    addPezzi(corrispettivi, QStringLiteral("SommaDiLitri"));
+    // Every unexported direct sale of the selected product, oldest first, whatever the period.
+    dettaglio.setTable(QStringLiteral("Giornale"), QStringLiteral("Esportato = 0 AND Tipo = 'N'"));
+    dettaglio.sortBy(kDataOra);
+    dettaglio.setMasterLink(&corrispettivi, QStringLiteral("Cod_vino"), QStringLiteral("Cod_vino"));
+    dettaglio.setReadOnly(true);
+    controllo.setStoredQuery(QStringLiteral("Esporta_controllo"));
+    for (DataSet* ds : {&documenti, &corrispettivi, &dettaglio})
+        ds->afterOpen += [](DataSet& d) { titles(d); };
+}
+
+QString GiornaleMovimenti::testoData(const QDate& d) {
+    return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+}
+
+QDate GiornaleMovimenti::leggiData(const QString& text) {
+    const QString t = text.trimmed();
+    for (const char* f : {"dd/MM/yyyy", "d/M/yyyy", "d/M/yy", "dd/MM/yy"}) {
+        QDate d = QDate::fromString(t, QString::fromLatin1(f));
+        if (d.isValid()) {
+            // Two-digit years are of this century.
+            if (QString::fromLatin1(f).endsWith(QLatin1String("/yy")) && d.year() < 2000)
+                d = d.addYears(100);
+            return d;
+        }
+    }
+    return {};
+}
+
+QVariant GiornaleMovimenti::inizioPeriodo(const QString& text) {
+    const QDate d = leggiData(text);
+    return d.isValid() ? QVariant(d.startOfDay()) : QVariant();
+}
+
+QVariant GiornaleMovimenti::finePeriodo(const QString& text) {
+    const QDate d = leggiData(text);
+    return d.isValid() ? QVariant(QDateTime(d, QTime(23, 59, 59))) : QVariant();
+}
+
+QString GiornaleMovimenti::msgConfermaRiga() {
+    return QStringLiteral("   Confermi la cancellazione di questa riga ?   ");
+}
+QString GiornaleMovimenti::msgRicaricoDocumento() {
+    return QStringLiteral(
+        "   (Ricarico la giacenza e cancello la riga in fattura -> il documento va ristampato)   ");
+}
+QString GiornaleMovimenti::msgNienteDaStampare() {
+    return QStringLiteral("   Non ci sono righe da stampare !   ");
+}
+QString GiornaleMovimenti::msgConfermaPeriodo(const QString& da, const QString& a) {
+    return QStringLiteral("   Confermi che vuoi cancellare i movimenti dal ") + da +
+           QStringLiteral(" al ") + a + QStringLiteral(" ?   ");
+}
+QString GiornaleMovimenti::msgDataNonValida(const QString& text) {
+    return QStringLiteral("   \"%1\" non è una data valida (gg/mm/aaaa)   ").arg(text);
+}
+QString GiornaleMovimenti::msgPeriodoMancante() {
+    return QStringLiteral("   Indicare le date del periodo (gg/mm/aaaa)   ");
+}
+
+bool GiornaleMovimenti::periodoValido(bool withMessage) const {
+    for (const QString& t : {esportaDa, esportaA}) {
+        if (!t.trimmed().isEmpty() && !leggiData(t).isValid()) {
+            if (withMessage) Mymsg::message(msgDataNonValida(t.trimmed()));
+            return false;
+        }
+    }
+    return true;
+}
+
+void GiornaleMovimenti::FormShow() {
+    controllo.close();
+    controllo.open();
+    esportaDa.clear();
+    esportaA.clear();
+    numero_ = controllo.isEmpty() ? 0 : controllo.field(QStringLiteral("NUM")).asInteger();
+    if (!controllo.isEmpty()) {
+        esportaDa = testoData(controllo.field(QStringLiteral("MI")).asDateTime().date());
+        esportaA = testoData(controllo.field(QStringLiteral("MA")).asDateTime().date());
+    }
+    apre_db();
+}
+
+bool GiornaleMovimenti::apre_db() {
+    if (!periodoValido(true)) return false;
+    const QVariantList period{inizioPeriodo(esportaDa), finePeriodo(esportaA)};
+    documenti.close();
+    documenti.setParams(period);
+    documenti.open();
+    corrispettivi.close();
+    corrispettivi.setParams(period);
+    corrispettivi.open();
+    dettaglio.close();
+    dettaglio.open();
+    return true;
+}
+
+void GiornaleMovimenti::FormClose() {
+    documenti.close();
+    corrispettivi.close();
+    dettaglio.close();
+    controllo.close();
+}
+
+int GiornaleMovimenti::numeroRighe() const {
+    return numero_;
+}
+
+void GiornaleMovimenti::contaRighe(int tolte) {
+    // Keeps "Stam&pa" truthful after rows left the journal here, without reading the whole
+    // journal again.
+    numero_ = qMax(0, numero_ - tolte);
+}
+
+void GiornaleMovimenti::riapri(DataSet& ds) {
+    ds.close();
+    ds.open();
+}
+
+void GiornaleMovimenti::ricalcolaDocumento(const QString& documNumero) {
+    // The header posted unchanged, so that its rules compute the totals again from the lines
+    // that are left.
+    DataSet& f = sd_.Fatture;
+    DataSet& r = sd_.righe;
+    const bool fOpen = f.isOpen(), rOpen = r.isOpen();
+    const bool fReadOnly = f.isReadOnly(), fFiltered = f.isFiltered();
+    struct Restore {
+        DataSet& f;
+        DataSet& r;
+        bool fOpen, rOpen, fReadOnly, fFiltered;
+        ~Restore() {
+            if (f.isEditing()) f.cancel();
+            if (!rOpen) r.close();
+            if (!fOpen) f.close();
+            f.setFiltered(fFiltered);
+            f.setReadOnly(fReadOnly);
+        }
+    } restore{f, r, fOpen, rOpen, fReadOnly, fFiltered};
+    f.setReadOnly(false);
+    f.setFiltered(false);
+    if (!fOpen) f.open();
+    if (!rOpen) r.open();
+    if (fOpen) f.refresh();
+    if (!f.locate(QStringLiteral("Docum_numero"), documNumero)) return;
+    if (!f.tryEdit()) return;
+    f.post();
+    if (rOpen) r.refresh();
+}
+
+bool GiornaleMovimenti::annullaDocumento() {
+    if (!documenti.isOpen() || documenti.isEmpty()) return false;
+    if (!Mymsg::question(msgConfermaRiga() + QStringLiteral("\n\r") + msgRicaricoDocumento()))
+        return false;
+    const QString codVino = documenti.field(QStringLiteral("Cod_vino")).asString();
+    const double litri = documenti.field(QStringLiteral("Litri")).asFloat();
+    const Field& riga = documenti.field(QStringLiteral("Riga_num"));
+    const qint64 id = documenti.field(QStringLiteral("ID")).value().toLongLong();
+    const QString documNumero = documenti.field(QStringLiteral("Docum_numero")).asString();
+    Database& db = sd_.db;
+    int tolte = 0;
+    {
+        // Stock, line, journal row and totals together: never a line gone with the stock not
+        // given back.
+        Database::Transaction tx(db);
+        ricarica_giacenza(db, codVino, litri);
+        if (!riga.isNull())
+            db.exec(QStringLiteral("delete from righe where ordine=?"), {riga.asInteger()});
+        tolte = db.exec(QStringLiteral("delete from giornale where id=?"), {id});
+        if (!documNumero.isEmpty()) ricalcolaDocumento(documNumero);
+        tx.commit();
+    }
+    const int row = documenti.recNo();
+    riapri(documenti);
+    if (!documenti.isEmpty()) documenti.setRecNo(qMin(row, documenti.recordCount() - 1));
+    contaRighe(tolte);
+    return true;
+}
+
+bool GiornaleMovimenti::annullaCorrispettivo() {
+    if (!corrispettivi.isOpen() || corrispettivi.isEmpty() || !dettaglio.isOpen() ||
+        dettaglio.isEmpty())
+        return false;
+    if (!Mymsg::question(msgConfermaRiga())) return false;
+    const QString codVino = corrispettivi.field(QStringLiteral("Cod_vino")).asString();
+    const double litri = dettaglio.field(QStringLiteral("Litri")).asFloat();
+    const qint64 id = dettaglio.field(QStringLiteral("ID")).value().toLongLong();
+    Database& db = sd_.db;
+    int tolte = 0;
+    {
+        Database::Transaction tx(db);
+        ricarica_giacenza(db, codVino, litri);
+        tolte = db.exec(QStringLiteral("delete from giornale where id=?"), {id});
+        tx.commit();
+    }
+    // The product's total shrinks; stay on the product while it still has sales.
+    riapri(corrispettivi);
+    corrispettivi.locate(QStringLiteral("Cod_vino"), codVino);
+    contaRighe(tolte);
+    return true;
+}
+
+bool GiornaleMovimenti::esportazioneOk() {
+    if (!periodoValido(true)) return false;
+    const QVariant da = inizioPeriodo(esportaDa), a = finePeriodo(esportaA);
+    if (!da.isValid() || !a.isValid()) {
+        Mymsg::message(msgPeriodoMancante());
+        return false;
+    }
+    if (!Mymsg::question(msgConfermaPeriodo(esportaDa, esportaA))) return false;
+    const int tolte = sd_.db.exec(
+        QStringLiteral("delete from giornale where Data_Ora >= ? AND Data_Ora <= ?"), {da, a});
+    apre_db();
+    contaRighe(tolte);
+    return true;
+}
+
+bool GiornaleMovimenti::stampa() {
+    if (numeroRighe() == 0) {
+        Mymsg::message(msgNienteDaStampare());
+        return false;
+    }
+    if (print_) print_(QStringLiteral("movimenti"), QStringLiteral("Giornale movimenti"));
+    return true;
+}

@@ -1,0 +1,65 @@
+#pragma once
+// "Movimenti di scarico registrati": the journal rows of a period still to be exported, the
+// cancellation of one row, the journal print and the two export pages.
+#include <QDialog>
+
+#include "stock/giornale.h"
+
+class DataGrid;
+class IniFile;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+class QTabWidget;
+class QWidget;
+class SharedData;
+
+class TfrmGiornale : public QDialog {
+    Q_OBJECT
+public:
+    // settings: vinorda.ini, where the grids keep their column widths and order.
+    TfrmGiornale(SharedData& sd, IniFile& settings, int zoom = 100, QWidget* parent = nullptr);
+
+    GiornaleMovimenti& giornale() { return giornale_; }
+    // "Stam&pa" goes through the print routine: setta_stampante(name, title, false, 0, 1).
+    void setPrint(GiornaleMovimenti::PrintFn print) { giornale_.setPrint(std::move(print)); }
+
+    void FormShow();
+    void FormClose();
+    void apre_db();
+    void btn_AnnullaClick();
+    void btn_StampaClick();
+    void btn_EsportaClick();
+    void btn_esporta1Click();
+    void SpeedButton1Click();
+    void btn_ok_viregClick();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void done(int r) override;
+
+private:
+    QWidget* exportPage(const char* name, bool vireg);
+    void periodoDaCampi();
+    void periodoNeiCampi();
+    void aggiornaDettaglio();
+
+    SharedData& sd_;
+    IniFile& settings_;
+    GiornaleMovimenti giornale_;
+    QStackedWidget* pages_ = nullptr;
+    QWidget* tabNuovi_ = nullptr;
+    QWidget* tabVireg_ = nullptr;
+    QWidget* tabCsv_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QWidget* tabDocu_ = nullptr;
+    QWidget* tabCorr_ = nullptr;
+    DataGrid* dbgDocumenti_ = nullptr;
+    DataGrid* dbgCorrispettivi_ = nullptr;
+    DataGrid* dbgDettaglio_ = nullptr;
+    QLabel* dettaglioDi_ = nullptr;
+    QLabel* dettaglioLitri_ = nullptr;
+    QLineEdit* da_ = nullptr;
+    QLineEdit* a_ = nullptr;
+};

@@ -1,0 +1,170 @@
+// The print routine over the real engine: the PDF fallback without printers, a refused job, an
+// empty journal, and the receipt's copies and cuts through the CUPS capture queue.
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "common/messages.h"
+#include "cups/capturequeue.h"
+#include "platform/rawprinter.h"
+#include "printing/engineoutput.h"
+#include "report/templatefile.h"
+
+namespace {
+
+class FakeBackend : public report::PrintBackend {
+public:
+    QStringList queues;
+    bool accept = true;
+    int submitted = 0;
+    QStringList printers() override { return queues; }
+    QString defaultPrinter() override { return queues.value(0); }
+    bool submitPdf(const QString&, const QString&, const QByteArray& pdf, int, QSizeF,
+                   QString* error) override {
+        if (!pdf.startsWith("%PDF")) *error = QStringLiteral("non è un PDF");
+        if (!accept) *error = QStringLiteral("coda ferma");
+        ++submitted;
+        return accept && pdf.startsWith("%PDF");
+    }
+};
+
+report::Report simpleReport(int pages) {
+    report::Report r = report::emptyReport();
+    r.pages.resize(1);
+    report::Band band;
+    band.type = report::BandType::ReportTitle;
+    report::ReportObject text;
+    text.name = QStringLiteral("Titolo");
+    text.text = QStringLiteral("[TITLE]");
+    text.geometry = QRectF(0, 0, 60, 6);
+    band.objects.push_back(text);
+    r.pages.front().bands.push_back(band);
+    while (int(r.pages.size()) < pages) r.pages.push_back(r.pages.front());
+    return r;
+}
+
+}  // namespace
+
+class TestPrintOutput : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString folder_;
+
+    struct Fixture {
+        report::ReportEngine engine;
+        EnginePrintOutput output;
+        PrintRoutine routine{output};
+        Fixture(const QString& folder, report::PrintBackend* backend) : output(engine, backend) {
+            engine.setPrintBackend(backend);
+            engine.setDataFolder(folder);
+            routine.setDataFolder(folder);
+            routine.setDataSources(&engine.dataSources());
+            routine.setPrinterSettings({QStringLiteral("Ufficio"), QStringLiteral("vinorda-scon")});
+        }
+    };
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        folder_ = dir_.path() + u'/';
+        QVERIFY(QDir().mkpath(folder_ + QStringLiteral("stampe")));
+        QString error;
+        QVERIFY2(report::saveTemplate(folder_ + QStringLiteral("stampe/scontrinoint.frf"),
+                                      simpleReport(1), &error),
+                 qPrintable(error));
+        QVERIFY2(report::saveTemplate(folder_ + QStringLiteral("stampe/movimenti.frf"),
+                                      simpleReport(2), &error),
+                 qPrintable(error));
+    }
+
+    void noPrinterGivesPdf() {
+        ScriptedMessages messages;
+        FakeBackend none;
+        Fixture f(folder_, &none);
+        f.routine.setReportPrinted(false);
+        f.routine.setta_stampante(QStringLiteral("scontrinoint"), QStringLiteral("Scontrino"),
+                                  false, 2, 2);
+        QVERIFY(f.routine.reportPrinted());
+        const QStringList pdfs =
+            QDir(folder_ + QStringLiteral("pdf")).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        QCOMPARE(pdfs.size(), 2);  // two copies, two files; no cut without a printer
+        for (const QString& name : pdfs) {
+            QVERIFY2(name.startsWith(QStringLiteral("Scontrino_")), qPrintable(name));
+            QVERIFY(capture::readFile(folder_ + QStringLiteral("pdf/") + name).startsWith("%PDF"));
+        }
+        QCOMPARE(messages.kinds,
+                 (QStringList{QStringLiteral("message"), QStringLiteral("message")}));
+        QVERIFY(messages.last().contains(QStringLiteral("pdf")));
+    }
+
+    void refusedJobLeavesFlagFalse() {
+        ScriptedMessages messages;
+        FakeBackend stopped;
+        stopped.queues = {QStringLiteral("Ufficio_A4")};
+        stopped.accept = false;
+        Fixture f(folder_, &stopped);
+        f.routine.setReportPrinted(false);
+        f.routine.setta_stampante(QStringLiteral("scontrinoint"), QStringLiteral("Scontrino"),
+                                  false, 2, 1);
+        QVERIFY(!f.routine.reportPrinted());
+        QCOMPARE(stopped.submitted, 1);
+        QCOMPARE(messages.kinds, QStringList{QStringLiteral("error")});
+        QVERIFY2(messages.last().contains(QStringLiteral("coda ferma")),
+                 qPrintable(messages.last()));
+    }
+
+    void emptyJournalPrintsNothing() {
+        ScriptedMessages messages;
+        FakeBackend office;
+        office.queues = {QStringLiteral("Ufficio_A4")};
+        Fixture f(folder_, &office);
+        report::MemoryDataSource documenti(QStringLiteral("documenti"), {QStringLiteral("Litri")});
+        report::MemoryDataSource corrispettivi(QStringLiteral("corrispettivi"),
+                                               {QStringLiteral("Litri")});
+        f.engine.dataSources().add(&documenti);
+        f.engine.dataSources().add(&corrispettivi);
+        f.routine.setReportPrinted(false);
+        f.routine.setta_stampante(QStringLiteral("movimenti"), QStringLiteral("Giornale movimenti"),
+                                  false, 1, 1);
+        QVERIFY(!f.routine.reportPrinted());
+        QCOMPARE(office.submitted, 0);
+        QCOMPARE(messages.texts, QStringList{QStringLiteral("   Nessun movimento da stampare   ")});
+    }
+
+    // Two receipt copies on the receipt printer through the real spooler: each copy is
+    // followed by its own cut job of exactly ten bytes.
+    void receiptCopiesAndCutsReachTheQueue() {
+        QString folder, why;
+        switch (capture::startQueue(&folder, &why)) {
+            case capture::Start::NoScheduler:
+                QSKIP(qPrintable(QStringLiteral("no CUPS scheduler can be started here: ") + why));
+            case capture::Start::Fault:
+                QFAIL(qPrintable(why));
+            case capture::Start::Ready:
+                break;
+        }
+        capture::Folder jobs(folder);
+        ScriptedMessages messages;
+        Fixture f(folder_, nullptr);
+        f.routine.setReportPrinted(false);
+        const QStringList before = jobs.ids();
+        f.routine.setta_stampante(QStringLiteral("scontrinoint"), QStringLiteral("Scontrino"),
+                                  false, 2, 2);
+        QCOMPARE(messages.texts, QStringList());
+        QVERIFY(f.routine.reportPrinted());
+        QCOMPARE(f.routine.lastPrinter(), capture::kQueue);
+        const QList<capture::Job> got = jobs.waitForNewJobs(before, 4);
+        QStringList titles;
+        for (const auto& j : got) titles << j.title;
+        QCOMPARE(titles, (QStringList{QStringLiteral("Scontrino"), QStringLiteral("MyJob"),
+                                      QStringLiteral("Scontrino"), QStringLiteral("MyJob")}));
+        QVERIFY(got.at(0).data.startsWith("%PDF"));
+        QCOMPARE(got.at(1).data, cutBytes());
+        QVERIFY(got.at(2).data.startsWith("%PDF"));
+        QCOMPARE(got.at(3).data, cutBytes());
+    }
+};
+
+QTEST_MAIN(TestPrintOutput)  // fonts need a GUI application
+#include "tst_printoutput.moc"
