@@ -447,8 +447,8 @@ def cell(key, x, y, w, label, expr, h=11, fmt=None, size=9):
 
 
 LINE_COLS = [
-    ("Codice", "Codice", "[righe.Codice]", 22, None, None),
-    ("Descrizione", "Descrizione", "[righe.Descrizione]", 70, None, None),
+    ("Codice", "Codice", "[righe.Codice]", 25, None, None),
+    ("Descrizione", "Descrizione", "[righe.Descrizione]", 67, None, None),
     ("Quantita", "Quantità", "[righe.Quantita]", 16, "right", None),
     ("UM", "UM", "[righe.UM]", 10, "center", None),
     ("Prezzo", "Prezzo €", "[righe.Prezzo]", 18, "right", None),
@@ -574,7 +574,7 @@ def scontrino():
         L("Linea1", 0, 21, w, 0, lw=0.3),
         T("Numero", 0, 22.5, 40, 5, "Scontrino n. [appoggio_I.Docum_numero]", size=8.5, bold=True),
         T("Data", 40, 22.5, 34, 5, "[appoggio_I.Data]", size=8.5, align="right",
-          format="dd/mm/yyyy"),
+          format="dd/mm/yyyy hh:nn"),
         T("TitDescr", 0, 29, 40, 4.5, "Descrizione", size=7.5, bold=True),
         T("TitImporto", 44, 29, 30, 4.5, "Importo €", size=7.5, bold=True, align="right"),
         L("Linea2", 0, 34, w, 0, lw=0.2),

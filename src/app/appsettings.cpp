@@ -47,10 +47,22 @@ Globals& globals() {
 }  // namespace
 
 namespace App {
-const AppSettings& settings() { return globals().settings; }
-void setSettings(const AppSettings& s) { globals().settings = s; }
-QString dataFolder() { return globals().settings.dataFolder; }
-int zoom() { return globals().settings.zoom; }
-QString defaultVatRate() { return globals().defaultVat; }
-void setDefaultVatRate(const QString& rate) { globals().defaultVat = rate; }
+const AppSettings& settings() {
+    return globals().settings;
+}
+void setSettings(const AppSettings& s) {
+    globals().settings = s;
+}
+QString dataFolder() {
+    return globals().settings.dataFolder;
+}
+int zoom() {
+    return globals().settings.zoom;
+}
+QString defaultVatRate() {
+    return globals().defaultVat;
+}
+void setDefaultVatRate(const QString& rate) {
+    globals().defaultVat = rate;
+}
 }  // namespace App

@@ -37,8 +37,12 @@ inline const QString selTipo = QStringLiteral("sel_tipo_Text");
 }  // namespace IniKeys
 
 // The file name, in the current directory at start-up.
-inline QString iniFileName() { return QStringLiteral("vinorda.ini"); }
-inline QString formIniFileName() { return QStringLiteral("form.ini"); }
+inline QString iniFileName() {
+    return QStringLiteral("vinorda.ini");
+}
+inline QString formIniFileName() {
+    return QStringLiteral("form.ini");
+}
 
 // Reads the keys with their defaults. A ZOOM that is not a whole number from 10 to 1000 counts
 // as 100, so a typing slip in the file cannot make the windows unusable.

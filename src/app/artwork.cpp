@@ -5,7 +5,9 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
-QString applicationTitle() { return QStringLiteral("Vinorda Lestro ZUPAR 02.01"); }
+QString applicationTitle() {
+    return QStringLiteral("Vinorda Lestro ZUPAR 02.01");
+}
 
 namespace {
 const QColor wine(0x7b, 0x12, 0x2a);
@@ -38,7 +40,8 @@ void drawGlass(QPainter& p, const QRectF& r) {
     p.drawPath(bowl);
     // stem and foot
     p.drawLine(QPointF(cx, r.top() + h * 0.60), QPointF(cx, r.top() + h * 0.90));
-    p.drawLine(QPointF(cx - w * 0.24, r.top() + h * 0.92), QPointF(cx + w * 0.24, r.top() + h * 0.92));
+    p.drawLine(QPointF(cx - w * 0.24, r.top() + h * 0.92),
+               QPointF(cx + w * 0.24, r.top() + h * 0.92));
     p.restore();
 }
 }  // namespace

@@ -31,30 +31,20 @@ bool fromText(const QString& text, QRect* normal, bool* maximized) {
     return true;
 }
 
-void restore(QWidget* window, const QString& key, const QString& path) {
-    IniFile ini;
-    if (!ini.load(path) || !ini.contains(section(), key)) return;
+void restore(QWidget* window, const QString& section, const IniFile& ini) {
     QRect r;
     bool max = false;
-    if (!fromText(ini.value(section(), key), &r, &max)) return;
+    if (!ini.contains(section, key()) || !fromText(ini.value(section, key()), &r, &max)) return;
     bool visible = false;
     for (QScreen* s : QGuiApplication::screens())
         if (s->availableGeometry().intersects(r)) visible = true;
-    if (!visible) return;
-    window->setGeometry(r);
+    if (visible) window->setGeometry(r);
 }
 
-void save(const QWidget* window, const QString& key, const QString& path) {
-    const QRect r = window->isMaximized() || window->isMinimized() ? window->normalGeometry()
-                                                                     : window->geometry();
-    saveRect(r, window->isMaximized(), key, path);
-}
-
-void saveRect(const QRect& r, bool maximized, const QString& key, const QString& path) {
-    IniFile ini;
-    if (!r.isValid() || !ini.load(path)) return;
-    ini.setValue(section(), key, toText(r, maximized));
-    ini.saveAs(path);
+void saveRect(const QRect& r, bool maximized, const QString& section, IniFile& ini) {
+    if (!r.isValid()) return;
+    ini.setValue(section, key(), toText(r, maximized));
+    if (!ini.path().isEmpty()) ini.save();
 }
 
 }  // namespace FormGeometry

@@ -1,21 +1,25 @@
 #pragma once
-// form.ini: where five windows were and how big they were, one key each ("Main", "Anagrafiche",
-// "Listino", "Fatture", "Giornale"), as "x,y,width,height" plus ",max" when maximised.
+// form.ini: where five windows were and how big they were. Each window has its own section
+// ("Main", "Anagrafiche", "Listino", "Fatture", "Giornale") with the key "Geometria" =
+// "x,y,width,height" plus ",max" when maximised. One IniFile object, shared by the main window
+// and the windows it creates, so that no window's save drops another's.
 #include <QRect>
 #include <QString>
 
+class IniFile;
 class QWidget;
 
 namespace FormGeometry {
-inline QString section() { return QStringLiteral("Finestre"); }
+inline QString key() {
+    return QStringLiteral("Geometria");
+}
 QString toText(const QRect& normal, bool maximized);
 // False when text is not four whole numbers with a positive size.
 bool fromText(const QString& text, QRect* normal, bool* maximized);
 
-// Restores a window's place from path; nothing happens when the key is absent or unreadable,
-// or when the place would lie off every screen.
-void restore(QWidget* window, const QString& key, const QString& path);
-// Stores the window's normal (not maximised) place; failures are ignored.
-void save(const QWidget* window, const QString& key, const QString& path);
-void saveRect(const QRect& normal, bool maximized, const QString& key, const QString& path);
+// Restores a window's place; nothing happens when the section is absent or unreadable, or when
+// the place would lie off every screen.
+void restore(QWidget* window, const QString& section, const IniFile& ini);
+// Records a place and saves the file; failures are ignored.
+void saveRect(const QRect& normal, bool maximized, const QString& section, IniFile& ini);
 }  // namespace FormGeometry

@@ -9,7 +9,8 @@
 #include "app/artwork.h"
 
 namespace {
-QLabel* text(QWidget* parent, const char* name, const QString& t, int pointSize = 0, bool bold = false) {
+QLabel* text(QWidget* parent, const char* name, const QString& t, int pointSize = 0,
+             bool bold = false) {
     auto* l = new QLabel(t, parent);
     l->setObjectName(QString::fromLatin1(name));
     if (pointSize > 0 || bold) {
@@ -33,7 +34,8 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     top->addWidget(icon);
 
     auto* lines = new QVBoxLayout;
-    lines->addWidget(text(this, "lbl_prodotto", QStringLiteral("Quorvanel - VinordaLestro"), 13, true));
+    lines->addWidget(
+        text(this, "lbl_prodotto", QStringLiteral("Quorvanel - VinordaLestro"), 13, true));
     lines->addSpacing(6);
     lines->addWidget(text(this, "lbl_titolo", applicationTitle(), 0, true));
     lines->addWidget(text(this, "lbl_descrizione", QStringLiteral("Fatturazione e Vendita Sfuso")));

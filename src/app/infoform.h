@@ -7,7 +7,9 @@ class TfrmInfo : public QDialog {
 public:
     explicit TfrmInfo(QWidget* parent = nullptr);
 
-    static QString makerAddress() { return QStringLiteral("Via dei Vigneti 12 - 31015 Conegliano (TV)"); }
+    static QString makerAddress() {
+        return QStringLiteral("Via dei Vigneti 12 - 31015 Conegliano (TV)");
+    }
     static QString makerPhone() { return QStringLiteral("Tel. 0438 000 000"); }
     static QString makerWeb() { return QStringLiteral("www.quorvanel.it"); }
 };

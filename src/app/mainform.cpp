@@ -64,7 +64,9 @@ protected:
 // Ends a local event loop when the window it watches is hidden or destroyed.
 class HideWatcher : public QObject {
 public:
-    HideWatcher(QWidget* w, QEventLoop* loop) : QObject(w), loop_(loop) { w->installEventFilter(this); }
+    HideWatcher(QWidget* w, QEventLoop* loop) : QObject(w), loop_(loop) {
+        w->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject*, QEvent* e) override {
@@ -102,9 +104,13 @@ TMainForm::~TMainForm() {
     for (QWidget* w : std::as_const(windows_)) delete w;
 }
 
-QString TMainForm::webAddress() { return QStringLiteral("https://www.quorvanel.it"); }
+QString TMainForm::webAddress() {
+    return QStringLiteral("https://www.quorvanel.it");
+}
 
-int TMainForm::zoom() const { return report_.settings.zoom; }
+int TMainForm::zoom() const {
+    return report_.settings.zoom;
+}
 
 void TMainForm::buildMenu() {
     QMenuBar* bar = menuBar();
@@ -125,7 +131,9 @@ void TMainForm::buildMenu() {
 void TMainForm::addEntries(QMenu* menu, const QVector<MenuEntry>& entries) {
     for (const MenuEntry& e : entries) {
         switch (e.kind) {
-            case MenuEntry::Separator: menu->addSeparator(); break;
+            case MenuEntry::Separator:
+                menu->addSeparator();
+                break;
             case MenuEntry::Submenu: {
                 QMenu* sub = menu->addMenu(e.caption);
                 sub->setObjectName(e.objectName);
@@ -135,7 +143,9 @@ void TMainForm::addEntries(QMenu* menu, const QVector<MenuEntry>& entries) {
                 break;
             }
             case MenuEntry::Command:
-            case MenuEntry::Check: menu->addAction(addCommand(menu, e)); break;
+            case MenuEntry::Check:
+                menu->addAction(addCommand(menu, e));
+                break;
         }
     }
 }
@@ -164,8 +174,10 @@ QAction* TMainForm::addCommand(QWidget* owner, const MenuEntry& e) {
 }
 
 void TMainForm::FormCreate(const QString& iniPath) {
-    FormGeometry::restore(this, QStringLiteral("Main"), formIni_);
+    layout_.load(formIni_);
+    FormGeometry::restore(this, QStringLiteral("Main"), layout_);
     report_ = runStartup(iniPath, db_, shared_);
+    settingsIni_.load(iniPath);
     applyZoom(report_.settings.zoom);
     if (!report_.warning.isEmpty()) Mymsg::error(report_.warning);
     if (!report_.error.isEmpty()) {
@@ -191,6 +203,7 @@ void TMainForm::applyZoom(int percent) {
 
 void TMainForm::createWindows(const QHash<QString, WindowFactory>& factories,
                               const QHash<QString, CommandHandler>& handlers) {
+    attachProgramRules(shared_);
     for (const WindowDef& def : windowOrder()) {
         if (windows_.contains(def.className)) continue;
         const WindowFactory make = factories.value(def.className);
@@ -203,7 +216,6 @@ void TMainForm::createWindows(const QHash<QString, WindowFactory>& factories,
         }
         if (!w) continue;
         w->hide();
-        if (!def.geometryKey.isEmpty()) FormGeometry::restore(w, def.geometryKey, formIni_);
         windows_.insert(def.className, w);
     }
     for (const CommandDef& c : commandTable())
@@ -265,18 +277,39 @@ void TMainForm::runMenuCommand(const QString& objectName) {
         return nullptr;
     };
     runCommand(*cmd, resolve, [this, window] { showModal(window); });
+    if (objectName == QLatin1String("Registrazione1")) refreshPrinterSettings();
 }
 
-void TMainForm::Manuale1Click() { openDocument(App::dataFolder() + QStringLiteral("manuale.pdf")); }
+void TMainForm::refreshPrinterSettings() {
+    // The header window stores printers and export folder; the rest of the run uses the new
+    // ones. The data folder and the zoom stay as they were at start-up.
+    IniFile ini;
+    ini.load(settingsIni_.path());
+    const AppSettings fresh = readSettings(ini);
+    AppSettings s = App::settings();
+    s.stampante1 = fresh.stampante1;
+    s.stampante2 = fresh.stampante2;
+    s.esportazione = fresh.esportazione;
+    s.exportFolder = fresh.exportFolder;
+    App::setSettings(s);
+}
 
-void TMainForm::SitoQuorvanel1Click() { openUrl(webAddress()); }
+void TMainForm::Manuale1Click() {
+    openDocument(App::dataFolder() + QStringLiteral("manuale.pdf"));
+}
+
+void TMainForm::SitoQuorvanel1Click() {
+    openUrl(webAddress());
+}
 
 void TMainForm::Informazioni1Click() {
     TfrmInfo info(this);
     showModal(&info);
 }
 
-void TMainForm::actFineExecute() { close(); }
+void TMainForm::actFineExecute() {
+    close();
+}
 
 void TMainForm::bringToFront() {
     if (isMinimized()) {
@@ -313,14 +346,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
     if (closed_) return;
     closed_ = true;
+    // The other windows keep their own places in layout_ when they close.
     if (normal_.isValid() && isMaximized())
-        FormGeometry::saveRect(normal_, true, QStringLiteral("Main"), formIni_);
+        FormGeometry::saveRect(normal_, true, QStringLiteral("Main"), layout_);
     else
-        FormGeometry::save(this, QStringLiteral("Main"), formIni_);
-    for (const WindowDef& def : windowOrder()) {
-        QWidget* w = windows_.value(def.className);
-        if (w && !def.geometryKey.isEmpty()) FormGeometry::save(w, def.geometryKey, formIni_);
-    }
+        FormGeometry::saveRect(isMinimized() ? normalGeometry() : geometry(), isMaximized(),
+                               QStringLiteral("Main"), layout_);
     for (DataSet* ds : shared_.all()) ds->close();
     db_.close();
     setWindowState(Qt::WindowNoState);

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/startup.h"
+#include "common/inifile.h"
 
 class QAction;
 class QLabel;
@@ -23,6 +24,8 @@ using CommandHandler = std::function<void(TMainForm& main)>;
 // The windows and commands built so far, wired in programwindows.cpp.
 QHash<QString, WindowFactory> programWindowFactories();
 QHash<QString, CommandHandler> programCommandHandlers();
+// The table rules of the domain folders, attached to the shared data sets before any window.
+void attachProgramRules(SharedData& shared);
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -46,9 +49,14 @@ public:
     QAction* action(const QString& objectName) const { return actions_.value(objectName); }
     QMenu* menu(const QString& objectName) const { return menus_.value(objectName); }
 
-    // Where the geometry of the five windows is kept (form.ini in the current directory).
+    // Where the geometry of the five windows is kept (form.ini in the current directory);
+    // set before FormCreate.
     void setFormIniPath(const QString& path) { formIni_ = path; }
     QString formIniPath() const { return formIni_; }
+    // form.ini and vinorda.ini as loaded by FormCreate, shared with the windows that keep
+    // their place or settings there.
+    IniFile& layoutIni() { return layout_; }
+    IniFile& settingsIni() { return settingsIni_; }
     // Replaces the modal display of a window (tests record what is open meanwhile).
     void setShowModalHook(std::function<void(QWidget*)> hook) { showHook_ = std::move(hook); }
     // Shows a window modally as every command does (or through the hook).
@@ -81,6 +89,7 @@ private:
     void FormClose();
     void applyZoom(int percent);
     void showHint(const QString& text);
+    void refreshPrinterSettings();
 
     Database& db_;
     SharedData& shared_;
@@ -93,5 +102,7 @@ private:
     QHash<QString, CommandHandler> handlers_;
     std::function<void(QWidget*)> showHook_;
     bool closed_ = false;
-    QRect normal_;  // the place before maximising, kept in form.ini
+    QRect normal_;
+    IniFile layout_;
+    IniFile settingsIni_;  // the place before maximising, kept in form.ini
 };

@@ -41,13 +41,15 @@ TSplashForm::TSplashForm(QWidget* parent)
     picture->setAlignment(Qt::AlignCenter);
     layout->addWidget(picture);
     layout->addWidget(line(this, QStringLiteral("lbl_titolo"), applicationTitle(), 16, true));
+    layout->addWidget(line(this, QStringLiteral("lbl_descrizione"),
+                           QStringLiteral("Fatturazione e Vendita Sfuso"), 12, false));
     layout->addWidget(
-        line(this, QStringLiteral("lbl_descrizione"), QStringLiteral("Fatturazione e Vendita Sfuso"), 12, false));
-    layout->addWidget(line(this, QStringLiteral("lbl_registro"), QStringLiteral("VIREG / MIPAAF"), 12, false));
+        line(this, QStringLiteral("lbl_registro"), QStringLiteral("VIREG / MIPAAF"), 12, false));
     layout->addSpacing(12);
     layout->addWidget(line(this, QStringLiteral("lbl_caricamento"),
                            QStringLiteral("Caricamento in corso ... attendere"), 10, false));
-    layout->addWidget(line(this, QStringLiteral("lbl_build"), QStringLiteral("Build 21.02.2017"), 8, false));
+    layout->addWidget(
+        line(this, QStringLiteral("lbl_build"), QStringLiteral("Build 21.02.2017"), 8, false));
     setStyleSheet(QStringLiteral("TSplashForm { border: 2px solid #7b122a; }"));
     adjustSize();
 }

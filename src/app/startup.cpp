@@ -53,7 +53,8 @@ StartupReport runStartup(const QString& iniPath, Database& db, SharedData& share
     App::setSettings(settings);
     StartupReport r = startDatabase(settings, db, shared);
     if (!readable)
-        r.warning = QStringLiteral("   Impossibile leggere %1: %2   ").arg(iniPath, ini.errorString());
+        r.warning =
+            QStringLiteral("   Impossibile leggere %1: %2   ").arg(iniPath, ini.errorString());
     App::setDefaultVatRate(r.defaultVatRate);
     return r;
 }

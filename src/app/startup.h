@@ -12,10 +12,10 @@ struct StartupReport {
     AppSettings settings;
     bool maintenanceRan = false;  // false when another program holds the database
     MaintenanceResult maintenance;
-    bool opened = false;   // connection open and Intestazione open
+    bool opened = false;  // connection open and Intestazione open
     QString defaultVatRate;
-    QString error;         // the text of the error that stopped the sequence, else empty
-    QString warning;       // vinorda.ini present but unreadable: the defaults are in use
+    QString error;    // the text of the error that stopped the sequence, else empty
+    QString warning;  // vinorda.ini present but unreadable: the defaults are in use
 };
 
 // Steps after the settings are read: close the connection, maintain the database when nobody

@@ -7,8 +7,10 @@
 const QVector<WindowDef>& windowOrder() {
     static const QVector<WindowDef> windows = {
         {QStringLiteral("TfrmIntesta"), QStringLiteral("Intestazione"), {}},
-        {QStringLiteral("TfrmClienti"), QStringLiteral("Anagrafiche"), QStringLiteral("Anagrafiche")},
-        {QStringLiteral("TfrmListino"), QStringLiteral("Prodotti e prezzi"), QStringLiteral("Listino")},
+        {QStringLiteral("TfrmClienti"), QStringLiteral("Anagrafiche"),
+         QStringLiteral("Anagrafiche")},
+        {QStringLiteral("TfrmListino"), QStringLiteral("Prodotti e prezzi"),
+         QStringLiteral("Listino")},
         {QStringLiteral("TSelezioneForm"), QStringLiteral("Selezione per stampe"), {}},
         {QStringLiteral("TfrmGiornale"), QStringLiteral("Movimenti di scarico registrati"),
          QStringLiteral("Giornale")},
@@ -17,10 +19,13 @@ const QVector<WindowDef>& windowOrder() {
          QStringLiteral("Fatture")},
         {QStringLiteral("Tfrmpagamenti"), QStringLiteral("Gestione pagamenti"), {}},
         {QStringLiteral("TSele_maga_frm"), QStringLiteral("Articoli inseribili in fattura"), {}},
-        {QStringLiteral("Tsele_ddt_frm"), QStringLiteral("Documenti di trasporto non fatturati"), {}},
+        {QStringLiteral("Tsele_ddt_frm"),
+         QStringLiteral("Documenti di trasporto non fatturati"),
+         {}},
         {QStringLiteral("Tfrmvideoscontr"), QStringLiteral("Intestazione scontrino"), {}},
         {QStringLiteral("Tfrmvideocli"),
-         QStringLiteral("Stampa Ricevute, Fatture e Documenti di trasporto"), {}},
+         QStringLiteral("Stampa Ricevute, Fatture e Documenti di trasporto"),
+         {}},
         {QStringLiteral("Tfrmsinottico"), QStringLiteral("Sinottico scarico"), {}},
         {QStringLiteral("Tfrm_ask"), QStringLiteral("Ricerca prodotti"), {}},
     };
@@ -35,12 +40,20 @@ const WindowDef* findWindow(const QString& className) {
 
 namespace {
 MenuEntry cmd(const char* caption, const char* name, const char* hint) {
-    return {MenuEntry::Command, QString::fromUtf8(caption), QString::fromUtf8(name),
-            QString::fromUtf8(hint), {}};
+    return {MenuEntry::Command,
+            QString::fromUtf8(caption),
+            QString::fromUtf8(name),
+            QString::fromUtf8(hint),
+            {}};
 }
-MenuEntry sep() { return {MenuEntry::Separator, {}, {}, {}, {}}; }
+MenuEntry sep() {
+    return {MenuEntry::Separator, {}, {}, {}, {}};
+}
 MenuEntry sub(const char* caption, const char* name, QVector<MenuEntry> children) {
-    return {MenuEntry::Submenu, QString::fromUtf8(caption), QString::fromUtf8(name), {},
+    return {MenuEntry::Submenu,
+            QString::fromUtf8(caption),
+            QString::fromUtf8(name),
+            {},
             std::move(children)};
 }
 }  // namespace
@@ -122,12 +135,16 @@ const QVector<CommandDef>& commandTable() {
     auto close = [](const char* n) { return S{S::Close, QString::fromLatin1(n)}; };
     const S show{S::Show, {}};
     static const QVector<CommandDef> commands = {
-        {QStringLiteral("Clienti1"), QStringLiteral("Clienti1Click"), QStringLiteral("TfrmClienti"),
+        {QStringLiteral("Clienti1"),
+         QStringLiteral("Clienti1Click"),
+         QStringLiteral("TfrmClienti"),
          {open("Clienti"), show, close("Clienti")}},
-        {QStringLiteral("Prodottivinicoli1"), QStringLiteral("Prodottivinicoli1Click"),
+        {QStringLiteral("Prodottivinicoli1"),
+         QStringLiteral("Prodottivinicoli1Click"),
          QStringLiteral("TfrmListino"),
          {open("prodotti"), show, close("prodotti")}},
-        {QStringLiteral("Emissionefatture1"), QStringLiteral("Emissionefatture1Click"),
+        {QStringLiteral("Emissionefatture1"),
+         QStringLiteral("Emissionefatture1Click"),
          QStringLiteral("TfrmFatture"),
          {open("Clienti"), open("Fatture"), open("righe"), open("clifatt"), open("destfatt"),
           S{S::Last, QStringLiteral("Fatture")}, open("prodotti"),
@@ -135,18 +152,25 @@ const QVector<CommandDef>& commandTable() {
           S{S::FilterOff, QStringLiteral("Fatture")}, close("prodotti"), close("righe"),
           close("Fatture"), close("clifatt"), close("destfatt"), close("Clienti")}},
         {QStringLiteral("Venditeapannellosinottico1"),
-         QStringLiteral("Venditeapannellosinottico1Click"), QStringLiteral("Tfrmsinottico"),
+         QStringLiteral("Venditeapannellosinottico1Click"),
+         QStringLiteral("Tfrmsinottico"),
          {open("prodotti"), open("Giornale"), show, close("prodotti"), close("Giornale")}},
         {QStringLiteral("RegistrazioneconlettoreBarcode1"),
-         QStringLiteral("RegistrazioneconlettoreBarcode1Click"), QStringLiteral("TfrmSfuso1"),
+         QStringLiteral("RegistrazioneconlettoreBarcode1Click"),
+         QStringLiteral("TfrmSfuso1"),
          {open("prodotti"), open("Giornale"), show, close("Giornale"), close("prodotti")}},
-        {QStringLiteral("Pagamenti1"), QStringLiteral("Pagamenti1Click"),
+        {QStringLiteral("Pagamenti1"),
+         QStringLiteral("Pagamenti1Click"),
          QStringLiteral("Tfrmpagamenti"),
          {open("pagamenti"), show, close("pagamenti")}},
-        {QStringLiteral("Movimenti1"), QStringLiteral("Movimenti1Click"),
-         QStringLiteral("TfrmGiornale"), {show}},
-        {QStringLiteral("Registrazione1"), QStringLiteral("Registrazione1Click"),
-         QStringLiteral("TfrmIntesta"), {show}},
+        {QStringLiteral("Movimenti1"),
+         QStringLiteral("Movimenti1Click"),
+         QStringLiteral("TfrmGiornale"),
+         {show}},
+        {QStringLiteral("Registrazione1"),
+         QStringLiteral("Registrazione1Click"),
+         QStringLiteral("TfrmIntesta"),
+         {show}},
     };
     return commands;
 }
@@ -174,12 +198,23 @@ DataSet& resolved(const DataSetResolver& resolve, const QString& name) {
 
 void runStep(const CommandStep& step, const DataSetResolver& resolve) {
     switch (step.op) {
-        case CommandStep::Open: resolved(resolve, step.dataSet).open(); break;
-        case CommandStep::Close: resolved(resolve, step.dataSet).close(); break;
-        case CommandStep::Last: resolved(resolve, step.dataSet).last(); break;
-        case CommandStep::FilterOn: resolved(resolve, step.dataSet).setFiltered(true); break;
-        case CommandStep::FilterOff: resolved(resolve, step.dataSet).setFiltered(false); break;
-        case CommandStep::Show: break;
+        case CommandStep::Open:
+            resolved(resolve, step.dataSet).open();
+            break;
+        case CommandStep::Close:
+            resolved(resolve, step.dataSet).close();
+            break;
+        case CommandStep::Last:
+            resolved(resolve, step.dataSet).last();
+            break;
+        case CommandStep::FilterOn:
+            resolved(resolve, step.dataSet).setFiltered(true);
+            break;
+        case CommandStep::FilterOff:
+            resolved(resolve, step.dataSet).setFiltered(false);
+            break;
+        case CommandStep::Show:
+            break;
     }
 }
 }  // namespace

@@ -15,15 +15,19 @@ bool DataSetSource::isOpen() const {
 }
 
 bool DataSetSource::first() {
-    return ds_.isOpen() && ds_.first() && !ds_.isEmpty();
+    const bool ok = ds_.isOpen() && ds_.first() && !ds_.isEmpty();
+    pastEnd_ = !ok;
+    return ok;
 }
 
 bool DataSetSource::next() {
-    return ds_.isOpen() && ds_.next();
+    const bool moved = ds_.isOpen() && ds_.next();
+    if (!moved) pastEnd_ = true;
+    return moved;
 }
 
 bool DataSetSource::eof() const {
-    return !ds_.isOpen() || ds_.isEmpty() || ds_.eof();
+    return !ds_.isOpen() || ds_.isEmpty() || pastEnd_;
 }
 
 bool DataSetSource::isEmpty() const {
@@ -52,13 +56,14 @@ QString DataSetSource::displayText(const QString& field) const {
 
 QVariant DataSetSource::position() const {
     if (!ds_.isOpen()) return {};
-    return QVariantList{ds_.recNo(), ds_.bookmark(), ds_.eof()};
+    return QVariantList{ds_.recNo(), ds_.bookmark(), ds_.eof(), pastEnd_};
 }
 
 void DataSetSource::restorePosition(const QVariant& position) {
     if (!ds_.isOpen() || ds_.isEmpty()) return;
     const QVariantList p = position.toList();
-    if (p.size() != 3) return;
+    if (p.size() != 4) return;
+    pastEnd_ = p[3].toBool();
     const int row = p[0].toInt();
     const qint64 mark = p[1].toLongLong();
     const bool atEnd = p[2].toBool();

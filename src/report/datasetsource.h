@@ -34,6 +34,9 @@ public:
 private:
     DataSet& ds_;
     QString name_;
+    // Walked past the last row by next(). The data set's own end flag is no guide: it is also
+    // set by last(), with the cursor still on the last row, whose fields a header must print.
+    bool pastEnd_ = false;
 };
 
 // Owns adapters for a set of data sets and registers them with an engine's registry.

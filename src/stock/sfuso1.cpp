@@ -295,3 +295,9 @@ void TfrmSfuso1::SpeedButton1Click() {
 void TfrmSfuso1::setRicerca(Tfrm_ask* ask) {
     ask_ = ask;
 }
+
+void TfrmSfuso1::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    // Ready for the reader's first code.
+    vaiA(FocusRapido::Codice);
+}

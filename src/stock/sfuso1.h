@@ -34,6 +34,7 @@ public:
     void SpeedButton1Click();
 
 protected:
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -42,9 +42,9 @@ public:
             if (!f) throw DatabaseError(QStringLiteral("Campo %1.%2 sconosciuto").arg(table, c));
             defs_ << f;
         }
-        if (!query_.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(table, columns.join(QLatin1Char(',')),
-                                     marks.join(QLatin1Char(',')))))
+        if (!query_.prepare(
+                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))))
             throw DatabaseError(query_.lastError().text());
     }
     qint64 add(const QVariantList& values) {
@@ -67,8 +67,10 @@ private:
                                             .arg(f->size)
                                             .arg(v.toString()));
                 return v.toString();
-            case FieldType::Currency: return qint64(std::llround(v.toDouble() * 10000.0));
-            default: return Database::bindValue(v);
+            case FieldType::Currency:
+                return qint64(std::llround(v.toDouble() * 10000.0));
+            default:
+                return Database::bindValue(v);
         }
     }
     QString table_;
@@ -82,7 +84,9 @@ QStringList cols(const char* list) {
 }
 
 // Half away from zero, to the cent.
-double cents(double v) { return std::round(v * 100.0) / 100.0; }
+double cents(double v) {
+    return std::round(v * 100.0) / 100.0;
+}
 
 void fillFixedTables(Database& db, bool demo) {
     Inserter intesta(db, QStringLiteral("Intesta"),
@@ -94,10 +98,11 @@ void fillFixedTables(Database& db, bool demo) {
         intesta.add({QStringLiteral("Cantina Colle Aurelio s.s. agricola"),
                      QStringLiteral("Via delle Vigne 14"),
                      QStringLiteral("31020 San Pietro di Feletto (TV)"),
-                     QStringLiteral("IT04512870263"), aspetto, causale,
-                     QStringLiteral("TV0412345"), 5, 4});
+                     QStringLiteral("IT04512870263"), aspetto, causale, QStringLiteral("TV0412345"),
+                     5, 4});
     else
-        intesta.add({QString(), QString(), QString(), QString(), aspetto, causale, QString(), 5, 4});
+        intesta.add(
+            {QString(), QString(), QString(), QString(), aspetto, causale, QString(), 5, 4});
 
     Inserter iva(db, QStringLiteral("IVA"), cols("Ordine IVA Nota_fin"));
     iva.add({1, QStringLiteral("22"), QString()});
@@ -147,7 +152,8 @@ void writeIni(const QString& folder) {
     if (!ini.contains(QStringLiteral("TMainForm"), QStringLiteral("ZOOM")))
         ini.setValue(QStringLiteral("TMainForm"), QStringLiteral("ZOOM"), QStringLiteral("100"));
     if (!ini.saveAs(path))
-        throw DatabaseError(QStringLiteral("Impossibile scrivere %1: %2").arg(path, ini.errorString()));
+        throw DatabaseError(
+            QStringLiteral("Impossibile scrivere %1: %2").arg(path, ini.errorString()));
 }
 
 struct Customer {
@@ -173,8 +179,8 @@ const Customer demoCustomers[] = {
     {"C0001", "Enoteca Al Portego s.n.c.", "G", "", "", "Calle dei Fabbri", "4612", "30124",
      "Venezia", "VE", "03312450271", "03312450271", "041 5210337", "info@alportego.it",
      "Bonifico 30 gg. d.f.", "1"},
-    {"C0002", "Ristorante Da Gigetto s.r.l.", "G", "", "", "Via Mare 3", "3", "31020",
-     "Miane", "TV", "01234560269", "01234560269", "0438 960020", "amministrazione@dagigetto.it",
+    {"C0002", "Ristorante Da Gigetto s.r.l.", "G", "", "", "Via Mare 3", "3", "31020", "Miane",
+     "TV", "01234560269", "01234560269", "0438 960020", "amministrazione@dagigetto.it",
      "Ri.Ba. 60 gg. f.m.", "2"},
     {"C0003", "Osteria La Pergola di Zanin M.", "G", "", "", "Piazza Cima", "11", "31015",
      "Conegliano", "TV", "04455660264", "ZNNMRC70A12C957K", "0438 412233", "pergola@email.it",
@@ -182,8 +188,8 @@ const Customer demoCustomers[] = {
     {"C0004", "Hotel Belvedere Dolomiti s.p.a.", "G", "", "", "Via Roma", "27", "32043",
      "Cortina d'Ampezzo", "BL", "00998870255", "00998870255", "0436 866800",
      "acquisti@belvederedolomiti.it", "Bonifico 60 gg. d.f.", "3"},
-    {"C0005", "Bar Centrale di Bortolin & C. s.a.s.", "G", "", "", "Corso Vittorio Emanuele",
-     "58", "33170", "Pordenone", "PN", "01778990933", "01778990933", "0434 520011",
+    {"C0005", "Bar Centrale di Bortolin & C. s.a.s.", "G", "", "", "Corso Vittorio Emanuele", "58",
+     "33170", "Pordenone", "PN", "01778990933", "01778990933", "0434 520011",
      "barcentrale@email.it", "Rimessa diretta", "2"},
     {"C0006", "Bianchi Paolo", "P", "Paolo", "Bianchi", "Via Garibaldi", "8/A", "31029",
      "Vittorio Veneto", "TV", "04877120261", "BNCPLA65M21M089Q", "347 1122334",
@@ -191,17 +197,16 @@ const Customer demoCustomers[] = {
     {"C0007", "De Nardi Giulia", "P", "Giulia", "De Nardi", "Via San Rocco", "15", "31053",
      "Pieve di Soligo", "TV", "04700230264", "DNRGLI80D55G645B", "340 9988776",
      "giulia.denardi@email.it", "Bonifico 30 gg. d.f.", "4"},
-    {"C0008", "Furlan Stefano", "P", "Stefano", "Furlan", "Via Manzoni", "2", "33077",
-     "Sacile", "PN", "01955410938", "FRLSFN72B03H657X", "348 5566778", "s.furlan@email.it",
-     "Rimessa diretta", "5"},
+    {"C0008", "Furlan Stefano", "P", "Stefano", "Furlan", "Via Manzoni", "2", "33077", "Sacile",
+     "PN", "01955410938", "FRLSFN72B03H657X", "348 5566778", "s.furlan@email.it", "Rimessa diretta",
+     "5"},
     {"C0009", "Rossi Mario", "X", "Mario", "Rossi", "Via Mazzini", "21", "31015", "Conegliano",
      "TV", "", "RSSMRA60A01C957Y", "333 1234567", "", "Contanti", "6"},
     {"C0010", "Zanette Anna", "X", "Anna", "Zanette", "Via Cadore", "44", "31020",
      "San Pietro di Feletto", "TV", "", "ZNTNNA75C41I103T", "339 7654321", "", "Contanti", "6"},
     {"C0011", "Dal Col Luigi", "X", "Luigi", "Dal Col", "Via Isonzo", "6", "31029",
      "Vittorio Veneto", "TV", "", "DLCLGU58H14M089E", "0438 551199", "", "Bancomat", "6"},
-    {"C0012", "Cliente al banco", "X", "", "", "", "", "", "", "", "", "", "", "", "Contanti",
-     "6"},
+    {"C0012", "Cliente al banco", "X", "", "", "", "", "", "", "", "", "", "", "", "Contanti", "6"},
 };
 
 struct Product {
@@ -226,57 +231,71 @@ const Product demoProducts[] = {
      "nr", 9.50, "Prosecco Brut", "0x0000D7FF"},
     {"PRO-EXDRY", "Prosecco Superiore DOCG Extra Dry", "24", "2", "075", "C1", "A", "2", "2025",
      375, "nr", 9.00, "Extra Dry", "0x00B3DEF5"},
-    {"PRO-MAG", "Prosecco Superiore DOCG Brut Magnum", "24", "2", "150", "C1", "A", "2", "2025",
-     90, "nr", 22.00, "Magnum", "0x0000FFFF"},
-    {"CART-BRUT", "Cartizze DOCG Dry", "25", "2", "075", "C1", "A", "2", "2024", 120, "nr",
-     18.00, "Cartizze", "0x0000D7FF"},
+    {"PRO-MAG", "Prosecco Superiore DOCG Brut Magnum", "24", "2", "150", "C1", "A", "2", "2025", 90,
+     "nr", 22.00, "Magnum", "0x0000FFFF"},
+    {"CART-BRUT", "Cartizze DOCG Dry", "25", "2", "075", "C1", "A", "2", "2024", 120, "nr", 18.00,
+     "Cartizze", "0x0000D7FF"},
     {"FRIZ-SFUSO", "Prosecco DOC Frizzante sfuso", "28", "1", "", "C1", "B", "2", "2025", 2400,
      "li", 3.20, "Frizzante", "0x00E0FFFF"},
     {"BIANCO-SF", "Vino Bianco da tavola sfuso", "21", "1", "", "C1", "I", "1", "", 3500, "li",
      1.90, "Bianco sfuso", "0x00F0FFFF"},
-    {"ROSSO-SF", "Vino Rosso da tavola sfuso", "21", "1", "", "C1", "I", "1", "", 3200, "li",
-     2.00, "Rosso sfuso", "0x000000FF"},
-    {"MERLOT-SF", "Merlot Piave DOC sfuso", "21", "1", "", "C2", "B", "2", "2024", 1800, "li",
-     2.60, "Merlot sfuso", "0x0000008B"},
+    {"ROSSO-SF", "Vino Rosso da tavola sfuso", "21", "1", "", "C1", "I", "1", "", 3200, "li", 2.00,
+     "Rosso sfuso", "0x000000FF"},
+    {"MERLOT-SF", "Merlot Piave DOC sfuso", "21", "1", "", "C2", "B", "2", "2024", 1800, "li", 2.60,
+     "Merlot sfuso", "0x0000008B"},
     {"CABER-SF", "Cabernet Franc IGT sfuso", "21", "1", "", "C2", "C", "1", "2024", 1500, "li",
      2.80, "Cabernet sfuso", "0x003C14DC"},
-    {"VERD-SF", "Verdiso IGT Colli Trevigiani sfuso", "21", "1", "", "C1", "C", "1", "2025",
-     900, "li", 2.70, "Verdiso sfuso", "0x0090EE90"},
+    {"VERD-SF", "Verdiso IGT Colli Trevigiani sfuso", "21", "1", "", "C1", "C", "1", "2025", 900,
+     "li", 2.70, "Verdiso sfuso", "0x0090EE90"},
     {"MERLOT-075", "Merlot Piave DOC", "21", "2", "075", "C2", "B", "2", "2023", 600, "nr", 7.50,
      "Merlot", "0x00000080"},
-    {"RABOSO-075", "Raboso Piave DOC", "21", "2", "075", "C2", "B", "2", "2021", 300, "nr",
-     11.00, "Raboso", "0x002222B2"},
-    {"MANZONI-075", "Manzoni Bianco IGT", "21", "2", "075", "C1", "C", "1", "2024", 270, "nr",
-     8.00, "Manzoni", "0x00DCF5F5"},
-    {"TORCH-0375", "Torchiato di Fregona DOCG passito", "30", "2", "0375", "C1", "A", "2",
-     "2020", 45, "nr", 24.00, "Torchiato", "0x0087B8DE"},
+    {"RABOSO-075", "Raboso Piave DOC", "21", "2", "075", "C2", "B", "2", "2021", 300, "nr", 11.00,
+     "Raboso", "0x002222B2"},
+    {"MANZONI-075", "Manzoni Bianco IGT", "21", "2", "075", "C1", "C", "1", "2024", 270, "nr", 8.00,
+     "Manzoni", "0x00DCF5F5"},
+    {"TORCH-0375", "Torchiato di Fregona DOCG passito", "30", "2", "0375", "C1", "A", "2", "2020",
+     45, "nr", 24.00, "Torchiato", "0x0087B8DE"},
     {"ROSATO-075", "Rosato frizzante IGT", "28", "2", "075", "C1", "C", "1", "2025", 225, "nr",
      6.50, "Rosato", "0x00C1B6FF"},
-    {"BIB-ROSSO5", "Rosso da tavola in bag in box 5 l", "21", "2", "BIB5", "C1", "I", "1", "",
-     400, "nr", 10.00, "BIB Rosso", "0x005C5CCD"},
+    {"BIB-ROSSO5", "Rosso da tavola in bag in box 5 l", "21", "2", "BIB5", "C1", "I", "1", "", 400,
+     "nr", 10.00, "BIB Rosso", "0x005C5CCD"},
     {"BIB-BIANCO5", "Bianco da tavola in bag in box 5 l", "21", "2", "BIB5", "C1", "I", "1", "",
      350, "nr", 10.00, "BIB Bianco", "0x00FAFAFF"},
     {"DAM-ROSSO54", "Rosso da tavola in damigiana 54 l", "21", "2", "DAM54", "C1", "I", "1", "",
      540, "nr", 95.00, "Damigiana", "0x00578B2E"},
-    {"GRAPPA-050", "Grappa di Prosecco", "--", "0", "", "", "", "", "", 0, "nr", 16.00,
-     "Grappa", "0x00808080"},
-    {"CONF-REGALO", "Confezione regalo 3 bottiglie", "--", "0", "", "", "", "", "", 0, "nr",
-     4.50, "Conf. regalo", "0x00EBCE87"},
+    {"GRAPPA-050", "Grappa di Prosecco", "--", "0", "", "", "", "", "", 0, "nr", 16.00, "Grappa",
+     "0x00808080"},
+    {"CONF-REGALO", "Confezione regalo 3 bottiglie", "--", "0", "", "", "", "", "", 0, "nr", 4.50,
+     "Conf. regalo", "0x00EBCE87"},
 };
 
 void insertProduct(Inserter& ins, const Product& p, int position) {
     const double base = p.prezzo;
-    ins.add({QString::fromUtf8(p.codice), QString::fromUtf8(p.descrizione),
-             QString::fromUtf8(p.categoria), QString::fromUtf8(p.stato),
-             QString::fromUtf8(p.bottiglia), QString::fromUtf8(p.zona),
-             QString::fromUtf8(p.classificazione), QString::fromUtf8(p.atto),
-             QString::fromUtf8(p.annata), p.litri,
-             QStringLiteral("L%1-%2").arg(QString::fromUtf8(p.annata).isEmpty() ? QStringLiteral("25")
-                                                                                 : QString::fromUtf8(p.annata).right(2))
+    ins.add({QString::fromUtf8(p.codice),
+             QString::fromUtf8(p.descrizione),
+             QString::fromUtf8(p.categoria),
+             QString::fromUtf8(p.stato),
+             QString::fromUtf8(p.bottiglia),
+             QString::fromUtf8(p.zona),
+             QString::fromUtf8(p.classificazione),
+             QString::fromUtf8(p.atto),
+             QString::fromUtf8(p.annata),
+             p.litri,
+             QStringLiteral("L%1-%2")
+                 .arg(QString::fromUtf8(p.annata).isEmpty() ? QStringLiteral("25")
+                                                            : QString::fromUtf8(p.annata).right(2))
                  .arg(position, 3, 10, QLatin1Char('0')),
-             QString::fromUtf8(p.um), base, cents(base * 0.70), cents(base * 0.75),
-             cents(base * 0.80), cents(base * 0.85), cents(base * 0.90),
-             QStringLiteral("22"), position, QString::fromUtf8(p.breve), QString::fromUtf8(p.colore)});
+             QString::fromUtf8(p.um),
+             base,
+             cents(base * 0.70),
+             cents(base * 0.75),
+             cents(base * 0.80),
+             cents(base * 0.85),
+             cents(base * 0.90),
+             QStringLiteral("22"),
+             position,
+             QString::fromUtf8(p.breve),
+             QString::fromUtf8(p.colore)});
 }
 
 const QStringList productColumns = cols(
@@ -306,14 +325,14 @@ public:
                  cols("Docum_numero CodiceCli Codice UM Litri_per_unita Stato Quantita "
                       "Descrizione Prezzo IVA Cod_vino_collegato Sconto Volume Scaricato")),
           giornale_(db, QStringLiteral("Giornale"),
-                    cols("Data_Ora Cod_vino Litri Cliente Docum_numero Riga_num Esportato Tipo")) {
-    }
+                    cols("Data_Ora Cod_vino Litri Cliente Docum_numero Riga_num Esportato Tipo")) {}
 
     // kind: "B" delivery note, "N" receipt, "F" invoice (DDTFATT "I").
     void write(const QString& kind, int number, const QDateTime& when, const QString& customer,
                const QString& listino, const QVector<Line>& lines, bool printed) {
         const QString year = QString::number(when.date().year());
-        const QString numero = QStringLiteral("%1-%2-%3").arg(kind, year).arg(number, 6, 10, QLatin1Char('0'));
+        const QString numero =
+            QStringLiteral("%1-%2-%3").arg(kind, year).arg(number, 6, 10, QLatin1Char('0'));
         const QString vat = kind == QLatin1String("N") ? QString() : QStringLiteral("22");
         const int rate = kind == QLatin1String("N") ? 0 : 22;
         double imponibile = 0;
@@ -326,27 +345,29 @@ public:
         QVector<Pending> discharged;
         for (const Line& l : lines) {
             QSqlQuery q = db_.select(
-                QStringLiteral("SELECT p.Descrizione, p.Stato, p.UM, p.Prezzo_sinottico, p.Prezzo1,"
-                               " p.Prezzo2, p.Prezzo3, p.Prezzo4, p.Prezzo5, i.Volume FROM Prodotti p"
-                               " LEFT JOIN Imballi i ON i.Bottiglia = p.Bottiglia"
-                               " WHERE p.Codice_prodotto = ?"),
+                QStringLiteral(
+                    "SELECT p.Descrizione, p.Stato, p.UM, p.Prezzo_sinottico, p.Prezzo1,"
+                    " p.Prezzo2, p.Prezzo3, p.Prezzo4, p.Prezzo5, i.Volume FROM Prodotti p"
+                    " LEFT JOIN Imballi i ON i.Bottiglia = p.Bottiglia"
+                    " WHERE p.Codice_prodotto = ?"),
                 {QString::fromUtf8(l.codice)});
             if (!q.next())
-                throw DatabaseError(QStringLiteral("Prodotto %1 assente").arg(QString::fromUtf8(l.codice)));
+                throw DatabaseError(
+                    QStringLiteral("Prodotto %1 assente").arg(QString::fromUtf8(l.codice)));
             const QString stato = q.value(1).toString();
             const int list = listino.toInt();
-            const double prezzo = list >= 1 && list <= 5 ? q.value(3 + list).toDouble()
-                                                         : q.value(3).toDouble();
-            const double perUnit =
-                stato == QLatin1String("1") ? 1.0
-                : stato == QLatin1String("2") ? q.value(9).toDouble()
-                                              : 0.0;
+            const double prezzo =
+                list >= 1 && list <= 5 ? q.value(3 + list).toDouble() : q.value(3).toDouble();
+            const double perUnit = stato == QLatin1String("1")   ? 1.0
+                                   : stato == QLatin1String("2") ? q.value(9).toDouble()
+                                                                 : 0.0;
             const double volume = l.quantita * perUnit;
-            const QString linked = stato == QLatin1String("0") ? QString() : QString::fromUtf8(l.codice);
-            const qint64 ordine = righe_.add(
-                {numero, customer, QString::fromUtf8(l.codice), q.value(2).toString(), perUnit,
-                 stato, l.quantita, q.value(0).toString(), prezzo, vat, linked, 0.0, volume,
-                 printed && !linked.isEmpty()});
+            const QString linked =
+                stato == QLatin1String("0") ? QString() : QString::fromUtf8(l.codice);
+            const qint64 ordine =
+                righe_.add({numero, customer, QString::fromUtf8(l.codice), q.value(2).toString(),
+                            perUnit, stato, l.quantita, q.value(0).toString(), prezzo, vat, linked,
+                            0.0, volume, printed && !linked.isEmpty()});
             imponibile += cents(prezzo * l.quantita);
             litri += volume;
             if (printed && !linked.isEmpty()) discharged.push_back({ordine, linked, volume});
@@ -354,23 +375,43 @@ public:
         imponibile = cents(imponibile);
         const double iva = cents(imponibile * rate / 100.0);
         const bool ddt = kind == QLatin1String("B");
-        fatture_.add({numero, kind, year, number, when, customer, customer, vat, rate, imponibile, iva,
-                      0, 0.0, 0.0, litri, imponibile, iva, imponibile + iva,
-                      kind == QLatin1String("F") ? QStringLiteral("Bonifico 30 gg. d.f. - %1")
-                                                        .arg(when.date().addDays(30).toString(
-                                                            QStringLiteral("dd/MM/yyyy")))
-                                                  : QString(),
-                      QStringLiteral("D"), QStringLiteral("Vendita"),
+        fatture_.add({numero,
+                      kind,
+                      year,
+                      number,
+                      when,
+                      customer,
+                      customer,
+                      vat,
+                      rate,
+                      imponibile,
+                      iva,
+                      0,
+                      0.0,
+                      0.0,
+                      litri,
+                      imponibile,
+                      iva,
+                      imponibile + iva,
+                      kind == QLatin1String("F")
+                          ? QStringLiteral("Bonifico 30 gg. d.f. - %1")
+                                .arg(when.date().addDays(30).toString(QStringLiteral("dd/MM/yyyy")))
+                          : QString(),
+                      QStringLiteral("D"),
+                      QStringLiteral("Vendita"),
                       ddt ? QStringLiteral("Cartoni") : QStringLiteral("Bottiglie"),
                       ddt ? QStringLiteral("N") : QStringLiteral("X"),
-                      ddt ? QStringLiteral("D") : kind == QLatin1String("N") ? QStringLiteral("N")
-                                                                             : QStringLiteral("I"),
+                      ddt                          ? QStringLiteral("D")
+                      : kind == QLatin1String("N") ? QStringLiteral("N")
+                                                   : QStringLiteral("I"),
                       false});
         for (const Pending& p : discharged) {
-            db_.exec(QStringLiteral("UPDATE Prodotti SET Litri = Litri - ? WHERE Codice_prodotto = ?"),
-                     {p.volume, p.code});
-            giornale_.add({when, p.code, p.volume, kind == QLatin1String("N") ? QString() : customer,
-                           numero, p.ordine, false, kind});
+            db_.exec(
+                QStringLiteral("UPDATE Prodotti SET Litri = Litri - ? WHERE Codice_prodotto = ?"),
+                {p.volume, p.code});
+            giornale_.add({when, p.code, p.volume,
+                           kind == QLatin1String("N") ? QString() : customer, numero, p.ordine,
+                           false, kind});
         }
     }
 
@@ -413,23 +454,35 @@ void fillDemo(const QString& folder) {
     Database db;
     db.open(folder);
     Database::Transaction tx(db);
-    db.exec(QStringLiteral("UPDATE Intesta SET RagioneSociale = ?, Indirizzo = ?, Citta = ?, "
-                           "Partita_IVA = ?, CodiceAZ = ?"),
-            {QStringLiteral("Cantina Colle Aurelio s.s. agricola"), QStringLiteral("Via delle Vigne 14"),
-             QStringLiteral("31020 San Pietro di Feletto (TV)"), QStringLiteral("IT04512870263"),
-             QStringLiteral("TV0412345")});
+    db.exec(
+        QStringLiteral("UPDATE Intesta SET RagioneSociale = ?, Indirizzo = ?, Citta = ?, "
+                       "Partita_IVA = ?, CodiceAZ = ?"),
+        {QStringLiteral("Cantina Colle Aurelio s.s. agricola"),
+         QStringLiteral("Via delle Vigne 14"), QStringLiteral("31020 San Pietro di Feletto (TV)"),
+         QStringLiteral("IT04512870263"), QStringLiteral("TV0412345")});
     Inserter customers(db, QStringLiteral("Anagrafica"), customerColumns);
     for (const Customer& c : demoCustomers) {
         const bool privato = QLatin1String(c.kind) == QLatin1String("X");
-        customers.add({QString::fromUtf8(c.codice), QString::fromUtf8(c.ragione),
-                       QString::fromUtf8(c.indirizzo), QString::fromUtf8(c.civico),
-                       QString::fromUtf8(c.cap), QString::fromUtf8(c.citta),
-                       QString::fromUtf8(c.prov), QStringLiteral("IT"), QString::fromUtf8(c.kind),
-                       QString::fromUtf8(c.nome), QString::fromUtf8(c.cognome),
-                       QString::fromUtf8(c.piva), QString::fromUtf8(c.cf),
-                       QString::fromUtf8(c.telefono), QString::fromUtf8(c.email),
-                       QString::fromUtf8(c.pagamento), QString(), QString::fromUtf8(c.listino),
-                       privato ? 0.0 : 5.0, QString()});
+        customers.add({QString::fromUtf8(c.codice),
+                       QString::fromUtf8(c.ragione),
+                       QString::fromUtf8(c.indirizzo),
+                       QString::fromUtf8(c.civico),
+                       QString::fromUtf8(c.cap),
+                       QString::fromUtf8(c.citta),
+                       QString::fromUtf8(c.prov),
+                       QStringLiteral("IT"),
+                       QString::fromUtf8(c.kind),
+                       QString::fromUtf8(c.nome),
+                       QString::fromUtf8(c.cognome),
+                       QString::fromUtf8(c.piva),
+                       QString::fromUtf8(c.cf),
+                       QString::fromUtf8(c.telefono),
+                       QString::fromUtf8(c.email),
+                       QString::fromUtf8(c.pagamento),
+                       QString(),
+                       QString::fromUtf8(c.listino),
+                       privato ? 0.0 : 5.0,
+                       QString()});
     }
     Inserter products(db, QStringLiteral("Prodotti"), productColumns);
     int position = 1;
@@ -445,8 +498,7 @@ void fillDemo(const QString& folder) {
     docs.write(QStringLiteral("B"), 2, at(12, 10), QStringLiteral("C0002"), QStringLiteral("2"),
                {{"PRO-EXDRY", 18}, {"RABOSO-075", 6}}, true);
     docs.write(QStringLiteral("F"), 1, at(15, 11), QStringLiteral("C0001"), QStringLiteral("1"),
-               {{"PRO-BRUT", 36}, {"CART-BRUT", 12}, {"TORCH-0375", 6}, {"CONF-REGALO", 4}},
-               true);
+               {{"PRO-BRUT", 36}, {"CART-BRUT", 12}, {"TORCH-0375", 6}, {"CONF-REGALO", 4}}, true);
     docs.write(QStringLiteral("F"), 2, at(6, 16), QStringLiteral("C0004"), QStringLiteral("3"),
                {{"PRO-MAG", 6}, {"MANZONI-075", 24}, {"ROSATO-075", 12}}, true);
     docs.write(QStringLiteral("N"), 1, at(3, 17), QStringLiteral("C0009"), QStringLiteral("6"),
@@ -458,15 +510,16 @@ void fillDemo(const QString& folder) {
 }
 
 void fillGenerated(const QString& folder, const GenerateSizes& sizes) {
-    static const char* const nomi[] = {"Marco", "Giulia", "Luca", "Francesca", "Andrea", "Chiara",
-                                       "Paolo", "Elena", "Davide", "Sara", "Matteo", "Anna"};
-    static const char* const cognomi[] = {"Rossi", "Bianchi", "Zanin", "De Nardi", "Furlan",
-                                          "Dal Col", "Bortolin", "Tonon", "Sartor", "Da Ros",
-                                          "Casagrande", "Bet"};
-    static const char* const citta[] = {"Conegliano", "Vittorio Veneto", "Treviso", "Oderzo",
-                                        "Pieve di Soligo", "Valdobbiadene", "Sacile", "Belluno"};
-    static const char* const vini[] = {"Prosecco", "Merlot", "Cabernet", "Raboso", "Verdiso",
-                                       "Manzoni", "Chardonnay", "Pinot grigio", "Refosco"};
+    static const char* const nomi[] = {"Marco", "Giulia", "Luca",   "Francesca", "Andrea", "Chiara",
+                                       "Paolo", "Elena",  "Davide", "Sara",      "Matteo", "Anna"};
+    static const char* const cognomi[] = {"Rossi",  "Bianchi", "Zanin",      "De Nardi",
+                                          "Furlan", "Dal Col", "Bortolin",   "Tonon",
+                                          "Sartor", "Da Ros",  "Casagrande", "Bet"};
+    static const char* const citta[] = {"Conegliano",      "Vittorio Veneto", "Treviso", "Oderzo",
+                                        "Pieve di Soligo", "Valdobbiadene",   "Sacile",  "Belluno"};
+    static const char* const vini[] = {"Prosecco",   "Merlot",       "Cabernet",
+                                       "Raboso",     "Verdiso",      "Manzoni",
+                                       "Chardonnay", "Pinot grigio", "Refosco"};
     static const char* const colori[] = {"0x0000D7FF", "0x000000FF", "0x0090EE90", "0x00FFFFF0",
                                          "0x0087B8DE", "0x00C1B6FF", "0x00808080", "0x00EBCE87"};
     QRandomGenerator rng(20170221);
@@ -482,36 +535,59 @@ void fillGenerated(const QString& folder, const GenerateSizes& sizes) {
         const QString ragione = kind == QLatin1String("G")
                                     ? QStringLiteral("%1 %2 s.r.l.").arg(cognome).arg(i)
                                     : QStringLiteral("%1 %2 %3").arg(cognome, nome).arg(i);
-        customers.add({QStringLiteral("G%1").arg(i, 6, 10, QLatin1Char('0')), ragione,
-                       QStringLiteral("Via Roma"), QString::number(1 + rng.bounded(200)),
-                       QStringLiteral("31015"), QString::fromLatin1(citta[rng.bounded(8)]),
-                       QStringLiteral("TV"), QStringLiteral("IT"), kind, nome, cognome,
-                       kind == QLatin1String("X") ? QString()
-                                                  : QStringLiteral("%1").arg(i, 11, 10, QLatin1Char('0')),
-                       QString(), QStringLiteral("0438 %1").arg(100000 + i),
-                       QString(), QStringLiteral("Rimessa diretta"), QString(),
-                       kind == QLatin1String("X") ? QStringLiteral("6")
-                                                  : QString::number(1 + i % 5),
-                       0.0, QString()});
+        customers.add(
+            {QStringLiteral("G%1").arg(i, 6, 10, QLatin1Char('0')),
+             ragione,
+             QStringLiteral("Via Roma"),
+             QString::number(1 + rng.bounded(200)),
+             QStringLiteral("31015"),
+             QString::fromLatin1(citta[rng.bounded(8)]),
+             QStringLiteral("TV"),
+             QStringLiteral("IT"),
+             kind,
+             nome,
+             cognome,
+             kind == QLatin1String("X") ? QString()
+                                        : QStringLiteral("%1").arg(i, 11, 10, QLatin1Char('0')),
+             QString(),
+             QStringLiteral("0438 %1").arg(100000 + i),
+             QString(),
+             QStringLiteral("Rimessa diretta"),
+             QString(),
+             kind == QLatin1String("X") ? QStringLiteral("6") : QString::number(1 + i % 5),
+             0.0,
+             QString()});
     }
     Inserter products(db, QStringLiteral("Prodotti"), productColumns);
     for (int i = 1; i <= sizes.prodotti; ++i) {
         const bool sfuso = i % 2 == 0;
         const double prezzo = 2.0 + rng.bounded(2000) / 100.0;
         const QString vino = QString::fromLatin1(vini[rng.bounded(9)]);
-        products.add({QStringLiteral("P%1").arg(i, 6, 10, QLatin1Char('0')),
-                      QStringLiteral("%1 %2 %3").arg(vino, sfuso ? QStringLiteral("sfuso")
-                                                                  : QStringLiteral("in bottiglia"))
-                          .arg(i),
-                      QStringLiteral("21"), sfuso ? QStringLiteral("1") : QStringLiteral("2"),
-                      sfuso ? QString() : QStringLiteral("075"), QStringLiteral("C1"),
-                      QStringLiteral("B"), QStringLiteral("2"), QStringLiteral("2024"),
-                      double(rng.bounded(5000)), QStringLiteral("L%1").arg(i),
-                      sfuso ? QStringLiteral("li") : QStringLiteral("nr"), prezzo, cents(prezzo * 0.7),
-                      cents(prezzo * 0.75), cents(prezzo * 0.8), cents(prezzo * 0.85),
-                      cents(prezzo * 0.9), QStringLiteral("22"), i <= 20 ? i : 0,
-                      QStringLiteral("%1 %2").arg(vino).arg(i).left(30),
-                      QString::fromLatin1(colori[i % 8])});
+        products.add(
+            {QStringLiteral("P%1").arg(i, 6, 10, QLatin1Char('0')),
+             QStringLiteral("%1 %2 %3")
+                 .arg(vino, sfuso ? QStringLiteral("sfuso") : QStringLiteral("in bottiglia"))
+                 .arg(i),
+             QStringLiteral("21"),
+             sfuso ? QStringLiteral("1") : QStringLiteral("2"),
+             sfuso ? QString() : QStringLiteral("075"),
+             QStringLiteral("C1"),
+             QStringLiteral("B"),
+             QStringLiteral("2"),
+             QStringLiteral("2024"),
+             double(rng.bounded(5000)),
+             QStringLiteral("L%1").arg(i),
+             sfuso ? QStringLiteral("li") : QStringLiteral("nr"),
+             prezzo,
+             cents(prezzo * 0.7),
+             cents(prezzo * 0.75),
+             cents(prezzo * 0.8),
+             cents(prezzo * 0.85),
+             cents(prezzo * 0.9),
+             QStringLiteral("22"),
+             i <= 20 ? i : 0,
+             QStringLiteral("%1 %2").arg(vino).arg(i).left(30),
+             QString::fromLatin1(colori[i % 8])});
     }
     Inserter journal(db, QStringLiteral("Giornale"),
                      cols("Data_Ora Cod_vino Litri Cliente Docum_numero Riga_num Esportato Tipo"));
@@ -520,11 +596,12 @@ void fillGenerated(const QString& folder, const GenerateSizes& sizes) {
     const int clienti = qMax(1, sizes.clienti);
     for (int i = 0; i < sizes.movimenti; ++i) {
         const int kind = rng.bounded(3);
-        const QString tipo = kind == 0 ? QStringLiteral("N") : kind == 1 ? QStringLiteral("B")
-                                                                         : QStringLiteral("F");
+        const QString tipo = kind == 0   ? QStringLiteral("N")
+                             : kind == 1 ? QStringLiteral("B")
+                                         : QStringLiteral("F");
         const QString cliente = kind == 0 ? QString()
-                                          : QStringLiteral("G%1").arg(1 + rng.bounded(clienti), 6, 10,
-                                                                       QLatin1Char('0'));
+                                          : QStringLiteral("G%1").arg(1 + rng.bounded(clienti), 6,
+                                                                      10, QLatin1Char('0'));
         journal.add({start.addSecs(qint64(i) * 150),
                      QStringLiteral("P%1").arg(1 + rng.bounded(prodotti), 6, 10, QLatin1Char('0')),
                      0.75 * (1 + rng.bounded(24)), cliente,
@@ -539,7 +616,8 @@ void fillGenerated(const QString& folder, const GenerateSizes& sizes) {
         DocumentWriter docs(db);
         const QDate first(QDate::currentDate().year(), 1, 1);
         for (int i = 1; i <= sizes.documenti; ++i) {
-            const QString code = QStringLiteral("P%1").arg(1 + (i * 7) % prodotti, 6, 10, QLatin1Char('0'));
+            const QString code =
+                QStringLiteral("P%1").arg(1 + (i * 7) % prodotti, 6, 10, QLatin1Char('0'));
             const QByteArray c = code.toLatin1();
             docs.write(QStringLiteral("B"), i, QDateTime(first, QTime(9, 0)),
                        QStringLiteral("G%1").arg(1 + i % clienti, 6, 10, QLatin1Char('0')),
@@ -564,7 +642,8 @@ QStringList verify(const QString& folder, QTextStream& out) {
         QStringList integrity;
         while (ic.next()) integrity << ic.value(0).toString();
         if (integrity != QStringList{QStringLiteral("ok")})
-            problems << QStringLiteral("Controllo di integrità fallito: %1").arg(integrity.join(QStringLiteral("; ")));
+            problems << QStringLiteral("Controllo di integrità fallito: %1")
+                            .arg(integrity.join(QStringLiteral("; ")));
         else
             out << "Integrità del database: ok\n";
 
@@ -581,7 +660,8 @@ QStringList verify(const QString& folder, QTextStream& out) {
             if (have != want)
                 problems << QStringLiteral("Tabella %1: campi diversi dallo schema (%2)")
                                 .arg(t.name, have.join(QLatin1Char(',')));
-            const qint64 n = db.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(t.name)).toLongLong();
+            const qint64 n =
+                db.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(t.name)).toLongLong();
             out << QStringLiteral("  %1: %2 righe\n").arg(t.name, -12).arg(n);
         }
         for (const StoredQueryDef& q : Schema::storedQueries()) {
@@ -595,7 +675,8 @@ QStringList verify(const QString& folder, QTextStream& out) {
         if (problems.isEmpty() || !problems.last().startsWith(QStringLiteral("Tabella"))) {
             const int intesta = db.scalar(QStringLiteral("SELECT count(*) FROM Intesta")).toInt();
             if (intesta != 1)
-                problems << QStringLiteral("La tabella Intesta deve avere una riga, ne ha %1").arg(intesta);
+                problems << QStringLiteral("La tabella Intesta deve avere una riga, ne ha %1")
+                                .arg(intesta);
             struct Check {
                 const char* sql;
                 const char* text;
@@ -611,7 +692,8 @@ QStringList verify(const QString& folder, QTextStream& out) {
                 {"SELECT count(*) FROM Giornale g WHERE NOT EXISTS (SELECT 1 FROM Prodotti p WHERE "
                  "p.Codice_prodotto = g.Cod_vino)",
                  "movimenti di un prodotto inesistente"},
-                {"SELECT count(*) FROM Prodotti p WHERE p.Stato = '2' AND NOT EXISTS (SELECT 1 FROM "
+                {"SELECT count(*) FROM Prodotti p WHERE p.Stato = '2' AND NOT EXISTS (SELECT 1 "
+                 "FROM "
                  "Imballi i WHERE i.Bottiglia = p.Bottiglia)",
                  "prodotti imbottigliati senza imballo valido"},
             };
@@ -628,8 +710,9 @@ QStringList verify(const QString& folder, QTextStream& out) {
     } catch (const DatabaseError& e) {
         problems << e.text();
     }
-    const int templates =
-        QDir(folder + QStringLiteral("stampe")).entryList({QStringLiteral("*.frf")}, QDir::Files).size();
+    const int templates = QDir(folder + QStringLiteral("stampe"))
+                              .entryList({QStringLiteral("*.frf")}, QDir::Files)
+                              .size();
     out << QStringLiteral("Modelli di stampa in stampe/: %1\n").arg(templates);
     if (!QFile::exists(folder + QStringLiteral("vinorda.ini")))
         out << "Avviso: manca vinorda.ini (il programma userà la cartella corrente)\n";

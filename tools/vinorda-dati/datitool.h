@@ -9,11 +9,11 @@ namespace DatiTool {
 
 enum ExitCode {
     Ok = 0,
-    Usage = 2,          // bad command line
-    AlreadyPresent = 3, // database.mdb exists and --forza was not given
-    NotWritable = 4,    // the folder cannot be created or written
-    Failed = 5,         // database error, or verifica found problems
-    InUse = 6,          // another program has the database open
+    Usage = 2,           // bad command line
+    AlreadyPresent = 3,  // database.mdb exists and --forza was not given
+    NotWritable = 4,     // the folder cannot be created or written
+    Failed = 5,          // database error, or verifica found problems
+    InUse = 6,           // another program has the database open
 };
 
 struct GenerateSizes {
@@ -29,8 +29,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err);
 
 // The pieces, for tests and benchmarks. folder ends with "/". Each throws DatabaseError on a
 // database error; the checks of the command line and of the folder are done by run().
-void createBase(const QString& folder);   // database, fixed tables, templates, vinorda.ini
-void fillDemo(const QString& folder);     // customers, products, documents, journal
+void createBase(const QString& folder);  // database, fixed tables, templates, vinorda.ini
+void fillDemo(const QString& folder);    // customers, products, documents, journal
 void fillGenerated(const QString& folder, const GenerateSizes& sizes);
 // Problems found (empty: all good); the report lines go to out.
 QStringList verify(const QString& folder, QTextStream& out);

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -101,6 +102,27 @@ QString bandTypeLabel(BandType type) {
     return {};
 }
 
+// The field list: dragging a field gives "[source.Field]" as text.
+class FieldTree : public QTreeWidget {
+public:
+    explicit FieldTree(QWidget* parent) : QTreeWidget(parent) {
+        setDragEnabled(true);
+        setDragDropMode(QAbstractItemView::DragOnly);
+    }
+
+protected:
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override {
+        QStringList texts;
+        for (const QTreeWidgetItem* it : items)
+            if (it->parent())
+                texts << QStringLiteral("[%1.%2]").arg(it->parent()->text(0), it->text(0));
+        if (texts.isEmpty()) return nullptr;
+        auto* data = new QMimeData;
+        data->setText(texts.join(QLatin1Char(' ')));
+        return data;
+    }
+};
+
 // One undo step: the whole model before and after.
 class SnapshotCommand : public QUndoCommand {
 public:
@@ -122,6 +144,7 @@ DesignerCanvas::DesignerCanvas(ReportDesigner* designer) : QWidget(designer), d_
     setMouseTracking(true);
     setProperty(kNativeWheelProperty, true);
     setObjectName(QStringLiteral("canvas"));
+    setAcceptDrops(true);
 }
 
 double DesignerCanvas::pixelsPerMm() const {
@@ -490,6 +513,22 @@ void DesignerCanvas::keyPressEvent(QKeyEvent* e) {
         d_->moveSelection(dx, dy);
 }
 
+void DesignerCanvas::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasText() && e->mimeData()->text().startsWith(QLatin1Char('[')))
+        e->acceptProposedAction();
+}
+
+void DesignerCanvas::dropEvent(QDropEvent* e) {
+    const QPointF pos = e->position();
+    const int band = bandAt(pos);
+    if (band < 0) return;
+    const double s = pixelsPerMm();
+    const QPointF mm((pos.x() - kPad) / s - d_->page().marginLeft, (pos.y() - bandTop(band)) / s);
+    d_->addTextAt(band, QPointF(std::max(0.0, snap(mm.x())), std::max(0.0, snap(mm.y()))),
+                  e->mimeData()->text());
+    e->acceptProposedAction();
+}
+
 void DesignerCanvas::wheelEvent(QWheelEvent* e) {
     if (e->modifiers() & Qt::ControlModifier) {
         const int steps = e->angleDelta().y() / 120;
@@ -672,7 +711,7 @@ void ReportDesigner::buildUi() {
     auto* fieldDock = new QDockWidget(QStringLiteral("Campi"), this);
     fieldDock->setObjectName(QStringLiteral("campi"));
     fieldDock->setFeatures(QDockWidget::DockWidgetMovable);
-    fields_ = new QTreeWidget(fieldDock);
+    fields_ = new FieldTree(fieldDock);
     fields_->setObjectName(QStringLiteral("elencoCampi"));
     fields_->setHeaderHidden(true);
     fieldDock->setWidget(fields_);
@@ -1270,6 +1309,20 @@ void ReportDesigner::insertField(const QString& source, const QString& field) {
     addObject(ObjectKind::Text);
     applyObjectProperty([expr](ReportObject& obj) { obj.text = expr; },
                         QStringLiteral("Inserisci campo"));
+}
+
+void ReportDesigner::addTextAt(int band, QPointF posMm, const QString& text) {
+    if (band < 0 || band >= int(page().bands.size())) return;
+    Report r = model_;
+    ReportObject o;
+    o.name = freeName(r, QStringLiteral("Testo"));
+    o.text = text;
+    o.geometry = QRectF(posMm, QSizeF(40, 5));
+    auto& objs = r.pages[size_t(page_)].bands[size_t(band)].objects;
+    objs.push_back(o);
+    const ObjRef ref{band, int(objs.size()) - 1};
+    change(r, QStringLiteral("Inserisci campo"));
+    setSelection({ref});
 }
 
 bool ReportDesigner::save() {

@@ -60,6 +60,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     enum class Drag { None, Move, Resize, BandHeight, Rubber };
@@ -127,6 +129,8 @@ public:
     void deleteBand();
     // Puts "[source.Field]" into the selected text, or into a new text of the current band.
     void insertField(const QString& source, const QString& field);
+    // A new text holding text at (x, y) mm of a band (a field dropped from the field list).
+    void addTextAt(int band, QPointF posMm, const QString& text);
 
     bool save();
     bool saveAs(const QString& path);

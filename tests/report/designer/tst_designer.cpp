@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -199,6 +200,24 @@ private Q_SLOTS:
 
         d.deleteSelection();
         QVERIFY(d.report().pages[0].bands[size_t(d.currentBand())].objects.empty());
+
+        // A field dropped on a band becomes a text where it was dropped, in whole millimetres.
+        DesignerCanvas* c = d.canvas();
+        const int band = d.currentBand();
+        const double s = c->pixelsPerMm();
+        const QPointF at(12 + (10 + 20.2) * s, c->bandTop(band) + 2.1 * s);  // 20 mm from margin
+        QMimeData mime;
+        mime.setText(QStringLiteral("[prodotti.Codice_prodotto]"));
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(c, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(c, &drop);
+        const auto& dropped = d.report().pages[0].bands[size_t(band)].objects;
+        QCOMPARE(dropped.size(), size_t(1));
+        QCOMPARE(dropped[0].text, QStringLiteral("[prodotti.Codice_prodotto]"));
+        QCOMPARE(dropped[0].geometry.topLeft(), QPointF(20, 2));
+        d.deleteSelection();
         d.deleteBand();
         QCOMPARE(d.report().pages[0].bands.size(), size_t(2));
     }
@@ -260,7 +279,7 @@ private Q_SLOTS:
         QCOMPARE(objs.size(), size_t(2));
         QCOMPARE(objs[1].geometry.topLeft(), QPointF(12, 5));
         QVERIFY(objs[1].name != objs[0].name);  // names stay unique: setObjectText finds one
-        QCOMPARE(d.selection(), QList<ObjRef>{ObjRef{0, 1}});
+        QCOMPARE(d.selection(), (QList<ObjRef>{ObjRef{0, 1}}));
         d.undoStack()->undo();
         QCOMPARE(d.report().pages[0].bands[0].objects.size(), size_t(1));
     }

@@ -1,0 +1,274 @@
+// The main window: the whole menu as the user sees it, commands and their data sets, the wheel
+// filter, the status line, running without a database.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "app/infoform.h"
+#include "app/mainform.h"
+#include "app/splashform.h"
+#include "app/wheelfilter.h"
+#include "common/format.h"
+#include "common/messages.h"
+#include "data/shareddata.h"
+#include "support/testfolder.h"
+
+namespace {
+// Every entry of the menu bar as "path|caption|objectName", separators as "path|-|".
+void walk(const QList<QAction*>& actions, const QString& path, QStringList& out) {
+    for (QAction* a : actions) {
+        if (a->isSeparator()) {
+            out << path + QStringLiteral("|-|");
+            continue;
+        }
+        out << QStringLiteral("%1|%2|%3").arg(path, a->text(), a->objectName());
+        if (QMenu* m = a->menu()) walk(m->actions(), path + QLatin1Char('/') + a->text(), out);
+    }
+}
+
+class KeyRecorder : public QWidget {
+public:
+    QList<int> keys;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override { keys << e->key(); }
+};
+
+void writeIni(const QString& path, const QString& folder) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(QStringLiteral("[TMainForm]\nDIRECTORY=%1\n").arg(folder).toUtf8());
+}
+}  // namespace
+
+class TstMainForm : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { installItalianLocale(); }
+    void menuTree();
+    void disabledUntilBuilt_data();
+    void disabledUntilBuilt();
+    void commandAroundModalWindow();
+    void withoutDatabase();
+    void wheelToArrows_data();
+    void wheelToArrows();
+    void statusHint();
+    void infoTexts();
+    void splashMinimum();
+};
+
+void TstMainForm::menuTree() {
+    Database db;
+    SharedData shared(db);
+    TMainForm form(db, shared);
+    QStringList got;
+    walk(form.menuBar()->actions(), QString(), got);
+    const QStringList expected = {
+        "|&Anagrafiche|Clienti1",
+        "|&Prodotti e Listino|Prodottivinicoli1",
+        "|&Vendite|Vendite1",
+        "/&Vendite|&Fatture e Documenti di trasporto|Emissionefatture1",
+        "/&Vendite|Vendite a pannello sinottico|Venditeapannellosinottico1",
+        "/&Vendite|Registrazione rapida|RegistrazioneconlettoreBarcode1",
+        "|&Pagamenti|Pagamenti1",
+        "|Movimenti|Movimenti1",
+        "|&Stampe|Stampe1",
+        "/&Stampe|Elenco Clienti|ElencoClienti",
+        "/&Stampe|Rubrica telefonica Clienti|RubricatelefonicaClienti1",
+        "/&Stampe|-|",
+        "/&Stampe|Elenco &Prodotti e Giacenze|ElencoProdotti",
+        "/&Stampe|Controllo movimenti  prodotto|Controllomovimentiprodotto1",
+        "/&Stampe|Stampa Listini|StampaListini1",
+        "/&Stampe/Stampa Listini|Listino 1|Listino11",
+        "/&Stampe/Stampa Listini|Listino 2|Listino21",
+        "/&Stampe/Stampa Listini|Listino 3|Listino31",
+        "/&Stampe/Stampa Listini|Listino 4|Listino41",
+        "/&Stampe/Stampa Listini|Listino 5|Listino51",
+        "/&Stampe/Stampa Listini|Listini comparati|Listinicomparato1",
+        "/&Stampe|Stampa controllo Griglia|StampacontrolloGriglia1",
+        "/&Stampe|Stampa per scarico barcode|Stampaperscaricobarcode1",
+        "/&Stampe|-|",
+        "/&Stampe|Lista Documenti Emessi|ListaFattureEmesse1",
+        "/&Stampe|-|",
+        "/&Stampe|P&ersonalizzazione stampe|Personalizzazionestampe1",
+        "/&Stampe|Editor stampe  contestuale|Inline_editor",
+        "|A&iuto|Aiuto1",
+        "/A&iuto|&Configurazione|Registrazione1",
+        "/A&iuto|-|",
+        "/A&iuto|&Manuale|Manuale1",
+        "/A&iuto|&Sito|SitoQuorvanel1",
+        "/A&iuto|-|",
+        "/A&iuto|&Informazioni|Informazioni1",
+        "|&Fine programma|Uscita1",
+    };
+    QCOMPARE(got, expected);
+    QVERIFY(form.action(QStringLiteral("Inline_editor"))->isCheckable());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Vinorda Lestro ZUPAR 02.01"));
+}
+
+void TstMainForm::disabledUntilBuilt_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<bool>("withFactory");
+    QTest::newRow("documents, not built") << "Emissionefatture1" << false;
+    QTest::newRow("panel, not built") << "Venditeapannellosinottico1" << false;
+    QTest::newRow("payments, not built") << "Pagamenti1" << false;
+    QTest::newRow("print list, not built") << "ElencoClienti" << false;
+    QTest::newRow("documents, factory given") << "Emissionefatture1" << true;
+    QTest::newRow("print list, handler given") << "ElencoClienti" << true;
+}
+
+void TstMainForm::disabledUntilBuilt() {
+    QFETCH(QString, item);
+    QFETCH(bool, withFactory);
+    Database db;
+    SharedData shared(db);
+    TMainForm form(db, shared);
+    QHash<QString, WindowFactory> factories;
+    QHash<QString, CommandHandler> handlers;
+    int ran = 0;
+    if (withFactory) {
+        factories.insert(QStringLiteral("TfrmFatture"), [](TMainForm&) { return new QWidget; });
+        handlers.insert(QStringLiteral("ElencoClienti"), [&](TMainForm&) { ++ran; });
+    }
+    form.createWindows(factories, handlers);
+    QCOMPARE(form.action(item)->isEnabled(), withFactory);
+    // Always available.
+    for (const char* n : {"Manuale1", "SitoQuorvanel1", "Informazioni1", "Uscita1"})
+        QVERIFY(form.action(QString::fromLatin1(n))->isEnabled());
+    if (withFactory && item == QLatin1String("ElencoClienti")) {
+        form.action(item)->trigger();
+        QCOMPARE(ran, 1);
+    }
+}
+
+void TstMainForm::commandAroundModalWindow() {
+    TestFolder tf(false);
+    writeIni(tf.file(QStringLiteral("vinorda.ini")), tf.path());
+    SharedData shared(tf.db());
+    TMainForm form(tf.db(), shared);
+    form.setFormIniPath(tf.file(QStringLiteral("form.ini")));
+    form.FormCreate(tf.file(QStringLiteral("vinorda.ini")));
+    QVERIFY2(form.startupReport().error.isEmpty(), qPrintable(form.startupReport().error));
+    QWidget* built = nullptr;
+    QHash<QString, WindowFactory> factories;
+    factories.insert(QStringLiteral("TfrmClienti"), [&](TMainForm&) {
+        built = new QWidget;
+        return built;
+    });
+    form.createWindows(factories, {});
+    QVERIFY(built && !built->isVisible());
+    QWidget* shownWindow = nullptr;
+    bool clientiOpen = false;
+    form.setShowModalHook([&](QWidget* w) {
+        shownWindow = w;
+        clientiOpen = shared.Clienti.isOpen();
+    });
+    form.action(QStringLiteral("Clienti1"))->trigger();
+    QCOMPARE(shownWindow, built);
+    QVERIFY(clientiOpen);
+    QVERIFY(!shared.Clienti.isOpen());
+    // Shown again, never built twice.
+    form.action(QStringLiteral("Clienti1"))->trigger();
+    QCOMPARE(shownWindow, built);
+}
+
+void TstMainForm::withoutDatabase() {
+    ScriptedMessages messages;
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("vinorda.ini"));
+    writeIni(ini, dir.path() + QStringLiteral("/vuota/"));
+    Database db;
+    SharedData shared(db);
+    TMainForm form(db, shared);
+    form.setFormIniPath(dir.filePath(QStringLiteral("form.ini")));
+    form.FormCreate(ini);
+    QCOMPARE(messages.kinds, QStringList{QStringLiteral("error")});
+    QVERIFY(!db.isOpen());
+    QHash<QString, WindowFactory> factories;
+    factories.insert(QStringLiteral("TfrmListino"), [](TMainForm&) { return new QWidget; });
+    form.createWindows(factories, {});
+    bool shown = false;
+    form.setShowModalHook([&](QWidget*) { shown = true; });
+    messages.clear();
+    form.action(QStringLiteral("Prodottivinicoli1"))->trigger();
+    QVERIFY(!shown);
+    QCOMPARE(messages.kinds, QStringList{QStringLiteral("error")});
+    form.close();
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("form.ini"))));
+}
+
+void TstMainForm::wheelToArrows_data() {
+    QTest::addColumn<int>("delta");
+    QTest::addColumn<int>("key");
+    QTest::newRow("down") << -120 << int(Qt::Key_Down);
+    QTest::newRow("up") << 120 << int(Qt::Key_Up);
+    QTest::newRow("zero") << 0 << int(Qt::Key_Down);
+}
+
+void TstMainForm::wheelToArrows() {
+    QFETCH(int, delta);
+    QFETCH(int, key);
+    WheelToArrowFilter filter;
+    qApp->installEventFilter(&filter);
+    KeyRecorder w;
+    w.resize(100, 100);
+    QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&w, &wheel);
+    qApp->removeEventFilter(&filter);
+    QCOMPARE(w.keys, QList<int>{key});
+}
+
+void TstMainForm::statusHint() {
+    Database db;
+    SharedData shared(db);
+    TMainForm form(db, shared);
+    auto* panel = form.statusBar()->findChild<QLabel*>(QStringLiteral("StatusLinePanel"));
+    QVERIFY(panel);
+    QCOMPARE(form.statusBar()->objectName(), QStringLiteral("StatusLine"));
+    QCOMPARE(panel->width(), 400);
+    QStatusTipEvent tip(form.action(QStringLiteral("Manuale1"))->statusTip());
+    QApplication::sendEvent(form.menuBar(), &tip);
+    QCOMPARE(panel->text(), QStringLiteral("Apre il manuale del programma"));
+}
+
+void TstMainForm::infoTexts() {
+    Database db;
+    SharedData shared(db);
+    TMainForm form(db, shared);
+    QStringList texts;
+    QString caption;
+    form.setShowModalHook([&](QWidget* w) {
+        caption = w->windowTitle();
+        for (QLabel* l : w->findChildren<QLabel*>())
+            if (!l->text().isEmpty()) texts << l->text();
+    });
+    form.action(QStringLiteral("Informazioni1"))->trigger();
+    QCOMPARE(caption, QStringLiteral("Informazioni"));
+    for (const char* t : {"Quorvanel - VinordaLestro", "Vinorda Lestro ZUPAR 02.01",
+                          "Fatturazione e Vendita Sfuso", "VIREG / MIPAAF"})
+        QVERIFY2(texts.contains(QString::fromUtf8(t)), t);
+    QVERIFY(texts.contains(TfrmInfo::makerWeb()));
+}
+
+void TstMainForm::splashMinimum() {
+    TSplashForm splash;
+    QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(splash.windowFlags() & Qt::WindowStaysOnTopHint);
+    QStringList texts;
+    for (QLabel* l : splash.findChildren<QLabel*>()) texts << l->text();
+    QVERIFY(texts.contains(QStringLiteral("Caricamento in corso ... attendere")));
+    QVERIFY(texts.contains(QStringLiteral("Build 21.02.2017")));
+    splash.showNow();
+    splash.finish(300);
+    QVERIFY(splash.elapsedMs() >= 300);
+    QVERIFY(!splash.isVisible());
+}
+
+QTEST_MAIN(TstMainForm)
+#include "tst_mainform.moc"

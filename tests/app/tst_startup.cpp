@@ -1,0 +1,311 @@
+// Start-up without windows: vinorda.ini, maintenance conditions, default VAT rate, the commands'
+// data sets around the modal display, trasferisci.
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include "app/appsettings.h"
+#include "app/startup.h"
+#include "app/windowtable.h"
+#include "common/format.h"
+#include "common/inifile.h"
+#include "common/messages.h"
+#include "data/shareddata.h"
+#include "support/testfolder.h"
+
+class TstStartup : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { installItalianLocale(); }
+    void settings_data();
+    void settings();
+    void defaultVatRate_data();
+    void defaultVatRate();
+    void maintenanceConditions_data();
+    void maintenanceConditions();
+    void damagedDatabaseKeepsBackup();
+    void missingDatabaseRunsWithout();
+    void commandDataSets_data();
+    void commandDataSets();
+    void commandWithoutDatabase();
+    void trasferisci_data();
+    void trasferisci();
+};
+
+void TstStartup::settings_data() {
+    QTest::addColumn<QString>("ini");  // "-" = no file
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QString>("printer1");
+    QTest::addColumn<QString>("selAnno");
+    const QString cwd = QDir::currentPath() + QLatin1Char('/');
+    QTest::newRow("no ini") << "-"
+                            << "./" << 100 << "stampante1"
+                            << "Tutti";
+    QTest::newRow("empty file") << ""
+                                << "./" << 100 << "stampante1"
+                                << "Tutti";
+    QTest::newRow("empty DIRECTORY") << "[TMainForm]\nDIRECTORY=\n"
+                                     << cwd << 100 << "stampante1"
+                                     << "Tutti";
+    QTest::newRow("literal path") << "[TMainForm]\nDIRECTORY=/srv/cantina/dati/\nZOOM=125\n"
+                                  << "/srv/cantina/dati/" << 125 << "stampante1"
+                                  << "Tutti";
+    QTest::newRow("no trailing slash") << "[TMainForm]\nDIRECTORY=/srv/cantina/dati\n"
+                                       << "/srv/cantina/dati/" << 100 << "stampante1"
+                                       << "Tutti";
+    QTest::newRow("backslashes") << "[TMainForm]\nDIRECTORY=dati\\cantina\\\n"
+                                 << "dati/cantina/" << 100 << "stampante1"
+                                 << "Tutti";
+    QTest::newRow("zoom not a number") << "[TMainForm]\nZOOM=cento\n"
+                                       << "./" << 100 << "stampante1"
+                                       << "Tutti";
+    QTest::newRow("other sections") << "[TfrmIntesta]\nstampante1_Text=Ufficio HP\n"
+                                       "[TfrmFatture]\nsel_anno_Text=2016\n"
+                                    << "./" << 100 << "Ufficio HP"
+                                    << "2016";
+}
+
+void TstStartup::settings() {
+    QFETCH(QString, ini);
+    QFETCH(QString, folder);
+    QFETCH(int, zoom);
+    QFETCH(QString, printer1);
+    QFETCH(QString, selAnno);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("vinorda.ini"));
+    if (ini != QLatin1String("-")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(ini.toUtf8());
+    }
+    const AppSettings s = readSettingsFile(path);
+    QCOMPARE(s.dataFolder, folder);
+    QCOMPARE(s.zoom, zoom);
+    QCOMPARE(s.stampante1, printer1);
+    QCOMPARE(s.stampante2, QStringLiteral("stampante2"));
+    QCOMPARE(s.esportazione, QStringLiteral("esportazione"));
+    QCOMPARE(s.exportFolder, QStringLiteral("esportazione/"));
+    QCOMPARE(s.selAnno, selAnno);
+    QCOMPARE(s.selTipo, QStringLiteral("Tutti"));
+}
+
+void TstStartup::defaultVatRate_data() {
+    QTest::addColumn<QStringList>("rows");  // "Ordine:IVA"
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("empty table") << QStringList{} << "";
+    QTest::newRow("first by Ordine") << QStringList{"3:4", "1:10", "2:22"} << "10";
+    QTest::newRow("first IVA empty") << QStringList{"1:", "2:22"} << "";
+}
+
+void TstStartup::defaultVatRate() {
+    QFETCH(QStringList, rows);
+    QFETCH(QString, expected);
+    TestFolder tf(false);
+    {
+        TestFolder& t = tf;
+        t.db().open(t.path());
+        for (const QString& r : rows) {
+            const QStringList p = r.split(QLatin1Char(':'));
+            t.insert(QStringLiteral("IVA"), {{"Ordine", p[0].toInt()}, {"IVA", p[1]}});
+        }
+        t.insert(QStringLiteral("Intesta"), {{"RagioneSociale", "Cantina"}});
+        t.db().close();
+    }
+    SharedData shared(tf.db());
+    AppSettings s;
+    s.dataFolder = tf.path();
+    const StartupReport r = startDatabase(s, tf.db(), shared);
+    QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+    QVERIFY(r.opened);
+    QCOMPARE(r.defaultVatRate, expected);
+    QVERIFY(!shared.TAB_IVA.isOpen());
+    QVERIFY(shared.Intestazione.isOpen());
+    QCOMPARE(shared.Intestazione.field(QStringLiteral("RagioneSociale")).asString(),
+             QStringLiteral("Cantina"));
+}
+
+void TstStartup::maintenanceConditions_data() {
+    QTest::addColumn<bool>("lockedElsewhere");
+    QTest::addColumn<bool>("staleMarker");
+    QTest::newRow("marker absent") << false << false;
+    QTest::newRow("marker held elsewhere") << true << false;
+    QTest::newRow("stale marker") << false << true;
+}
+
+void TstStartup::maintenanceConditions() {
+    QFETCH(bool, lockedElsewhere);
+    QFETCH(bool, staleMarker);
+    TestFolder tf(false);
+    const QString old = tf.file(Database::oldBackupName());
+    const QString backup = tf.file(Database::backupName());
+    for (const QString& f : {old, backup}) {
+        QFile file(f);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("vecchio");
+    }
+    if (staleMarker) {
+        QFile marker(tf.file(Database::lockName()));
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+    }
+    LockMarker other(tf.file(Database::lockName()));
+    if (lockedElsewhere) QVERIFY(other.acquire());
+
+    SharedData shared(tf.db());
+    AppSettings s;
+    s.dataFolder = tf.path();
+    const StartupReport r = startDatabase(s, tf.db(), shared);
+    QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+    QVERIFY(r.opened);
+    QCOMPARE(r.maintenanceRan, !lockedElsewhere);
+    QCOMPARE(QFile::exists(old), lockedElsewhere);
+    QFile b(backup);
+    QVERIFY(b.open(QIODevice::ReadOnly));
+    if (lockedElsewhere)
+        QCOMPARE(b.readAll(), QByteArray("vecchio"));
+    else
+        QVERIFY(b.readAll().startsWith("SQLite format 3"));
+}
+
+void TstStartup::damagedDatabaseKeepsBackup() {
+    TestFolder tf(false);
+    {
+        QFile backup(tf.file(Database::backupName()));
+        QVERIFY(backup.open(QIODevice::WriteOnly));
+        backup.write("ultima copia buona");
+        QFile db(tf.file(Database::fileName()));
+        QVERIFY(db.open(QIODevice::ReadWrite));
+        db.seek(100);
+        db.write(QByteArray(3000, '\x5a'));
+    }
+    SharedData shared(tf.db());
+    AppSettings s;
+    s.dataFolder = tf.path();
+    const StartupReport r = startDatabase(s, tf.db(), shared);
+    QVERIFY(!r.error.isEmpty());
+    QVERIFY(!r.opened);
+    QVERIFY(!tf.db().isOpen());
+    QFile backup(tf.file(Database::backupName()));
+    QVERIFY(backup.open(QIODevice::ReadOnly));
+    QCOMPARE(backup.readAll(), QByteArray("ultima copia buona"));
+}
+
+void TstStartup::missingDatabaseRunsWithout() {
+    QTemporaryDir dir;
+    QFile ini(dir.filePath(QStringLiteral("vinorda.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(
+        QStringLiteral("[TMainForm]\nDIRECTORY=%1/manca/\nZOOM=90\n").arg(dir.path()).toUtf8());
+    ini.close();
+    Database db;
+    SharedData shared(db);
+    const StartupReport r = runStartup(ini.fileName(), db, shared);
+    QVERIFY(!r.error.isEmpty());
+    QVERIFY(!db.isOpen());
+    // The values read before the failure are in force.
+    QCOMPARE(App::zoom(), 90);
+    QCOMPARE(App::dataFolder(), dir.path() + QStringLiteral("/manca/"));
+    QCOMPARE(App::defaultVatRate(), QString());
+}
+
+void TstStartup::commandDataSets_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("openDuring");
+    QTest::newRow("Anagrafiche") << "Clienti1" << QStringList{"Clienti"};
+    QTest::newRow("Prodotti") << "Prodottivinicoli1" << QStringList{"prodotti"};
+    QTest::newRow("Fatture") << "Emissionefatture1"
+                             << QStringList{"Clienti", "Fatture",  "righe",
+                                            "clifatt", "destfatt", "prodotti"};
+    QTest::newRow("Sinottico") << "Venditeapannellosinottico1"
+                               << QStringList{"prodotti", "Giornale"};
+    QTest::newRow("Registrazione rapida")
+        << "RegistrazioneconlettoreBarcode1" << QStringList{"prodotti", "Giornale"};
+    QTest::newRow("Movimenti") << "Movimenti1" << QStringList{};
+    QTest::newRow("Configurazione") << "Registrazione1" << QStringList{};
+}
+
+void TstStartup::commandDataSets() {
+    QFETCH(QString, command);
+    QFETCH(QStringList, openDuring);
+    TestFolder tf;
+    tf.insert(QStringLiteral("Fatture"), {{"Docum_numero", "B-2016-000001"}, {"Doc_tipo", "B"}});
+    tf.insert(QStringLiteral("Fatture"), {{"Docum_numero", "B-2016-000002"}, {"Doc_tipo", "B"}});
+    SharedData shared(tf.db());
+    shared.Intestazione.open();
+    const CommandDef* cmd = findCommand(command);
+    QVERIFY(cmd);
+    QStringList seen;
+    bool filtered = false;
+    const bool shown = runCommand(
+        *cmd, [&](const QString& n) { return sharedDataSet(shared, n); },
+        [&] {
+            for (DataSet* ds : shared.all())
+                if (ds->isOpen() && ds != &shared.Intestazione) seen << ds->name();
+            filtered = shared.Fatture.isFiltered();
+        });
+    QVERIFY(shown);
+    seen.sort();
+    openDuring.sort();
+    QCOMPARE(seen, openDuring);
+    for (DataSet* ds : shared.all())
+        if (ds != &shared.Intestazione) QVERIFY2(!ds->isOpen(), qPrintable(ds->name()));
+    QVERIFY(shared.Intestazione.isOpen());  // never touched by a command
+    QVERIFY(!shared.Fatture.isFiltered());
+    if (command == QLatin1String("Emissionefatture1")) QVERIFY(filtered);
+}
+
+void TstStartup::commandWithoutDatabase() {
+    ScriptedMessages messages;
+    Database db;  // never opened
+    SharedData shared(db);
+    bool shown = false;
+    const bool ok = runCommand(
+        *findCommand(QStringLiteral("Emissionefatture1")),
+        [&](const QString& n) { return sharedDataSet(shared, n); }, [&] { shown = true; });
+    QVERIFY(!ok);
+    QVERIFY(!shown);
+    QCOMPARE(messages.kinds, QStringList{QStringLiteral("error")});
+    QVERIFY(!messages.last().isEmpty());
+    for (DataSet* ds : shared.all()) QVERIFY(!ds->isOpen());
+}
+
+void TstStartup::trasferisci_data() {
+    QTest::addColumn<bool>("sourceExists");
+    QTest::addColumn<bool>("targetExists");
+    QTest::addColumn<QString>("newName");
+    QTest::addColumn<bool>("result");
+    QTest::newRow("new copy") << true << false << "copia.mdb" << true;
+    QTest::newRow("replaces") << true << true << "copia.mdb" << true;
+    QTest::newRow("same name") << true << false << "" << true;
+    QTest::newRow("no source keeps target") << false << true << "copia.mdb" << false;
+}
+
+void TstStartup::trasferisci() {
+    QFETCH(bool, sourceExists);
+    QFETCH(bool, targetExists);
+    QFETCH(QString, newName);
+    QFETCH(bool, result);
+    QTemporaryDir a, b;
+    const QString src = a.path() + QLatin1Char('/');
+    const QString dst = b.path() + QLatin1Char('/');
+    const QString target = dst + (newName.isEmpty() ? QStringLiteral("database.mdb") : newName);
+    if (sourceExists) {
+        QFile f(src + QStringLiteral("database.mdb"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("nuovo");
+    }
+    if (targetExists) {
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("vecchio");
+    }
+    QCOMPARE(::trasferisci(src, QStringLiteral("database.mdb"), dst, newName), result);
+    QFile t(target);
+    if (result || targetExists) {
+        QVERIFY(t.open(QIODevice::ReadOnly));
+        QCOMPARE(t.readAll(), QByteArray(result ? "nuovo" : "vecchio"));
+    }
+}
+
+QTEST_GUILESS_MAIN(TstStartup)
+#include "tst_startup.moc"

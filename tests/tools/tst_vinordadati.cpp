@@ -1,0 +1,242 @@
+// vinorda-dati: new, demo and generated folders, the check, and the refusals with their codes.
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "common/format.h"
+#include "common/inifile.h"
+#include "data/database.h"
+#include "datitool.h"
+
+namespace {
+struct Result {
+    int code;
+    QString out;
+    QString err;
+};
+Result runTool(const QStringList& args) {
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int rc = DatiTool::run(args, o, e);
+    o.flush();
+    e.flush();
+    return {rc, out, err};
+}
+}  // namespace
+
+class TstVinordaDati : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void crea();
+    void demo();
+    void refusals_data();
+    void refusals();
+    void forzaReplaces();
+    void verificaFindsProblems();
+    void genera();
+
+private:
+    QTemporaryDir source_;
+};
+
+void TstVinordaDati::initTestCase() {
+    installItalianLocale();
+    QDir().mkpath(source_.filePath(QStringLiteral("stampe")));
+    QFile f(source_.filePath(QStringLiteral("stampe/clienti.frf")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("<report/>");
+    qputenv("VINORDA_DATA_DIR", source_.path().toUtf8());
+}
+
+void TstVinordaDati::crea() {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("nuova")) + QLatin1Char('/');
+    const Result r = runTool({QStringLiteral("crea"), folder});
+    QCOMPARE(r.code, 0);
+    QVERIFY(QFile::exists(folder + QStringLiteral("stampe/clienti.frf")));
+    IniFile ini(folder + QStringLiteral("vinorda.ini"));
+    QCOMPARE(ini.value(QStringLiteral("TMainForm"), QStringLiteral("DIRECTORY")), folder);
+
+    Database db;
+    db.open(folder);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Intesta")).toInt(), 1);
+    QCOMPARE(
+        db.scalar(QStringLiteral("SELECT Griglia_X || 'x' || Griglia_Y FROM Intesta")).toString(),
+        QStringLiteral("5x4"));
+    QCOMPARE(
+        db.scalar(QStringLiteral(
+                      "SELECT group_concat(IVA, ',') FROM (SELECT IVA FROM IVA ORDER BY Ordine)"))
+            .toString()
+            .left(7),
+        QStringLiteral("22,10,4"));
+    QVERIFY(!db.scalar(QStringLiteral("SELECT Nota_fin FROM IVA WHERE IVA = 'ES'"))
+                 .toString()
+                 .isEmpty());
+    for (double v : {0.75, 1.5, 0.375, 5.0})
+        QVERIFY(db.scalar(QStringLiteral("SELECT count(*) FROM Imballi WHERE Volume = ?"), {v})
+                    .toInt() >= 1);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Anagrafica")).toInt(), 0);
+    db.close();
+    const Result v = runTool({QStringLiteral("verifica"), folder});
+    QCOMPARE(v.code, 0);
+    QVERIFY(v.out.contains(QStringLiteral("Nessun problema")));
+}
+
+void TstVinordaDati::demo() {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    QCOMPARE(runTool({QStringLiteral("demo"), folder}).code, 0);
+    Database db;
+    db.open(folder);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(DISTINCT Giur_Pers) FROM Anagrafica")).toInt(),
+             3);
+    QVERIFY(db.scalar(QStringLiteral("SELECT count(*) FROM Anagrafica")).toInt() >= 12);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Prodotti")).toInt(), 20);
+    // Every grid cell of 5 x 4 holds one product, each with a colour.
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(DISTINCT Pos_Griglia) FROM Prodotti WHERE "
+                                      "Pos_Griglia BETWEEN 1 AND 20 AND Colore LIKE '0x00%'"))
+                 .toInt(),
+             20);
+    QCOMPARE(db.scalar(QStringLiteral(
+                           "SELECT count(DISTINCT Stato) FROM Prodotti WHERE Stato IN ('1','2')"))
+                 .toInt(),
+             2);
+    // Private customers buy from list 6.
+    QCOMPARE(db.scalar(QStringLiteral(
+                           "SELECT count(*) FROM Anagrafica WHERE Giur_Pers='X' AND Listino<>'6'"))
+                 .toInt(),
+             0);
+    QVERIFY(db.scalar(QStringLiteral("SELECT count(*) FROM Fatture")).toInt() >= 3);
+    QVERIFY(db.scalar(QStringLiteral("SELECT count(*) FROM Giornale")).toInt() > 0);
+    // Documents agree with their lines, and numbers have the 13-character form.
+    QCOMPARE(
+        db.scalar(QStringLiteral("SELECT count(*) FROM Fatture WHERE length(Docum_numero) <> 13"))
+            .toInt(),
+        0);
+    QCOMPARE(
+        db.scalar(QStringLiteral(
+                      "SELECT count(*) FROM Fatture f WHERE abs(f.Tot_Litri - (SELECT "
+                      "sum(Volume) FROM Righe r WHERE r.Docum_numero = f.Docum_numero)) > 1e-9"))
+            .toInt(),
+        0);
+    // The journal holds exactly the discharged lines.
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Righe WHERE Scaricato = 1")).toInt(),
+             db.scalar(QStringLiteral("SELECT count(*) FROM Giornale")).toInt());
+    db.close();
+    QCOMPARE(runTool({QStringLiteral("verifica"), folder}).code, 0);
+}
+
+void TstVinordaDati::refusals_data() {
+    QTest::addColumn<QStringList>("args");  // "%D" = a folder with a database, "%F" = a file
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no args") << QStringList{} << 2 << "Uso:";
+    QTest::newRow("unknown command") << QStringList{"cancella", "%D"} << 2 << "comando sconosciuto";
+    QTest::newRow("unknown option")
+        << QStringList{"crea", "%D", "--tutto"} << 2 << "opzione sconosciuta";
+    QTest::newRow("bad number") << QStringList{"genera", "%D", "--clienti", "molti"} << 2
+                                << "numero";
+    QTest::newRow("database present") << QStringList{"crea", "%D"} << 3 << "esiste già";
+    QTest::newRow("demo over database") << QStringList{"demo", "%D"} << 3 << "--forza";
+    QTest::newRow("file, not folder") << QStringList{"crea", "%F"} << 4 << "non è una cartella";
+    QTest::newRow("folder under a file") << QStringList{"crea", "%F/sotto"} << 4 << "impossibile";
+    QTest::newRow("verifica, nothing there")
+        << QStringList{"verifica", "%F/niente"} << 5 << "non esiste";
+}
+
+void TstVinordaDati::refusals() {
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString withDb = dir.filePath(QStringLiteral("dati"));
+    QCOMPARE(runTool({QStringLiteral("crea"), withDb}).code, 0);
+    Database db;
+    db.open(withDb + QLatin1Char('/'));
+    db.exec(QStringLiteral(
+        "INSERT INTO Anagrafica (Codice, RagioneSociale) VALUES ('K1', 'Da tenere')"));
+    db.close();
+    const QString file = dir.filePath(QStringLiteral("unfile"));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    for (QString& a : args)
+        a.replace(QStringLiteral("%D"), withDb).replace(QStringLiteral("%F"), file);
+    const Result r = runTool(args);
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    // Nothing was lost.
+    db.open(withDb + QLatin1Char('/'));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT RagioneSociale FROM Anagrafica WHERE Codice='K1'"))
+                 .toString(),
+             QStringLiteral("Da tenere"));
+}
+
+void TstVinordaDati::forzaReplaces() {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    QCOMPARE(runTool({QStringLiteral("demo"), folder}).code, 0);
+    {
+        IniFile ini(folder + QStringLiteral("vinorda.ini"));
+        ini.setValue(QStringLiteral("TfrmIntesta"), QStringLiteral("stampante1_Text"),
+                     QStringLiteral("Ufficio"));
+        QVERIFY(ini.save());
+    }
+    // Not while another program holds the database.
+    {
+        Database other;
+        other.open(folder);
+        QCOMPARE(runTool({QStringLiteral("crea"), folder, QStringLiteral("--forza")}).code, 6);
+    }
+    QCOMPARE(runTool({QStringLiteral("crea"), folder, QStringLiteral("--forza")}).code, 0);
+    Database db;
+    db.open(folder);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Anagrafica")).toInt(), 0);
+    db.close();
+    // The user's own settings survive.
+    IniFile ini(folder + QStringLiteral("vinorda.ini"));
+    QCOMPARE(ini.value(QStringLiteral("TfrmIntesta"), QStringLiteral("stampante1_Text")),
+             QStringLiteral("Ufficio"));
+}
+
+void TstVinordaDati::verificaFindsProblems() {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    QCOMPARE(runTool({QStringLiteral("demo"), folder}).code, 0);
+    {
+        Database db;
+        db.open(folder);
+        db.exec(QStringLiteral(
+            "INSERT INTO Righe (Docum_numero, Codice) VALUES ('B-1999-000009', 'X')"));
+        db.exec(QStringLiteral("DELETE FROM Intesta"));
+        db.close();
+    }
+    const Result r = runTool({QStringLiteral("verifica"), folder});
+    QCOMPARE(r.code, 5);
+    QVERIFY(r.err.contains(QStringLiteral("righe senza documento")));
+    QVERIFY(r.err.contains(QStringLiteral("Intesta")));
+}
+
+void TstVinordaDati::genera() {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    const Result r = runTool(
+        {QStringLiteral("genera"), folder, QStringLiteral("--clienti"), QStringLiteral("300"),
+         QStringLiteral("--prodotti"), QStringLiteral("50"), QStringLiteral("--movimenti"),
+         QStringLiteral("1000"), QStringLiteral("--documenti"), QStringLiteral("10")});
+    QCOMPARE(r.code, 0);
+    Database db;
+    db.open(folder);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Anagrafica")).toInt(), 300);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Prodotti")).toInt(), 50);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Giornale")).toInt(), 1000);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Fatture")).toInt(), 10);
+    db.close();
+    QCOMPARE(runTool({QStringLiteral("verifica"), folder}).code, 0);
+}
+
+QTEST_GUILESS_MAIN(TstVinordaDati)
+#include "tst_vinordadati.moc"
