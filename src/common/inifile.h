@@ -39,7 +39,7 @@ private:
         QString section;  // section this line belongs to
         QString key;      // empty for comments, blank lines and section headers
         QString value;
-        QString raw;      // the line as read, for comments and headers
+        QString raw;  // the line as read, for comments and headers
         bool header = false;
     };
     int find(const QString& section, const QString& key) const;

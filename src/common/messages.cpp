@@ -22,11 +22,19 @@ StderrMessages fallback;
 MessageService* current = nullptr;
 }  // namespace
 
-MessageService& Mymsg::service() { return current ? *current : fallback; }
-void Mymsg::install(MessageService* service) { current = service; }
+MessageService& Mymsg::service() {
+    return current ? *current : fallback;
+}
+void Mymsg::install(MessageService* service) {
+    current = service;
+}
 
-ScriptedMessages::ScriptedMessages() : previous_(current) { Mymsg::install(this); }
-ScriptedMessages::~ScriptedMessages() { Mymsg::install(previous_); }
+ScriptedMessages::ScriptedMessages() : previous_(current) {
+    Mymsg::install(this);
+}
+ScriptedMessages::~ScriptedMessages() {
+    Mymsg::install(previous_);
+}
 
 bool ScriptedMessages::question(const QString& text) {
     record("question", text);

@@ -23,17 +23,25 @@ public:
 namespace Mymsg {
 MessageService& service();
 void install(MessageService* service);  // not owned; nullptr restores the default
-inline void message(const QString& text) { service().message(text); }
-inline bool question(const QString& text) { return service().question(text); }
-inline void plain(const QString& text) { service().plain(text); }
-inline void error(const QString& text) { service().error(text); }
+inline void message(const QString& text) {
+    service().message(text);
+}
+inline bool question(const QString& text) {
+    return service().question(text);
+}
+inline void plain(const QString& text) {
+    service().plain(text);
+}
+inline void error(const QString& text) {
+    service().error(text);
+}
 }  // namespace Mymsg
 
 // Test double: answers questions from a queue (No when the queue is empty) and records every
 // text shown, with its kind ("message", "question", "plain", "error").
 class ScriptedMessages : public MessageService {
 public:
-    ScriptedMessages();   // installs itself
+    ScriptedMessages();            // installs itself
     ~ScriptedMessages() override;  // restores the default
     void answer(bool yes) { answers_.push_back(yes); }
     void message(const QString& text) override { record("message", text); }
@@ -43,7 +51,10 @@ public:
     QStringList texts;  // the texts shown, in order
     QStringList kinds;  // their kinds
     QString last() const { return texts.isEmpty() ? QString() : texts.last(); }
-    void clear() { texts.clear(); kinds.clear(); }
+    void clear() {
+        texts.clear();
+        kinds.clear();
+    }
 
 private:
     void record(const char* kind, const QString& text) {
