@@ -11,62 +11,10 @@
 #include "data/database.h"
 #include "data/dataset.h"
 #include "data/shareddata.h"
+#include "report/datasetsource.h"
 #include "report/engine.h"
 
 namespace {
-
-// The engine's view of a data set. The data sets keep their own cursor, so the engine walks
-// them as the program prepared them.
-class DataSetSource : public report::ReportDataSource {
-public:
-    explicit DataSetSource(DataSet& ds, const QString& name = {})
-        : ds_(ds), name_(name.isEmpty() ? ds.name() : name) {}
-    QString name() const override { return name_; }
-    bool isOpen() const override { return ds_.isOpen(); }
-    bool first() override {
-        pastEnd_ = false;
-        return ds_.first() && !eof();
-    }
-    // The data set's own end flag is also set on its last row (after last()); the engine's end
-    // is "moved past the last row".
-    bool next() override {
-        if (!ds_.isOpen() || ds_.isEmpty()) return false;
-        if (ds_.recNo() >= ds_.recordCount() - 1) {
-            pastEnd_ = true;
-            return false;
-        }
-        ds_.next();
-        return true;
-    }
-    bool eof() const override { return !ds_.isOpen() || ds_.isEmpty() || pastEnd_; }
-    bool isEmpty() const override { return !ds_.isOpen() || ds_.isEmpty(); }
-    QStringList fieldNames() const override {
-        QStringList names;
-        for (const auto& f : ds_.fields()) names << f->name();
-        return names;
-    }
-    bool hasField(const QString& field) const override { return ds_.findField(field); }
-    QVariant value(const QString& field) const override {
-        const Field* f = ds_.findField(field);
-        return f ? f->value() : QVariant();
-    }
-    QString displayText(const QString& field) const override {
-        const Field* f = ds_.findField(field);
-        return f ? f->displayText() : QString();
-    }
-    QVariant position() const override { return QVariantList{ds_.recNo(), pastEnd_}; }
-    void restorePosition(const QVariant& position) override {
-        const QVariantList p = position.toList();
-        if (p.size() != 2) return;
-        if (!ds_.isEmpty() && p[0].toInt() >= 0) ds_.setRecNo(p[0].toInt());
-        pastEnd_ = p[1].toBool();
-    }
-
-private:
-    DataSet& ds_;
-    QString name_;
-    bool pastEnd_ = false;
-};
 
 struct TemplateInfo {
     const char* name;
@@ -197,11 +145,8 @@ int render(const QString& folder, const QString& name, const QString& pdf, const
     engine.setTitle(info ? QString::fromUtf8(info->title) : name);
 
     std::vector<std::unique_ptr<DataSet>> own;
-    std::vector<std::unique_ptr<DataSetSource>> sources;
-    auto add = [&](DataSet& ds) {
-        sources.push_back(std::make_unique<DataSetSource>(ds));
-        engine.dataSources().add(sources.back().get());
-    };
+    report::DataSetSources sources;
+    auto add = [&](DataSet& ds) { engine.dataSources().add(&sources.add(ds)); };
     auto make = [&](const QString& dsName) -> DataSet& {
         own.push_back(std::make_unique<DataSet>(db, dsName));
         return *own.back();

@@ -50,7 +50,9 @@ TSplashForm::TSplashForm(QWidget* parent)
                            QStringLiteral("Caricamento in corso ... attendere"), 10, false));
     layout->addWidget(
         line(this, QStringLiteral("lbl_build"), QStringLiteral("Build 21.02.2017"), 8, false));
-    setStyleSheet(QStringLiteral("TSplashForm { border: 2px solid #7b122a; }"));
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(
+        QStringLiteral("TSplashForm { border: 2px solid #7b122a; background: #fbf6ee; }"));
     adjustSize();
 }
 

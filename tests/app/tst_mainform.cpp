@@ -9,11 +9,13 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "app/formgeometry.h"
 #include "app/infoform.h"
 #include "app/mainform.h"
 #include "app/splashform.h"
 #include "app/wheelfilter.h"
 #include "common/format.h"
+#include "common/inifile.h"
 #include "common/messages.h"
 #include "data/shareddata.h"
 #include "support/testfolder.h"
@@ -60,6 +62,10 @@ private Q_SLOTS:
     void statusHint();
     void infoTexts();
     void splashMinimum();
+    void zoomScalesMainWindow();
+    void geometryText_data();
+    void geometryText();
+    void geometryKeptInFormIni();
 };
 
 void TstMainForm::menuTree() {
@@ -268,6 +274,79 @@ void TstMainForm::splashMinimum() {
     splash.finish(300);
     QVERIFY(splash.elapsedMs() >= 300);
     QVERIFY(!splash.isVisible());
+}
+
+void TstMainForm::zoomScalesMainWindow() {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("vinorda.ini"));
+    QFile f(ini);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("[TMainForm]\nDIRECTORY=manca/\nZOOM=150\n");
+    f.close();
+    ScriptedMessages messages;  // the missing database is reported
+    Database db;
+    SharedData shared(db);
+    TMainForm plain(db, shared);
+    TMainForm zoomed(db, shared);
+    zoomed.setFormIniPath(dir.filePath(QStringLiteral("form.ini")));
+    zoomed.FormCreate(ini);
+    QCOMPARE(zoomed.zoom(), 150);
+    QCOMPARE(zoomed.font().pointSizeF(), plain.font().pointSizeF() * 1.5);
+    QCOMPARE(zoomed.width(), int(plain.width() * 1.5));
+}
+
+void TstMainForm::geometryText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<bool>("max");
+    QTest::newRow("plain") << "10,20,800,600" << true << QRect(10, 20, 800, 600) << false;
+    QTest::newRow("maximised") << "0,0,1024,700,max" << true << QRect(0, 0, 1024, 700) << true;
+    QTest::newRow("negative place") << "-5,-8,300,200" << true << QRect(-5, -8, 300, 200) << false;
+    QTest::newRow("no size") << "10,20,0,600" << false << QRect() << false;
+    QTest::newRow("letters") << "dieci,20,800,600" << false << QRect() << false;
+    QTest::newRow("too few") << "10,20,800" << false << QRect() << false;
+    QTest::newRow("unknown flag") << "10,20,800,600,min" << false << QRect() << false;
+}
+
+void TstMainForm::geometryText() {
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(QRect, rect);
+    QFETCH(bool, max);
+    QRect r;
+    bool m = false;
+    QCOMPARE(FormGeometry::fromText(text, &r, &m), ok);
+    if (!ok) return;
+    QCOMPARE(r, rect);
+    QCOMPARE(m, max);
+    QCOMPARE(FormGeometry::toText(r, m), text);
+}
+
+void TstMainForm::geometryKeptInFormIni() {
+    ScriptedMessages messages;
+    QTemporaryDir dir;
+    const QString formIni = dir.filePath(QStringLiteral("form.ini"));
+    {
+        QFile f(formIni);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Anagrafiche]\nGeometria=1,2,300,200\n");
+    }
+    Database db;
+    SharedData shared(db);
+    {
+        TMainForm form(db, shared);
+        form.setFormIniPath(formIni);
+        form.FormCreate(dir.filePath(QStringLiteral("vinorda.ini")));
+        form.setGeometry(40, 50, 700, 500);
+        form.close();
+    }
+    IniFile ini(formIni);
+    QCOMPARE(ini.value(QStringLiteral("Main"), QStringLiteral("Geometria")),
+             QStringLiteral("40,50,700,500"));
+    // Another window's place survives the main window's save.
+    QCOMPARE(ini.value(QStringLiteral("Anagrafiche"), QStringLiteral("Geometria")),
+             QStringLiteral("1,2,300,200"));
 }
 
 QTEST_MAIN(TstMainForm)
