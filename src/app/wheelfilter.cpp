@@ -5,9 +5,14 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include "common/nativewheel.h"
+
 bool WheelToArrowFilter::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::Wheel || !watched->isWidgetType())
         return QObject::eventFilter(watched, event);
+    // The preview and the designer scroll and zoom with the wheel themselves.
+    for (QObject* o = watched; o; o = o->parent())
+        if (o->property(kNativeWheelProperty).toBool()) return QObject::eventFilter(watched, event);
     auto* wheel = static_cast<QWheelEvent*>(event);
     const QPoint angle = wheel->angleDelta();
     const int delta = angle.y() != 0 ? angle.y() : angle.x();

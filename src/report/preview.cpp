@@ -1,5 +1,7 @@
 #include "report/preview.h"
 
+#include "common/nativewheel.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -28,8 +30,8 @@ constexpr double kMaxZoom = 8.0;
 PageView::PageView(QWidget* parent) : QAbstractScrollArea(parent) {
     setObjectName(QStringLiteral("pagine"));
     // The program's wheel-to-arrow-key filter leaves widgets with this mark alone.
-    setProperty("ownWheel", true);
-    viewport()->setProperty("ownWheel", true);
+    setProperty(kNativeWheelProperty, true);
+    viewport()->setProperty(kNativeWheelProperty, true);
     viewport()->setAutoFillBackground(true);
     QPalette pal = viewport()->palette();
     pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));

@@ -17,6 +17,7 @@
 #include "common/format.h"
 #include "common/inifile.h"
 #include "common/messages.h"
+#include "common/nativewheel.h"
 #include "data/shareddata.h"
 #include "support/testfolder.h"
 
@@ -59,6 +60,7 @@ private Q_SLOTS:
     void withoutDatabase();
     void wheelToArrows_data();
     void wheelToArrows();
+    void wheelLeftToNativeWidgets();
     void statusHint();
     void infoTexts();
     void splashMinimum();
@@ -228,6 +230,20 @@ void TstMainForm::wheelToArrows() {
     QApplication::sendEvent(&w, &wheel);
     qApp->removeEventFilter(&filter);
     QCOMPARE(w.keys, QList<int>{key});
+}
+
+void TstMainForm::wheelLeftToNativeWidgets() {
+    WheelToArrowFilter filter;
+    qApp->installEventFilter(&filter);
+    QWidget canvas;
+    canvas.setProperty(kNativeWheelProperty, true);
+    auto* child = new KeyRecorder;
+    child->setParent(&canvas);
+    QWheelEvent wheel(QPointF(1, 1), QPointF(1, 1), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(child, &wheel);
+    qApp->removeEventFilter(&filter);
+    QVERIFY(child->keys.isEmpty());
 }
 
 void TstMainForm::statusHint() {

@@ -7,6 +7,7 @@
 #include <QUndoStack>
 #include <QWidget>
 
+#include "common/nativewheel.h"
 #include "report/datasource.h"
 #include "report/model.h"
 
@@ -24,7 +25,7 @@ namespace report {
 
 // The dynamic property that lets a widget receive wheel events itself instead of the arrow keys
 // the program's application-wide filter makes of them.
-inline constexpr const char* kNativeWheelProperty = "vinordaNativeWheel";
+using ::kNativeWheelProperty;
 
 // An object of the current page: band index and object index.
 struct ObjRef {
