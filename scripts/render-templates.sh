@@ -2,8 +2,7 @@
 # Renders every template of a data folder to PDF (vinorda-dati stampa) and to PNG (pdftoppm),
 # so a person can look at each one.
 #   scripts/render-templates.sh DIR OUTDIR [--documento NUMERO]
-# VINORDA_DATI names the tool (default: build/tools/vinorda-dati; a build without the stampa
-# command can point it at the test build's vinorda-stampa).
+# VINORDA_DATI names the tool (default: build/tools/vinorda-dati).
 set -eu
 if [ $# -lt 2 ]; then
   echo "Uso: $0 CARTELLA_DATI CARTELLA_USCITA [--documento NUMERO]" >&2
@@ -14,17 +13,13 @@ outdir=$2
 shift 2
 here=$(cd "$(dirname "$0")/.." && pwd)
 tool=${VINORDA_DATI:-$here/build/tools/vinorda-dati}
-case "$(basename "$tool")" in
-  vinorda-stampa) cmd="" ;;
-  *) cmd=stampa ;;
-esac
 command -v pdftoppm >/dev/null || { echo "pdftoppm non trovato (pacchetto poppler-utils)" >&2; exit 1; }
 mkdir -p "$outdir"
 failed=0
 for frf in "$dir"/stampe/*.frf; do
   name=$(basename "$frf" .frf)
   pdf="$outdir/$name.pdf"
-  if QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$tool" $cmd "$dir" "$name" "$pdf" "$@"; then
+  if QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$tool" stampa "$dir" "$name" "$pdf" "$@"; then
     rm -f "$outdir/$name"-*.png
     pdftoppm -r 80 -png "$pdf" "$outdir/$name"
   else

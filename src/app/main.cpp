@@ -10,9 +10,7 @@
 #include "data/database.h"
 #include "data/shareddata.h"
 #include "platform/singleinstance.h"
-#ifdef VINORDA_HAVE_DIALOGMESSAGES
 #include "widgets/dialogmessages.h"
-#endif
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -27,10 +25,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-#ifdef VINORDA_HAVE_DIALOGMESSAGES
     DialogMessages messages;
     Mymsg::install(&messages);
-#endif
     WheelToArrowFilter wheel;
     app.installEventFilter(&wheel);
 
@@ -40,9 +36,7 @@ int main(int argc, char* argv[]) {
     Database db;
     SharedData shared(db);
     TMainForm mainForm(db, shared);
-#ifdef VINORDA_HAVE_DIALOGMESSAGES
     messages.setParent(&mainForm);
-#endif
     QObject::connect(&single, &SingleInstance::activateRequested, &mainForm,
                      &TMainForm::bringToFront);
     mainForm.FormCreate();

@@ -1,5 +1,7 @@
 #include "app/mainform.h"
 
+#include "app/printservice.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -226,6 +228,11 @@ void TMainForm::createWindows(const QHash<QString, WindowFactory>& factories,
         handlers_.insert(it.key(), it.value());
         a->setEnabled(true);
     }
+}
+
+ProgramPrinting& TMainForm::printing() {
+    if (!printing_) printing_ = new ProgramPrinting(shared_, this);
+    return *printing_;
 }
 
 void TMainForm::showMainWindow() {

@@ -14,6 +14,7 @@ class QMenu;
 class Database;
 class SharedData;
 class TMainForm;
+class ProgramPrinting;
 struct MenuEntry;
 
 // Builds one of the program's windows; it may use the main window (its data, its zoom).
@@ -78,6 +79,9 @@ public:
 
     static QString webAddress();
 
+    // The main window's report and the print routine every print goes through.
+    ProgramPrinting& printing();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
@@ -102,6 +106,7 @@ private:
     QHash<QString, CommandHandler> handlers_;
     std::function<void(QWidget*)> showHook_;
     bool closed_ = false;
+    ProgramPrinting* printing_ = nullptr;
     QRect normal_;
     IniFile layout_;
     IniFile settingsIni_;  // the place before maximising, kept in form.ini

@@ -1,27 +1,26 @@
-// The program's windows and list commands that exist so far. Each later window adds its factory
-// here under its class name (the start-up order is windowOrder()'s); its menu command is enabled
-// as soon as the factory is present.
-#include "app/mainform.h"
-#include "data/shareddata.h"
+// The program's windows and the commands that are not windows. Each window is listed under its
+// class name (the start-up order is windowOrder()'s); its menu command is enabled as soon as the
+// factory is present. Windows of later work add their factory here.
+#include <QAction>
 
-#ifdef VINORDA_HAVE_MASTERDATA_UI
+#include "app/appsettings.h"
+#include "app/mainform.h"
+#include "app/printservice.h"
+#include "data/shareddata.h"
 #include "masterdata/frmclienti.h"
 #include "masterdata/frmintesta.h"
 #include "masterdata/frmlistino.h"
 #include "masterdata/masterdata_rules.h"
-#endif
+#include "stock/ask.h"
+#include "stock/giornalefrm.h"
+#include "stock/sfuso1.h"
 
 void attachProgramRules(SharedData& shared) {
-#ifdef VINORDA_HAVE_MASTERDATA_UI
     attachMasterDataRules(shared);
-#else
-    Q_UNUSED(shared);
-#endif
 }
 
 QHash<QString, WindowFactory> programWindowFactories() {
     QHash<QString, WindowFactory> f;
-#ifdef VINORDA_HAVE_MASTERDATA_UI
     f.insert(QStringLiteral("TfrmIntesta"), [](TMainForm& m) -> QWidget* {
         return new TfrmIntesta(m.shared(), m.settingsIni(), 100);
     });
@@ -31,10 +30,37 @@ QHash<QString, WindowFactory> programWindowFactories() {
     f.insert(QStringLiteral("TfrmListino"), [](TMainForm& m) -> QWidget* {
         return new TfrmListino(m.shared(), m.layoutIni(), m.zoom());
     });
-#endif
+    f.insert(QStringLiteral("TfrmGiornale"), [](TMainForm& m) -> QWidget* {
+        auto* w = new TfrmGiornale(m.shared(), m.settingsIni(), m.zoom());
+        // The journal print reads the window's two views by name.
+        m.printing().addDataSet(w->giornale().documenti);
+        m.printing().addDataSet(w->giornale().corrispettivi);
+        TMainForm* main = &m;
+        w->setPrint([main](const QString& name, const QString& title) {
+            main->printing().routine().setta_stampante(name, title, false, PrintMode::Preview, 1);
+        });
+        return w;
+    });
+    f.insert(QStringLiteral("TfrmSfuso1"),
+             [](TMainForm& m) -> QWidget* { return new TfrmSfuso1(m.shared(), m.zoom()); });
+    f.insert(QStringLiteral("Tfrm_ask"), [](TMainForm& m) -> QWidget* {
+        auto* ask = new Tfrm_ask(m.db(), m.zoom());
+        // Created after the quick registration, which hands its searches to this window.
+        if (auto* sfuso = qobject_cast<TfrmSfuso1*>(m.programWindow(QStringLiteral("TfrmSfuso1"))))
+            sfuso->setRicerca(ask);
+        return ask;
+    });
     return f;
 }
 
 QHash<QString, CommandHandler> programCommandHandlers() {
-    return {};
+    QHash<QString, CommandHandler> h;
+    h.insert(QStringLiteral("Personalizzazionestampe1"),
+             [](TMainForm& m) { m.printing().routine().Personalizzazionestampe1Click(); });
+    h.insert(QStringLiteral("Inline_editor"), [](TMainForm& m) {
+        // The item's check mark is the switch: off at start, not saved.
+        if (QAction* a = m.action(QStringLiteral("Inline_editor")))
+            m.printing().routine().setInlineEditor(a->isChecked());
+    });
+    return h;
 }

@@ -18,13 +18,7 @@
 #include "widgets/fieldlinks.h"
 #include "widgets/navigator.h"
 
-#if __has_include("platform/printers.h") && defined(VINORDA_HAVE_PLATFORM)
 #include "platform/printers.h"
-#define VINORDA_PRINTERS installedPrinters()
-#else
-#include <QPrinterInfo>
-#define VINORDA_PRINTERS QPrinterInfo::availablePrinterNames()
-#endif
 
 namespace {
 struct HeaderField {
@@ -181,7 +175,7 @@ void TfrmIntesta::headerLook(bool editing) {
 void TfrmIntesta::showEvent(QShowEvent* e) {
     if (!e->spontaneous()) {
         restoreSettings();
-        const QStringList printers = VINORDA_PRINTERS;
+        const QStringList printers = installedPrinters();
         for (QComboBox* c : {stampante1_, stampante2_}) {
             const QString text = c->currentText();
             c->clear();

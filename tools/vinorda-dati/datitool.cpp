@@ -729,6 +729,8 @@ void usage(QTextStream& s) {
          "  verifica CARTELLA   controlla il database e scrive un breve rapporto\n"
          "  genera CARTELLA [--clienti N] [--prodotti N] [--movimenti N] [--documenti N]\n"
          "                      cartella con molti dati, per le misure di velocità\n"
+         "  stampa CARTELLA MODELLO FILE.pdf [--documento NUMERO]\n"
+         "                      scrive in PDF un modello di stampe/ con i dati della cartella\n"
          "Opzioni: --forza      sostituisce un database già presente (i dati vanno persi)\n";
 }
 

@@ -1,15 +1,20 @@
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
-#include <cstdio>
 
+#include "common/format.h"
 #include "datitool.h"
+#include "stampa.h"
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    // The print command measures text, which needs fonts but no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    installItalianLocale();
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
+    if (!args.isEmpty() && args.first() == QLatin1String("stampa")) return runStampa(args.mid(1));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
     const int rc = DatiTool::run(args, out, err);
     out.flush();
     err.flush();
