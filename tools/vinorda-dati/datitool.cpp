@@ -409,7 +409,8 @@ public:
             db_.exec(
                 QStringLiteral("UPDATE Prodotti SET Litri = Litri - ? WHERE Codice_prodotto = ?"),
                 {p.volume, p.code});
-            giornale_.add({when, p.code, p.volume,
+            // Journal rows carry the date alone: the period tests compare whole days.
+            giornale_.add({when.date().startOfDay(), p.code, p.volume,
                            kind == QLatin1String("N") ? QString() : customer, numero, p.ordine,
                            false, kind});
         }
@@ -602,7 +603,7 @@ void fillGenerated(const QString& folder, const GenerateSizes& sizes) {
         const QString cliente = kind == 0 ? QString()
                                           : QStringLiteral("G%1").arg(1 + rng.bounded(clienti), 6,
                                                                       10, QLatin1Char('0'));
-        journal.add({start.addSecs(qint64(i) * 150),
+        journal.add({start.addSecs(qint64(i) * 150).date().startOfDay(),
                      QStringLiteral("P%1").arg(1 + rng.bounded(prodotti), 6, 10, QLatin1Char('0')),
                      0.75 * (1 + rng.bounded(24)), cliente,
                      kind == 0 ? QString()
