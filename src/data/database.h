@@ -16,8 +16,8 @@ struct MaintenanceResult {
     bool ran = false;               // false when another program holds the database
     bool removedOldBackup = false;  // "database.bak_mdb" deleted
     bool backupWritten = false;     // "database_bak.mdb" replaced by a checked copy
-    bool compacted = false;
-    QString error;  // not empty when the database is damaged or unreadable
+    bool compacted = false;         // VACUUM ran (only when a tenth of the file was free)
+    QString error;                  // not empty when the database is damaged or unreadable
 };
 
 class Database : public QObject {
@@ -37,7 +37,7 @@ public:
     static void create(const QString& path);
 
     // Start-up maintenance when nobody holds the lock marker: delete the old backup name, check
-    // integrity, only then replace the backup with a consistent copy, reindex and compact.
+    // integrity, only then replace the backup with a consistent copy, and compact.
     // A damaged database keeps the old backup and reports the error.
     static MaintenanceResult maintain(const QString& folder);
 

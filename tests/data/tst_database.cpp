@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 
 #include "data/database.h"
@@ -95,7 +96,12 @@ private Q_SLOTS:
         QFETCH(bool, runs);
         TestFolder tf(true);
         tf.insert("Anagrafica", {{"Codice", "C1"}, {"RagioneSociale", "Uno"}});
+        // Rows written and deleted leave free pages for the compaction to give back.
+        for (int i = 0; i < 300; ++i)
+            tf.insert("Righe", {{"Descrizione", QString(250, QLatin1Char('r'))}});
+        tf.db().exec("DELETE FROM Righe");
         tf.db().close();
+        const qint64 before = QFileInfo(tf.file("database.mdb")).size();
         writeFile(tf.file("database.bak_mdb"), "old");
         writeFile(tf.file("database_bak.mdb"), "previous backup");
         std::unique_ptr<OtherHolder> holder;
@@ -110,6 +116,7 @@ private Q_SLOTS:
         if (runs) {
             QVERIFY(r.backupWritten);
             QVERIFY(r.compacted);
+            QVERIFY(QFileInfo(tf.file("database.mdb")).size() < before);
             QVERIFY(backup.startsWith("SQLite format 3"));
             Database copy;
             // The backup is a whole database with the data.
@@ -125,6 +132,15 @@ private Q_SLOTS:
         Database db;
         db.open(tf.path());
         QCOMPARE(db.scalar("SELECT count(*) FROM Anagrafica").toInt(), 1);
+    }
+
+    void noCompactionWithoutFreeSpace() {
+        TestFolder tf(true);
+        tf.insert("Anagrafica", {{"Codice", "C1"}, {"RagioneSociale", "Uno"}});
+        tf.db().close();
+        MaintenanceResult r = Database::maintain(tf.path());
+        QVERIFY(r.ran && r.backupWritten);
+        QVERIFY(!r.compacted);
     }
 
     void damagedDatabaseKeepsTheLastGoodBackup() {
