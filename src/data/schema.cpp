@@ -169,18 +169,19 @@ QVector<StoredQueryDef> buildQueries() {
                         "GROUP BY Fatture.Doc_tipo, Fatture.Anno\n"
                         "HAVING ((Fatture.Doc_tipo)=?1) AND ((Fatture.Anno)=?2);"),
          {QStringLiteral("Tipo:"), QStringLiteral("Anno:")}});
+    // Direct sales per product in a period. The movements are summed first and joined with
+    // their product afterwards (product codes are unique): the same rows as grouping the
+    // joined movements, several times faster on a long journal.
     q.push_back(
         {QStringLiteral("Esporta_N"),
-         QStringLiteral("SELECT Giornale.Cod_vino, Prodotti.Descrizione, Prodotti.Stato, "
-                        "Prodotti.Bottiglia, Prodotti.Lotto, Sum(Giornale.Litri) AS SommaDiLitri, "
-                        "Giornale.Esportato, Giornale.Tipo\n"
-                        "FROM Giornale INNER JOIN Prodotti ON Giornale.Cod_vino = "
-                        "Prodotti.Codice_prodotto\n"
-                        "WHERE ((Giornale.Data_Ora)>=?1 And (Giornale.Data_Ora)<=?2)\n"
-                        "GROUP BY Giornale.Cod_vino, Prodotti.Descrizione, Prodotti.Stato, "
-                        "Prodotti.Bottiglia, Prodotti.Lotto, Giornale.Esportato, Giornale.Tipo\n"
-                        "HAVING ((Giornale.Esportato)=0) AND ((Giornale.Tipo)='N')\n"
-                        "ORDER BY Giornale.Cod_vino;"),
+         QStringLiteral("SELECT g.Cod_vino, Prodotti.Descrizione, Prodotti.Stato, "
+                        "Prodotti.Bottiglia, Prodotti.Lotto, g.SommaDiLitri, g.Esportato, g.Tipo\n"
+                        "FROM (SELECT Cod_vino, Sum(Litri) AS SommaDiLitri, Esportato, Tipo\n"
+                        "      FROM Giornale\n"
+                        "      WHERE Tipo='N' AND Esportato=0 AND Data_Ora>=?1 AND Data_Ora<=?2\n"
+                        "      GROUP BY Cod_vino, Esportato, Tipo) AS g\n"
+                        "INNER JOIN Prodotti ON g.Cod_vino = Prodotti.Codice_prodotto\n"
+                        "ORDER BY g.Cod_vino;"),
          {QStringLiteral("Data1:"), QStringLiteral("Data2:")}});
     q.push_back({QStringLiteral("Esporta_BF"),
                  QStringLiteral(
@@ -301,6 +302,8 @@ QString Schema::schemaSql() {
         "CREATE INDEX Righe_Docum_numero ON Righe(Docum_numero);\n"
         "CREATE INDEX Giornale_Data_Ora ON Giornale(Data_Ora);\n"
         "CREATE INDEX Giornale_Cod_vino ON Giornale(Cod_vino);\n"
+        "CREATE INDEX Giornale_Tipo_Periodo ON Giornale(Tipo, Esportato, Data_Ora, Cod_vino, "
+        "Litri);\n"
         "CREATE INDEX Fatture_Tipo_Anno ON Fatture(Doc_tipo, Anno);\n"
         "CREATE TABLE _StoredQueries (Name TEXT PRIMARY KEY, Sql TEXT NOT NULL, Params TEXT);\n");
     return s;
