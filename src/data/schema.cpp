@@ -301,7 +301,8 @@ QString Schema::schemaSql() {
         "CREATE INDEX Anagrafica_RagioneSociale ON Anagrafica(RagioneSociale);\n"
         "CREATE INDEX Righe_Docum_numero ON Righe(Docum_numero);\n"
         "CREATE INDEX Giornale_Data_Ora ON Giornale(Data_Ora);\n"
-        "CREATE INDEX Giornale_Cod_vino ON Giornale(Cod_vino);\n"
+        // The movements of one product still to export, in date order, for the journal window.
+        "CREATE INDEX Giornale_Cod_vino ON Giornale(Cod_vino, Tipo, Esportato, Data_Ora);\n"
         "CREATE INDEX Giornale_Tipo_Periodo ON Giornale(Tipo, Esportato, Data_Ora, Cod_vino, "
         "Litri);\n"
         "CREATE INDEX Fatture_Tipo_Anno ON Fatture(Doc_tipo, Anno);\n"

@@ -13,6 +13,7 @@
 #include <QFontComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
@@ -565,6 +567,9 @@ bool ReportDesigner::openDesigner(Report& model, const QString& filePath,
                                   DataSourceRegistry* sources, QWidget* parent) {
     ReportDesigner designer(model, filePath, sources, parent);
     designer.setWindowModality(Qt::ApplicationModal);
+    // A designer wants room: the whole work area, also where no window manager maximises.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        designer.setGeometry(screen->availableGeometry());
     QEventLoop loop;
     connect(&designer, &ReportDesigner::closed, &loop, &QEventLoop::quit);
     designer.show();
