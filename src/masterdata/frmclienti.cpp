@@ -36,24 +36,11 @@ TfrmClienti::TfrmClienti(SharedData& sd, IniFile& layout, int zoomPercent, QWidg
     auto* main = new QVBoxLayout(this);
 
     auto* bar = new QHBoxLayout;
-    auto mk = [this, bar](const char* name) {
-        auto* b = new QPushButton(this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        b->setMinimumHeight(34);
-        bar->addWidget(b);
-        return b;
-    };
-    btnNuovo_ = mk("btn_nuovo");
-    btnCancella_ = mk("btn_cancella");
-    btnModifica_ = mk("btn_modifica");
-    btnLista_ = mk("btn_lista");
-    btnFine_ = mk("btn_fine");
-    imposta_pulsanti(btnNuovo_, ImgNuovo, QStringLiteral("Nuovo"));
-    imposta_pulsanti(btnCancella_, ImgCancella, QStringLiteral("Cancella"));
-    imposta_pulsanti(btnModifica_, ImgModifica, QStringLiteral("Modifica"));
-    imposta_pulsanti(btnLista_, ImgLista, QStringLiteral("Lista"));
-    imposta_pulsanti(btnFine_, ImgChiudi, QStringLiteral("Chiudi"));
+    btnNuovo_ = barButton(this, bar, "btn_nuovo", ImgNuovo, QStringLiteral("Nuovo"));
+    btnCancella_ = barButton(this, bar, "btn_cancella", ImgCancella, QStringLiteral("Cancella"));
+    btnModifica_ = barButton(this, bar, "btn_modifica", ImgModifica, QStringLiteral("Modifica"));
+    btnLista_ = barButton(this, bar, "btn_lista", ImgLista, QStringLiteral("Lista"));
+    btnFine_ = barButton(this, bar, "btn_fine", ImgChiudi, QStringLiteral("Chiudi"));
     btnLista_->setCheckable(true);
     lblModifica_ = new QLabel(this);
     lblModifica_->setObjectName(QStringLiteral("lbl_modifica"));
