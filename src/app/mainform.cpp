@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 
 #include "app/printservice.h"
+#include "widgets/zoom.h"
 
 #include <QAction>
 #include <QApplication>
@@ -191,16 +192,9 @@ void TMainForm::FormCreate(const QString& iniPath) {
 
 void TMainForm::applyZoom(int percent) {
     if (percent == 100 || percent <= 0) return;
-    const qreal factor = percent / 100.0;
-    QFont f = font();
-    if (f.pointSizeF() > 0)
-        f.setPointSizeF(f.pointSizeF() * factor);
-    else
-        f.setPixelSize(qMax(1, int(f.pixelSize() * factor + 0.5)));
-    setFont(f);
-    for (QMenu* m : std::as_const(menus_)) m->setFont(f);
-    hint_->setFixedWidth(int(400 * factor + 0.5));
-    resize(size() * factor);
+    ::applyZoom(this, percent);
+    for (QMenu* m : std::as_const(menus_)) m->setFont(font());
+    hint_->setFixedWidth(int(400 * percent / 100.0 + 0.5));
 }
 
 void TMainForm::createWindows(const QHash<QString, WindowFactory>& factories,
