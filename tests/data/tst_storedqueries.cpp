@@ -139,6 +139,14 @@ private Q_SLOTS:
         QCOMPARE(q["Totale"].asFloat(), 10.5);  // currency read back in euros
     }
 
+    void schemaFileMatchesTheDefinitions() {
+        QFile f(QStringLiteral(VINORDA_SCHEMA_SQL));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+        lines.removeIf([](const QString& l) { return l.startsWith(QLatin1String("--")); });
+        QCOMPARE(lines.join(QLatin1Char('\n')), Schema::schemaSql());
+    }
+
     void schemaHasTheTenTablesInOrder() {
         QStringList names;
         for (const auto& t : Schema::tables()) names << t.name;
