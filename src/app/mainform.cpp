@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 
 #include "app/printservice.h"
+#include "widgets/formgeometry.h"
 #include "widgets/zoom.h"
 
 #include <QAction>
@@ -17,7 +18,6 @@
 #include <QStatusTipEvent>
 
 #include "app/artwork.h"
-#include "app/formgeometry.h"
 #include "app/infoform.h"
 #include "app/windowtable.h"
 #include "common/inifile.h"

@@ -25,6 +25,7 @@
 #include "widgets/datagrid.h"
 #include "widgets/edittoggle.h"
 #include "widgets/fieldlinks.h"
+#include "widgets/formgeometry.h"
 #include "widgets/navigator.h"
 
 TfrmClienti::TfrmClienti(SharedData& sd, IniFile& layout, int zoomPercent, QWidget* parent)
@@ -71,9 +72,7 @@ TfrmClienti::TfrmClienti(SharedData& sd, IniFile& layout, int zoomPercent, QWidg
     resize(980, 600);
     applyZoom(this, zoomPercent);
     grid_->restoreLayout(layout_, section());
-    const QStringList geo = layout_.value(section(), QStringLiteral("Geometria")).split(u',');
-    if (geo.size() == 2 && geo[0].toInt() > 200 && geo[1].toInt() > 150)
-        resize(geo[0].toInt(), geo[1].toInt());
+    FormGeometry::restore(this, section(), layout_);
 }
 
 QWidget* TfrmClienti::buildCard() {
@@ -359,9 +358,7 @@ bool TfrmClienti::FormClose() {
         showDataError(err);
     }
     grid_->saveLayout(layout_, section());
-    layout_.setValue(section(), QStringLiteral("Geometria"),
-                     QStringLiteral("%1,%2").arg(width()).arg(height()));
-    if (!layout_.path().isEmpty()) layout_.save();
+    FormGeometry::save(this, section(), layout_);
     return true;
 }
 

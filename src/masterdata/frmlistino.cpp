@@ -20,6 +20,7 @@
 #include "widgets/datagrid.h"
 #include "widgets/edittoggle.h"
 #include "widgets/fieldlinks.h"
+#include "widgets/formgeometry.h"
 #include "widgets/navigator.h"
 
 namespace {
@@ -104,9 +105,7 @@ TfrmListino::TfrmListino(SharedData& sd, IniFile& layout, int zoomPercent, QWidg
     resize(1100, 720);
     applyZoom(this, zoomPercent);
     grid_->restoreLayout(layout_, section());
-    const QStringList geo = layout_.value(section(), QStringLiteral("Geometria")).split(u',');
-    if (geo.size() == 2 && geo[0].toInt() > 200 && geo[1].toInt() > 150)
-        resize(geo[0].toInt(), geo[1].toInt());
+    FormGeometry::restore(this, section(), layout_);
 }
 
 QWidget* TfrmListino::buildDetail() {
@@ -248,9 +247,7 @@ bool TfrmListino::FormClose() {
         showDataError(err);
     }
     grid_->saveLayout(layout_, section());
-    layout_.setValue(section(), QStringLiteral("Geometria"),
-                     QStringLiteral("%1,%2").arg(width()).arg(height()));
-    if (!layout_.path().isEmpty()) layout_.save();
+    FormGeometry::save(this, section(), layout_);
     return true;
 }
 

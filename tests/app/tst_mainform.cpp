@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "app/formgeometry.h"
+#include "widgets/formgeometry.h"
 #include "app/infoform.h"
 #include "app/mainform.h"
 #include "app/splashform.h"

@@ -22,4 +22,6 @@ bool fromText(const QString& text, QRect* normal, bool* maximized);
 void restore(QWidget* window, const QString& section, const IniFile& ini);
 // Records a place and saves the file; failures are ignored.
 void saveRect(const QRect& normal, bool maximized, const QString& section, IniFile& ini);
+// Records where a window is now and saves the file.
+void save(const QWidget* window, const QString& section, IniFile& ini);
 }  // namespace FormGeometry

@@ -1,4 +1,4 @@
-#include "app/formgeometry.h"
+#include "widgets/formgeometry.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -45,6 +45,12 @@ void saveRect(const QRect& r, bool maximized, const QString& section, IniFile& i
     if (!r.isValid()) return;
     ini.setValue(section, key(), toText(r, maximized));
     if (!ini.path().isEmpty()) ini.save();
+}
+
+void save(const QWidget* window, const QString& section, IniFile& ini) {
+    saveRect(window->isMinimized() || window->isMaximized() ? window->normalGeometry()
+                                                            : window->geometry(),
+             window->isMaximized(), section, ini);
 }
 
 }  // namespace FormGeometry
