@@ -14,6 +14,7 @@
 #include "stock/ask.h"
 #include "stock/giornalefrm.h"
 #include "stock/sfuso1.h"
+#include "widgets/formgeometry.h"
 
 void attachProgramRules(SharedData& shared) {
     attachMasterDataRules(shared);
@@ -32,6 +33,11 @@ QHash<QString, WindowFactory> programWindowFactories() {
     });
     f.insert(QStringLiteral("TfrmGiornale"), [](TMainForm& m) -> QWidget* {
         auto* w = new TfrmGiornale(m.shared(), m.settingsIni(), m.zoom());
+        // Its place is kept in form.ini with the other windows'.
+        FormGeometry::restore(w, QStringLiteral("Giornale"), m.layoutIni());
+        QObject::connect(w, &QDialog::finished, w, [w, &m] {
+            FormGeometry::save(w, QStringLiteral("Giornale"), m.layoutIni());
+        });
         // The journal print reads the window's two views by name.
         m.printing().addDataSet(w->giornale().documenti);
         m.printing().addDataSet(w->giornale().corrispettivi);
