@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
-#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "data/database.h"
 #include "data/dataset.h"
 #include "data/shareddata.h"
+#include "masterdata/masterdata_rules.h"
 #include "report/datasetsource.h"
 #include "report/engine.h"
 
@@ -59,18 +59,9 @@ double number(const DataSet& ds, const QString& field) {
     return ds.field(field).value().toDouble();
 }
 
-// The calculated fields of documents, lines and products, for a folder opened without the
-// program's rules (which set them when they are attached).
+// The calculated fields of documents and lines, until the document rules are attached here.
 void addDocumentFields(SharedData& sd, const QHash<QString, QString>& vatNotes) {
     DataSet& f = sd.Fatture;
-    if (!f.findField(QStringLiteral("Doc_descr")))
-        f.addCalculatedField(QStringLiteral("Doc_descr"), FieldType::Text, 30);
-    if (!f.findField(QStringLiteral("Trasporto_l")))
-        f.addCalculatedField(QStringLiteral("Trasporto_l"), FieldType::Text, 20);
-    if (!f.findField(QStringLiteral("LitriLettere")))
-        f.addCalculatedField(QStringLiteral("LitriLettere"), FieldType::Text, 100);
-    if (!f.findField(QStringLiteral("NOTEIVA")))
-        f.addCalculatedField(QStringLiteral("NOTEIVA"), FieldType::Text, 255);
     if (!f.onCalcFields) {
         f.onCalcFields = [vatNotes](DataSet& ds) {
             const QString tipo = text(ds, "Doc_tipo");
@@ -109,15 +100,8 @@ void addDocumentFields(SharedData& sd, const QHash<QString, QString>& vatNotes) 
             ds.field(QStringLiteral("Totale")).setValue(prezzo * q * (100.0 - sc) / 100.0);
         };
     }
-    if (!sd.prodotti.onCalcFields) {
-        sd.prodotti.onCalcFields = [](DataSet& ds) {
-            const double litri = number(ds, QStringLiteral("Litri"));
-            const double volume = number(ds, QStringLiteral("Volume"));
-            const bool bottled = text(ds, "Stato") == QLatin1String("2") && volume != 0;
-            ds.field(QStringLiteral("Pezzi"))
-                .setValue(bottled ? std::trunc(litri / volume) : litri);
-        };
-    }
+    // Pieces of products: the product rules themselves.
+    attachMasterDataRules(sd);
 }
 
 QHash<QString, QString> readVatNotes(Database& db) {

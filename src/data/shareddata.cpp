@@ -72,6 +72,11 @@ SharedData::SharedData(Database& database, QObject* parent)
                                         "Litri_per_unita"};
     for (const char* f : lines)
         righe.field(QString::fromLatin1(f)).setDisplayFormat(QStringLiteral("0.00;;#"));
+    // Fields of documents computed from the stored ones by the document rules.
+    Fatture.addCalculatedField(QStringLiteral("Doc_descr"), FieldType::Text, 30);
+    Fatture.addCalculatedField(QStringLiteral("Trasporto_l"), FieldType::Text, 20);
+    Fatture.addCalculatedField(QStringLiteral("LitriLettere"), FieldType::Text, 100);
+    Fatture.addCalculatedField(QStringLiteral("NOTEIVA"), FieldType::Text, 255);
     righe.addCalculatedField(QStringLiteral("Totale"), FieldType::Currency)
         .setDisplayFormat(QStringLiteral("0.00;;#"));
 }
