@@ -9,7 +9,6 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "widgets/formgeometry.h"
 #include "app/infoform.h"
 #include "app/mainform.h"
 #include "app/splashform.h"
@@ -20,6 +19,7 @@
 #include "common/nativewheel.h"
 #include "data/shareddata.h"
 #include "support/testfolder.h"
+#include "widgets/formgeometry.h"
 
 namespace {
 // Every entry of the menu bar as "path|caption|objectName", separators as "path|-|".
