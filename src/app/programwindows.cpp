@@ -7,6 +7,8 @@
 #include "app/mainform.h"
 #include "app/printservice.h"
 #include "data/shareddata.h"
+#include "documents/documents_rules.h"
+#include "documents/frmfatture.h"
 #include "masterdata/frmclienti.h"
 #include "masterdata/frmintesta.h"
 #include "masterdata/frmlistino.h"
@@ -18,6 +20,7 @@
 
 void attachProgramRules(SharedData& shared) {
     attachMasterDataRules(shared);
+    attachDocumentRules(shared);
 }
 
 QHash<QString, WindowFactory> programWindowFactories() {
@@ -44,6 +47,18 @@ QHash<QString, WindowFactory> programWindowFactories() {
         TMainForm* main = &m;
         w->setPrint([main](const QString& name, const QString& title) {
             main->printing().routine().setta_stampante(name, title, false, PrintMode::Preview, 1);
+        });
+        return w;
+    });
+    f.insert(QStringLiteral("TfrmFatture"), [](TMainForm& m) -> QWidget* {
+        auto* w = new TfrmFatture(m.shared(), m.settingsIni(), m.layoutIni(), m.zoom());
+        TMainForm* main = &m;
+        // A document is printed through the print routine; only paper really printed counts.
+        w->setPrint([main](const QString& name, const QString& title) {
+            PrintRoutine& routine = main->printing().routine();
+            routine.setReportPrinted(false);
+            routine.setta_stampante(name, title, true, PrintMode::Preview, 1);
+            return routine.reportPrinted();
         });
         return w;
     });

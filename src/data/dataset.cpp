@@ -324,11 +324,15 @@ void DataSet::sortBy(const QString& field) {
 
 void DataSet::setMasterLink(DataSet* master, const QString& masterField,
                             const QString& detailField) {
-    if (master_) disconnect(master_, nullptr, this, nullptr);
+    if (master_) {
+        disconnect(master_, nullptr, this, nullptr);
+        master_->details_.removeAll(this);
+    }
     master_ = master;
     masterField_ = masterField;
     detailField_ = detailField;
     if (master_) {
+        master_->details_.append(this);
         connect(master_, &DataSet::currentChanged, this, [this] { masterMoved(); });
         connect(master_, &DataSet::reset, this, [this] { masterMoved(); });
     }
@@ -976,6 +980,8 @@ bool DataSet::remove() {
 }
 
 bool DataSet::checkBrowseMode() {
+    for (const QPointer<DataSet>& d : std::as_const(details_))
+        if (d && d->isEditing() && !d->checkBrowseMode()) return false;
     if (!isEditing()) return true;
     if (modified_) return post();
     cancel();

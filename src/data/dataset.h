@@ -3,7 +3,9 @@
 // opened (table, stored query or SQL text), keeps a cursor and an edit buffer, runs the table
 // events, and writes every change back with bound statements.
 #include <QHash>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -123,7 +125,9 @@ public:
     bool post();     // false when beforePost aborted (state unchanged); throws DatabaseError
     void cancel();
     bool remove();  // deletes the current row; false when beforeDelete aborted
-    // Posts a pending change, or cancels an unmodified one (as navigation does).
+    // Posts a pending change, or cancels an unmodified one (as navigation does). Details linked
+    // to this data set are settled first: a master never moves away from a line still being
+    // typed, and a refused line keeps it where it is.
     bool checkBrowseMode();
 
     // ---- filter
@@ -197,6 +201,7 @@ private:
     bool readOnly_ = false;
 
     DataSet* master_ = nullptr;
+    QList<QPointer<DataSet>> details_;
     QString masterField_;
     QString detailField_;
 

@@ -124,6 +124,52 @@ QString controllaNuovaTestata(Database& db, const NuovaTestata& t) {
     return {};
 }
 
+Campi campiNuovaTestata(const NuovaTestata& t, int numero, const QString& aliva1,
+                        const QString& vettore) {
+    const DocumentKind& kind = documentKind(t.tipo);
+    const int anno = t.data.year();
+    const bool ricevuta = kind.docTipo == QLatin1String("N");
+    Campi campi{
+        {QStringLiteral("Causale"), QStringLiteral("Vendita")},
+        {QStringLiteral("Docum_numero"), docum_numero(kind, anno, numero)},
+        {QStringLiteral("Doc_tipo"), kind.docTipo},
+        {QStringLiteral("DDTFATT"), kind.ddtfatt},
+        {QStringLiteral("Fatturato"), kind.fatturato},
+        {QStringLiteral("Num_fattura"), numero},
+        {QStringLiteral("Anno"), QStringLiteral("%1").arg(anno, 4, 10, QLatin1Char('0'))},
+        {QStringLiteral("Data"), t.data.startOfDay()},
+        {QStringLiteral("Codice"), t.cliente},
+        {QStringLiteral("Destinazione"), kind.destinazione ? t.destinazione : QString()},
+        // Transport by the consignee, or by the customer's own carrier.
+        {QStringLiteral("Trasporto"),
+         vettore.isEmpty() ? QStringLiteral("D") : QStringLiteral("V")},
+        {QStringLiteral("Vettore"), vettore.isEmpty() ? QVariant() : QVariant(vettore)},
+        {QStringLiteral("Ritiro"), t.ritiro.isEmpty() ? QVariant() : QVariant(t.ritiro)},
+        {QStringLiteral("Pagato"), false},
+    };
+    campi += campiTotali(calcolaTotali(aliva1, aliquota(aliva1), ricevuta, {0, 0, 0, 0}, {}));
+    return campi;
+}
+
+Campi campiRiga(const CampiRiga& r) {
+    return {
+        {QStringLiteral("Docum_numero"), r.documNumero},
+        {QStringLiteral("CodiceCli"), r.codiceCli},
+        {QStringLiteral("Codice"), r.codice},
+        {QStringLiteral("UM"), r.um},
+        {QStringLiteral("Litri_per_unita"), r.litriPerUnita},
+        {QStringLiteral("Stato"), r.stato},
+        {QStringLiteral("Quantita"), r.quantita},
+        {QStringLiteral("Descrizione"), r.descrizione},
+        {QStringLiteral("Prezzo"), r.prezzo},
+        {QStringLiteral("IVA"), r.iva},
+        {QStringLiteral("Cod_vino_collegato"), r.codVino},
+        {QStringLiteral("Sconto"), r.sconto},
+        {QStringLiteral("Volume"), r.volume},
+        {QStringLiteral("Scaricato"), r.scaricato},
+    };
+}
+
 namespace {
 // The header of a new document, written inside the caller's transaction.
 EsitoDocumento writeHeader(Database& db, const NuovaTestata& t) {
@@ -136,27 +182,7 @@ EsitoDocumento writeHeader(Database& db, const NuovaTestata& t) {
     const QString numeroDoc = docum_numero(kind, anno, numero);
     const Intestatario cli = intestatario(db, t.cliente);
     const QString aliva1 = kind.index == KindRicevuta ? QString() : ivaBase(db, t.cliente);
-    // The totals of a document without lines.
-    const Castelletto c = calcolaTotali(aliva1, aliquota(aliva1),
-                                        kind.docTipo == QLatin1String("N"), {0, 0, 0, 0}, {});
-    Campi campi{
-        {QStringLiteral("Causale"), QStringLiteral("Vendita")},
-        {QStringLiteral("Docum_numero"), numeroDoc},
-        {QStringLiteral("Doc_tipo"), kind.docTipo},
-        {QStringLiteral("DDTFATT"), kind.ddtfatt},
-        {QStringLiteral("Fatturato"), kind.fatturato},
-        {QStringLiteral("Num_fattura"), numero},
-        {QStringLiteral("Anno"), QStringLiteral("%1").arg(anno, 4, 10, QLatin1Char('0'))},
-        {QStringLiteral("Data"), t.data.startOfDay()},
-        {QStringLiteral("Codice"), t.cliente},
-        {QStringLiteral("Destinazione"), kind.destinazione ? t.destinazione : QString()},
-        {QStringLiteral("Trasporto"),
-         cli.riferimento.isEmpty() ? QStringLiteral("D") : QStringLiteral("V")},
-        {QStringLiteral("Pagato"), false},
-    };
-    if (!cli.riferimento.isEmpty()) campi.append({QStringLiteral("Vettore"), cli.riferimento});
-    if (!t.ritiro.isEmpty()) campi.append({QStringLiteral("Ritiro"), t.ritiro});
-    campi += campiTotali(c);
+    Campi campi = campiNuovaTestata(t, numero, aliva1, cli.riferimento);
     try {
         insertRow(db, QStringLiteral("Fatture"), campi);
     } catch (const DatabaseError& e) {
@@ -200,23 +226,7 @@ EsitoAggiunta insertLine(Database& db, const Testata& h, const QString& documNum
     EsitoAggiunta out;
     out.controllo = controllaRiga(db, riga, true);
     if (out.controllo.esito == EsitoRiga::Rifiutata) return out;
-    const Campi campi{
-        {QStringLiteral("Docum_numero"), riga.documNumero},
-        {QStringLiteral("CodiceCli"), riga.codiceCli},
-        {QStringLiteral("Codice"), riga.codice},
-        {QStringLiteral("UM"), riga.um},
-        {QStringLiteral("Litri_per_unita"), riga.litriPerUnita},
-        {QStringLiteral("Stato"), riga.stato},
-        {QStringLiteral("Quantita"), riga.quantita},
-        {QStringLiteral("Descrizione"), riga.descrizione},
-        {QStringLiteral("Prezzo"), riga.prezzo},
-        {QStringLiteral("IVA"), riga.iva},
-        {QStringLiteral("Cod_vino_collegato"), riga.codVino},
-        {QStringLiteral("Sconto"), riga.sconto},
-        {QStringLiteral("Volume"), riga.volume},
-        {QStringLiteral("Scaricato"), riga.scaricato},
-    };
-    out.ordine = int(insertRow(db, QStringLiteral("Righe"), campi));
+    out.ordine = int(insertRow(db, QStringLiteral("Righe"), campiRiga(riga)));
     return out;
 }
 }  // namespace

@@ -46,6 +46,14 @@ EsitoDocumento creaTestata(Database& db, const NuovaTestata& t);
 // check refuses the whole document with its message; nothing is written.
 EsitoDocumento creaDocumento(Database& db, const NuovaTestata& t, const QVector<CampiRiga>& righe);
 
+// The fields creaTestata writes for a new header numbered numero, with the totals of no lines;
+// aliva1 and vettore as found for the customer (empty for none). For writers of many documents
+// at once, which then replace the totals with calcolaTotali's.
+QVector<QPair<QString, QVariant>> campiNuovaTestata(const NuovaTestata& t, int numero,
+                                                    const QString& aliva1, const QString& vettore);
+// The stored fields of a line, as aggiungiRiga writes them after the line rules.
+QVector<QPair<QString, QVariant>> campiRiga(const CampiRiga& r);
+
 struct EsitoAggiunta {
     int ordine = 0;           // the new line's Ordine; 0 when refused
     ControlloRiga controllo;  // Rifiutata: nothing written
