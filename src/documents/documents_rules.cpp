@@ -282,6 +282,11 @@ DocumentRules& attachDocumentRules(SharedData& sd) {
     if (DocumentRules* existing = DocumentRules::of(sd)) return *existing;
     attachMasterDataRules(sd);
     auto* r = new DocumentRules(sd);
+    // Rates and slot discounts are shown as the amounts are.
+    for (int n = 1; n <= 4; ++n)
+        for (const char* f : {"I%1", "SC%1"})
+            sd.Fatture.field(QString::fromLatin1(f).arg(n))
+                .setDisplayFormat(QStringLiteral("0.00;;#"));
     sd.Fatture.beforePost += [r](DataSet& ds) { r->FattureBeforePost(ds); };
     sd.Fatture.beforeDelete += [r](DataSet& ds) { r->FattureBeforeDelete(ds); };
     sd.Fatture.onCalcFields = [r](DataSet& ds) { r->FattureCalcFields(ds); };

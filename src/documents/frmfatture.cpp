@@ -260,16 +260,11 @@ QWidget* TfrmFatture::buildIntestazione() {
     new DisplayLink(f, QStringLiteral("Num_fattura"), num);
     auto* data = lineEdit(page, QStringLiteral("Data"), 11);
     new DisplayLink(f, QStringLiteral("Data"), data);
-    auto* descr = lineEdit(page, QStringLiteral("Doc_descr"), 24);
-    new DisplayLink(f, QStringLiteral("Doc_descr"), descr);
     top->addWidget(label(QStringLiteral("Num. Documento"), num, page));
     top->addWidget(num);
     top->addSpacing(8);
     top->addWidget(label(QStringLiteral("Data"), data, page));
     top->addWidget(data);
-    top->addSpacing(8);
-    top->addWidget(label(QStringLiteral("Annotazioni"), descr, page));
-    top->addWidget(descr);
     top->addStretch();
     g->addLayout(top, 0, 0, 1, 2);
 
@@ -336,9 +331,10 @@ QWidget* TfrmFatture::buildIntestazione() {
                              QStringLiteral("Imponibili €"), QStringLiteral("%sc."),
                              QStringLiteral("Sconto €"),     QStringLiteral("IVA €")};
     for (int c = 0; c < titles.size(); ++c) {
+        if (titles[c].isEmpty()) continue;
         auto* t = new QLabel(titles[c], vat);
         t->setAlignment(Qt::AlignCenter);
-        vl->addWidget(t, 0, c);
+        vl->addWidget(t, 0, c, 1, c == 0 ? 2 : 1);  // the code and its rate
     }
     for (int n = 1; n <= 4; ++n) {
         const QString k = QString::number(n);
@@ -381,9 +377,17 @@ QWidget* TfrmFatture::buildIntestazione() {
     memo->setTabChangesFocus(true);
     new MemoLink(f, QStringLiteral("Riferimento"), memo);
 
+    auto* descr = lineEdit(page, QStringLiteral("Doc_descr"), 24);
+    new DisplayLink(f, QStringLiteral("Doc_descr"), descr);
+    auto* notes = new QHBoxLayout;
+    notes->addWidget(label(QStringLiteral("Annotazioni"), memo, page));
+    notes->addWidget(descr);
+    notes->addStretch();
+
     auto* right = new QVBoxLayout;
     right->addWidget(vat);
     right->addLayout(totals);
+    right->addLayout(notes);
     right->addWidget(memo, 1);
     g->addLayout(right, 1, 1);
     g->setColumnStretch(0, 2);
@@ -531,8 +535,10 @@ QWidget* TfrmFatture::buildTrasporto() {
     litri->setAlignment(Qt::AlignRight);
     new DisplayLink(f, QStringLiteral("Tot_Litri"), litri);
 
-    causale->setMinimumWidth(260);
-    aspetto->setMinimumWidth(260);
+    for (QWidget* w : {static_cast<QWidget*>(causale), static_cast<QWidget*>(aspetto)}) {
+        w->setMinimumWidth(260);
+        w->setMaximumWidth(420);
+    }
     form->addRow(label(QStringLiteral("Causale"), causale, page), causale);
     form->addRow(label(QStringLiteral("Aspetto"), aspetto, page), aspetto);
     form->addRow(label(QStringLiteral("Vettore"), vettore, page), vettore);
