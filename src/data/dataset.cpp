@@ -459,14 +459,44 @@ void DataSet::load() {
     }
     const int n = fieldCount();
     qint64 serial = 0;
+    // A text or date equal to the one the previous row had in the same column shares its value:
+    // codes, years, kinds and dates repeat down a table, and each copy would cost an allocation.
+    struct Previous {
+        QString raw;
+        QVariant value;
+        bool valid = false;
+    };
+    std::vector<Previous> previous(static_cast<size_t>(storedCount_));
     while (haveRow) {
         Row r;
         r.rowid = rowidCol >= 0 ? sqlite3_column_int64(st.get(), rowidCol) : ++serial;
         r.values.resize(n);
         QVariant* out = r.values.data();
-        for (int i = 0; i < storedCount_; ++i)
-            if (colOf[i] >= 0 && sqlite3_column_type(st.get(), colOf[i]) != SQLITE_NULL)
-                out[i] = readColumn(st.get(), colOf[i], typeOf[i]);
+        for (int i = 0; i < storedCount_; ++i) {
+            const int col = colOf[i];
+            if (col < 0) continue;
+            const int ct = sqlite3_column_type(st.get(), col);
+            if (ct == SQLITE_NULL) continue;
+            const FieldType t = typeOf[i];
+            const bool shared =
+                ct == SQLITE_TEXT &&
+                (t == FieldType::Text || t == FieldType::Memo || t == FieldType::DateTime);
+            if (!shared) {
+                out[i] = readColumn(st.get(), col, t);
+                continue;
+            }
+            const auto* text = static_cast<const QChar*>(sqlite3_column_text16(st.get(), col));
+            const QStringView view(text, sqlite3_column_bytes16(st.get(), col) / 2);
+            Previous& p = previous[size_t(i)];
+            if (!p.valid || view != p.raw) {
+                p.raw = view.toString();
+                p.value = t == FieldType::DateTime
+                              ? parseStoredDate(p.raw.constData(), int(p.raw.size()))
+                              : QVariant(p.raw);
+                p.valid = true;
+            }
+            out[i] = p.value;
+        }
         rows_.push_back(std::move(r));
         haveRow = st.step();
     }
@@ -491,12 +521,25 @@ void DataSet::sortRows() {
         std::stable_sort(order.begin(), order.end(),
                          [&](size_t a, size_t b) { return keys[a] < keys[b]; });
     } else {
-        auto key = [&](size_t i) -> const QVariant& { return rows_[i].values[fi]; };
+        // Keys read once: converting a variant in every comparison costs more than the sort.
+        std::vector<double> keys(rows_.size());
+        std::vector<char> nulls(rows_.size());
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            const QVariant& v = rows_[i].values[fi];
+            nulls[i] = v.isNull() || !v.isValid();
+            if (nulls[i]) continue;
+            if (t == FieldType::DateTime) {
+                // Wall-clock order, without a time-zone conversion per row.
+                const QDateTime d = v.toDateTime();
+                keys[i] =
+                    double(d.date().toJulianDay()) * 86400000.0 + d.time().msecsSinceStartOfDay();
+            } else {
+                keys[i] = v.toDouble();
+            }
+        }
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            const QVariant &va = key(a), &vb = key(b);
-            if (va.isNull() || vb.isNull()) return va.isNull() && !vb.isNull();
-            if (t == FieldType::DateTime) return va.toDateTime() < vb.toDateTime();
-            return va.toDouble() < vb.toDouble();
+            if (nulls[a] || nulls[b]) return nulls[a] && !nulls[b];
+            return keys[a] < keys[b];
         });
     }
     std::vector<Row> sorted;
@@ -541,8 +584,8 @@ QVariant DataSet::lookupValue(const Field& f, const QVector<QVariant>& values) c
 
 bool DataSet::accepts(int rowIndex) {
     if (!onFilterRecord) return true;
-    Row& r = rows_[size_t(rowIndex)];
-    if (!r.calcDone) computeDerived(r, rowIndex);
+    // Calculated and lookup fields are computed only when the filter reads one of them (see
+    // currentValue): filtering tens of thousands of rows by stored fields stays cheap.
     ActiveRow guard(*this, rowIndex);
     return onFilterRecord(*this);
 }

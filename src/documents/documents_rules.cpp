@@ -144,9 +144,20 @@ void DocumentRules::FattureBeforeDelete(DataSet& ds) {
 }
 
 bool DocumentRules::FattureFilterRecord(DataSet& ds) const {
-    return accettaDocumento(filtro, text(ds, "Doc_tipo"), text(ds, "Anno"),
-                            ds.field(QStringLiteral("Data")).asDateTime(), text(ds, "Codice"),
-                            text(ds, "Docum_numero"));
+    // Without criteria every header passes, and none of its fields need reading.
+    const bool finestra = filtro.finestra && (filtro.anno != 0 || !filtro.docTipo.isEmpty());
+    if (!filtro.stampa && !finestra) return true;
+    // The fields by position: the filter runs once per header, tens of thousands of times.
+    if (filterFields_.owner != &ds || filterFields_.count != ds.fieldCount()) {
+        filterFields_.owner = &ds;
+        filterFields_.count = ds.fieldCount();
+        int i = 0;
+        for (const char* name : {"Doc_tipo", "Anno", "Data", "Codice", "Docum_numero"})
+            filterFields_.field[size_t(i++)] = &ds.field(QString::fromLatin1(name));
+    }
+    const auto& f = filterFields_.field;
+    return accettaDocumento(filtro, f[0]->asString(), f[1]->asString(), f[2]->asDateTime(),
+                            f[3]->asString(), f[4]->asString());
 }
 
 bool DocumentRules::cancellaDocumentoCorrente() {

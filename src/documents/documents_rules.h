@@ -7,11 +7,13 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <array>
 #include <optional>
 
 #include "documents/lines.h"
 
 class DataSet;
+class Field;
 class SharedData;
 
 // Criteria of the documents-list print, in force while it selects and prints.
@@ -79,6 +81,12 @@ private:
     const QHash<QString, QString>& noteCodici();
 
     SharedData& sd_;
+    struct FilterFields {
+        const DataSet* owner = nullptr;
+        int count = 0;
+        std::array<const Field*, 5> field{};
+    };
+    mutable FilterFields filterFields_;
     QHash<QString, QString> noteIva_;
     bool noteLette_ = false;
 };

@@ -1,7 +1,5 @@
 #include "documents/numbering.h"
 
-#include <QSqlQuery>
-
 #include "data/database.h"
 #include "documents/kinds.h"
 
@@ -17,12 +15,12 @@ QString docum_numero(const DocumentKind& kind, int anno, int numero) {
 }
 
 int prossimo_numero(Database& db, const QString& serie, int anno) {
-    QString sql = db.storedQuerySql(QStringLiteral("Unum")).trimmed();
-    if (sql.endsWith(QLatin1Char(';'))) sql.chop(1);
-    QSqlQuery q = db.select(sql, {serie, QStringLiteral("%1").arg(anno, 4, 10, QLatin1Char('0'))});
-    if (!q.next()) return 1;
-    const QVariant max = q.value(QStringLiteral("MaxDiNum_fattura"));
-    return max.isNull() ? 1 : max.toInt() + 1;
+    // The stored query Unum's answer (the highest Num_fattura of the series and year), asked so
+    // that the index on series, year and number finds it without reading the series.
+    const QVariant max = db.scalar(
+        QStringLiteral("SELECT MAX(Num_fattura) FROM Fatture WHERE Doc_tipo = ? AND Anno = ?"),
+        {serie, QStringLiteral("%1").arg(anno, 4, 10, QLatin1Char('0'))});
+    return max.isValid() && !max.isNull() ? max.toInt() + 1 : 1;
 }
 
 bool numeroEsistente(Database& db, const QString& documNumero) {

@@ -17,8 +17,9 @@ inline bool numeroValido(qint64 numero) {
 QString docum_numero(const QString& prefisso, int anno, int numero);
 QString docum_numero(const DocumentKind& kind, int anno, int numero);
 
-// The highest Num_fattura of the series (Doc_tipo) and year plus one, through the stored query
-// Unum; 1 for the first document of a year. Gaps left by deleted documents are never refilled.
+// The highest Num_fattura of the series (Doc_tipo) and year plus one (the rule of the stored
+// query Unum); 1 for the first document of a year. Gaps left by deleted documents are never
+// refilled.
 int prossimo_numero(Database& db, const QString& serie, int anno);
 
 // Whether a header with exactly this Docum_numero exists.

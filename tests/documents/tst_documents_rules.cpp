@@ -4,6 +4,7 @@
 
 #include "common/format.h"
 #include "common/messages.h"
+#include "data/dataset.h"
 #include "data/shareddata.h"
 #include "documents/documents_rules.h"
 #include "documents/duedates.h"
@@ -132,6 +133,11 @@ private Q_SLOTS:
                    p[2].toInt(), p[3].toInt());
         }
         QCOMPARE(prossimo_numero(tf->db(), serie, anno), next);
+        // The same answer as the stored query Unum.
+        DataSet look(tf->db(), QStringLiteral("LookNum"));
+        look.setStoredQuery(QStringLiteral("Unum"), {serie, QString::number(anno)});
+        look.open();
+        QCOMPARE(look.isEmpty() ? 1 : look["MaxDiNum_fattura"].asInteger() + 1, next);
         QCOMPARE(
             docum_numero(documentKind(serie == u"B"   ? 0
                                       : serie == u"N" ? 1

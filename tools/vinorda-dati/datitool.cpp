@@ -404,7 +404,7 @@ private:
 
 // Many documents at once for measurements: the same line filling, line rules and totals as the
 // service, written with prepared statements (a test checks the totals against the service's).
-void generateDocuments(Database& db, int count, int maxLines, QRandomGenerator& rng) {
+void generateDocuments(Database& db, int count, int righe, QRandomGenerator& rng) {
     struct Cliente {
         QString codice;
         ClienteRiga righe;
@@ -448,7 +448,7 @@ void generateDocuments(Database& db, int count, int maxLines, QRandomGenerator& 
         auto campi = campiNuovaTestata(t, numero, aliva1, c.riferimento);
         const QString doc = campi[1].second.toString();
         QVector<RigaTotali> totali;
-        const int n = 1 + int(rng.bounded(quint32(maxLines)));
+        const int n = righe > 0 ? righe : 1 + int(rng.bounded(10u));
         for (int l = 0; l < n; ++l) {
             CampiRiga r;
             r.documNumero = doc;
@@ -677,7 +677,7 @@ void fillGenerated(const QString& folder, const GenerateSizes& sizes) {
                                      .arg(1 + i / 4, 6, 10, QLatin1Char('0')),
                      i, false, tipo});
     }
-    generateDocuments(db, sizes.documenti, 10, rng);
+    generateDocuments(db, sizes.documenti, sizes.righe, rng);
     tx.commit();
     db.close();
 }
@@ -782,6 +782,7 @@ void usage(QTextStream& s) {
          "  demo CARTELLA       come crea, con clienti, prodotti e documenti di esempio\n"
          "  verifica CARTELLA   controlla il database e scrive un breve rapporto\n"
          "  genera CARTELLA [--clienti N] [--prodotti N] [--movimenti N] [--documenti N]\n"
+         "                [--righe N]  (righe per documento; senza: da 1 a 10)\n"
          "                      cartella con molti dati, per le misure di velocità\n"
          "  stampa CARTELLA MODELLO FILE.pdf [--documento NUMERO]\n"
          "                      scrive in PDF un modello di stampe/ con i dati della cartella\n"
@@ -802,7 +803,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err) {
             usage(out);
             return Ok;
         } else if (a == QLatin1String("--clienti") || a == QLatin1String("--prodotti") ||
-                   a == QLatin1String("--movimenti") || a == QLatin1String("--documenti")) {
+                   a == QLatin1String("--movimenti") || a == QLatin1String("--documenti") ||
+                   a == QLatin1String("--righe")) {
             bool ok = false;
             const int n = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
             if (!ok || n < 0) {
@@ -814,6 +816,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err) {
             if (a == QLatin1String("--prodotti")) sizes.prodotti = n;
             if (a == QLatin1String("--movimenti")) sizes.movimenti = n;
             if (a == QLatin1String("--documenti")) sizes.documenti = n;
+            if (a == QLatin1String("--righe")) sizes.righe = n;
         } else if (a.startsWith(QLatin1String("--"))) {
             err << "Errore: opzione sconosciuta " << a << "\n";
             usage(err);
