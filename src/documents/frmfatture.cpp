@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -32,6 +33,7 @@
 #include "documents/kinds.h"
 #include "documents/numbering.h"
 #include "masterdata/masterdata_rules.h"
+#include "masterdata/uicommon.h"
 #include "widgets/buttons.h"
 #include "widgets/dataerror.h"
 #include "widgets/datagrid.h"
@@ -64,28 +66,11 @@ private:
     QLineEdit* edit_;
 };
 
-QPushButton* barButton(QWidget* owner, QBoxLayout* bar, const char* name, int image,
-                       const QString& caption) {
-    auto* b = new QPushButton(owner);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    b->setMinimumHeight(34);
-    bar->addWidget(b);
-    imposta_pulsanti(b, image, caption);
-    return b;
-}
-
 QLineEdit* lineEdit(QWidget* parent, const QString& name, int chars = 0) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
     if (chars > 0) e->setMaximumWidth(e->fontMetrics().averageCharWidth() * chars + 16);
     return e;
-}
-
-QLabel* label(const QString& text, QWidget* buddy, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setBuddy(buddy);
-    return l;
 }
 
 QStringList commaList(const QString& text) {
@@ -223,9 +208,9 @@ QWidget* TfrmFatture::buildTopPanel() {
     selTipo_ = new QComboBox(panel);
     selTipo_->setObjectName(QStringLiteral("sel_tipo"));
     for (const char* i : tipoItems) selTipo_->addItem(QString::fromUtf8(i));
-    filters->addWidget(label(QStringLiteral("sel.anno"), selAnno_, panel), 0, 0);
+    filters->addWidget(fieldLabel(QStringLiteral("sel.anno"), selAnno_, panel), 0, 0);
     filters->addWidget(selAnno_, 0, 1);
-    filters->addWidget(label(QStringLiteral("sel.tipo"), selTipo_, panel), 1, 0);
+    filters->addWidget(fieldLabel(QStringLiteral("sel.tipo"), selTipo_, panel), 1, 0);
     filters->addWidget(selTipo_, 1, 1);
     bar->addLayout(filters);
     connect(selAnno_, &QComboBox::activated, this, [this] { sel_annoChange(); });
@@ -260,10 +245,10 @@ QWidget* TfrmFatture::buildIntestazione() {
     new DisplayLink(f, QStringLiteral("Num_fattura"), num);
     auto* data = lineEdit(page, QStringLiteral("Data"), 11);
     new DisplayLink(f, QStringLiteral("Data"), data);
-    top->addWidget(label(QStringLiteral("Num. Documento"), num, page));
+    top->addWidget(fieldLabel(QStringLiteral("Num. Documento"), num, page));
     top->addWidget(num);
     top->addSpacing(8);
-    top->addWidget(label(QStringLiteral("Data"), data, page));
+    top->addWidget(fieldLabel(QStringLiteral("Data"), data, page));
     top->addWidget(data);
     top->addStretch();
     g->addLayout(top, 0, 0, 1, 2);
@@ -364,7 +349,7 @@ QWidget* TfrmFatture::buildIntestazione() {
         auto* e = lineEdit(page, QString::fromLatin1(field));
         e->setAlignment(Qt::AlignRight);
         new DisplayLink(f, QString::fromLatin1(field), e);
-        totals->addWidget(label(QString::fromUtf8(caption), e, page), row, col);
+        totals->addWidget(fieldLabel(QString::fromUtf8(caption), e, page), row, col);
         totals->addWidget(e, row, col + 1);
         col += 2;
         if (col == 4) {
@@ -380,7 +365,7 @@ QWidget* TfrmFatture::buildIntestazione() {
     auto* descr = lineEdit(page, QStringLiteral("Doc_descr"), 24);
     new DisplayLink(f, QStringLiteral("Doc_descr"), descr);
     auto* notes = new QHBoxLayout;
-    notes->addWidget(label(QStringLiteral("Annotazioni"), memo, page));
+    notes->addWidget(fieldLabel(QStringLiteral("Annotazioni"), memo, page));
     notes->addWidget(descr);
     notes->addStretch();
 
@@ -431,7 +416,7 @@ QWidget* TfrmFatture::buildRighe() {
     new DisplayLink(r, QStringLiteral("Volume"), volume);
 
     auto add = [&](int row, int col, const QString& caption, QWidget* w, int span = 1) {
-        g->addWidget(label(caption, w, page), row, col);
+        g->addWidget(fieldLabel(caption, w, page), row, col);
         g->addWidget(w, row, col + 1, 1, span);
     };
     add(0, 0, QStringLiteral("Codice"), codice);
@@ -486,8 +471,29 @@ QWidget* TfrmFatture::buildRighe() {
                     now.column() != before.column())
                     dbgRigheColExit(dbgRighe_->fieldOfColumn(before.column()));
             });
+    dbgRighe_->installEventFilter(this);
     v->addWidget(dbgRighe_, 1);
     return page;
+}
+
+bool TfrmFatture::eventFilter(QObject* watched, QEvent* event) {
+    // In the line grid, Insert adds a line, and so does Down from the last one.
+    if (watched == dbgRighe_ && event->type() == QEvent::KeyPress && toggle_->isOn()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        DataSet& r = sd_.righe;
+        const bool atEnd = r.isEmpty() || r.recNo() == r.recordCount() - 1;
+        if (r.canModify() && (key == Qt::Key_Insert || (key == Qt::Key_Down && atEnd &&
+                                                        r.state() != DataSet::State::Insert))) {
+            try {
+                r.append();
+                dbgRighe_->focusField(QStringLiteral("Codice"));
+            } catch (const DatabaseError& e) {
+                showDataError(e);
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QWidget* TfrmFatture::buildTrasporto() {
@@ -539,12 +545,12 @@ QWidget* TfrmFatture::buildTrasporto() {
         w->setMinimumWidth(260);
         w->setMaximumWidth(420);
     }
-    form->addRow(label(QStringLiteral("Causale"), causale, page), causale);
-    form->addRow(label(QStringLiteral("Aspetto"), aspetto, page), aspetto);
-    form->addRow(label(QStringLiteral("Vettore"), vettore, page), vettore);
-    form->addRow(label(QStringLiteral("Ritiro"), ritiro, page), ritiroRow);
+    form->addRow(fieldLabel(QStringLiteral("Causale"), causale, page), causale);
+    form->addRow(fieldLabel(QStringLiteral("Aspetto"), aspetto, page), aspetto);
+    form->addRow(fieldLabel(QStringLiteral("Vettore"), vettore, page), vettore);
+    form->addRow(fieldLabel(QStringLiteral("Ritiro"), ritiro, page), ritiroRow);
     form->addRow(box);
-    form->addRow(label(QStringLiteral("Litri totali"), litri, page), litri);
+    form->addRow(fieldLabel(QStringLiteral("Litri totali"), litri, page), litri);
     return page;
 }
 
@@ -595,14 +601,15 @@ QWidget* TfrmFatture::buildNuovo() {
     numEdit_->setMaximumWidth(numEdit_->fontMetrics().averageCharWidth() * 9 + 16);
     numEdit_->setAlignment(Qt::AlignRight);
     form->addWidget(
-        label(QStringLiteral("Cliente intestatario del documento"), intestazione_, pageNuovo_), 0,
-        0);
+        fieldLabel(QStringLiteral("Cliente intestatario del documento"), intestazione_, pageNuovo_),
+        0, 0);
     form->addWidget(intestazione_, 0, 1);
-    form->addWidget(label(QStringLiteral("Luogo di consegna"), destinazione_, pageNuovo_), 1, 0);
+    form->addWidget(fieldLabel(QStringLiteral("Luogo di consegna"), destinazione_, pageNuovo_), 1,
+                    0);
     form->addWidget(destinazione_, 1, 1);
-    form->addWidget(label(QStringLiteral("Data"), dateEdit_, pageNuovo_), 2, 0);
+    form->addWidget(fieldLabel(QStringLiteral("Data"), dateEdit_, pageNuovo_), 2, 0);
     form->addWidget(dateEdit_, 2, 1, Qt::AlignLeft);
-    form->addWidget(label(QStringLiteral("Numero documento"), numEdit_, pageNuovo_), 3, 0);
+    form->addWidget(fieldLabel(QStringLiteral("Numero documento"), numEdit_, pageNuovo_), 3, 0);
     form->addWidget(numEdit_, 3, 1, Qt::AlignLeft);
 
     auto* box = new QGroupBox(pageNuovo_);

@@ -265,6 +265,36 @@ EsitoAggiunta aggiungiRiga(Database& db, const QString& documNumero, CampiRiga r
     return out;
 }
 
+QVector<CampiRiga> righeDocumento(Database& db, const QString& documNumero) {
+    QVector<CampiRiga> out;
+    QSqlQuery q =
+        db.select(QStringLiteral(
+                      "SELECT Ordine, Docum_numero, CodiceCli, Codice, UM, Litri_per_unita, Stato, "
+                      "Quantita, Descrizione, Prezzo, IVA, Cod_vino_collegato, Sconto, Volume, "
+                      "Scaricato FROM Righe WHERE Docum_numero = ? ORDER BY Ordine"),
+                  {documNumero});
+    while (q.next()) {
+        CampiRiga r;
+        r.ordine = q.value(0).toInt();
+        r.documNumero = q.value(1).toString();
+        r.codiceCli = q.value(2).toString();
+        r.codice = q.value(3).toString();
+        r.um = q.value(4).toString();
+        r.litriPerUnita = q.value(5).toDouble();
+        r.stato = q.value(6).toString();
+        r.quantita = q.value(7).toDouble();
+        r.descrizione = q.value(8).toString();
+        r.prezzo = double(q.value(9).toLongLong()) / 10000.0;
+        r.iva = q.value(10).toString();
+        r.codVino = q.value(11).toString();
+        r.sconto = q.value(12).toDouble();
+        r.volume = q.value(13).toDouble();
+        r.scaricato = q.value(14).toInt() != 0;
+        out.append(r);
+    }
+    return out;
+}
+
 QVector<RigaTotali> righeTotali(Database& db, const QString& documNumero) {
     QVector<RigaTotali> out;
     QSqlQuery q =

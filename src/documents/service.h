@@ -64,6 +64,10 @@ struct EsitoAggiunta {
 EsitoAggiunta aggiungiRiga(Database& db, const QString& documNumero, CampiRiga riga,
                            bool ricalcola = true);
 
+// The lines of a document in Ordine order, every stored field (a delivery note's lines as an
+// invoice copies them).
+QVector<CampiRiga> righeDocumento(Database& db, const QString& documNumero);
+
 // The lines of a document in Ordine order as the totals need them.
 QVector<RigaTotali> righeTotali(Database& db, const QString& documNumero);
 // Recomputes and stores a header's totals from its lines; the result tells which lines found no

@@ -333,8 +333,9 @@ private Q_SLOTS:
         sd->Fatture.locate("Docum_numero", num("B", 4));
         click(w.get(), "btn_modifica");
         child<QTabWidget>(w.get(), "PageControl1")->setCurrentIndex(1);
-        child<RecordNavigator>(w.get(), "DBNavRighe")->doAction(RecordNavigator::Insert);
         auto* grid = child<DataGrid>(w.get(), "dbgRighe");
+        QTest::keyClick(grid, Qt::Key_Down);  // the document has no line yet: a new one
+        QCOMPARE(sd->righe.state(), DataSet::State::Insert);
         const QModelIndex code = grid->model()->index(0, 0);
         grid->setCurrentIndex(code);
         QVERIFY(grid->model()->setData(code, QStringLiteral("sf"), Qt::EditRole));

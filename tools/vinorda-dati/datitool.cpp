@@ -370,26 +370,10 @@ public:
                                            .date()
                                            .toString(QStringLiteral("dd/MM/yyyy")));
         out << heading;
-        QSqlQuery q = db_.select(
-            QStringLiteral("SELECT CodiceCli, Codice, UM, Litri_per_unita, Stato, Quantita, "
-                           "Descrizione, Prezzo, IVA, Cod_vino_collegato, Sconto, Scaricato FROM "
-                           "Righe WHERE Docum_numero = ? AND COALESCE(Codice, '') <> '' ORDER BY "
-                           "Ordine"),
-            {ddt});
-        while (q.next()) {
-            CampiRiga r;
-            r.codiceCli = q.value(0).toString();
-            r.codice = q.value(1).toString();
-            r.um = q.value(2).toString();
-            r.litriPerUnita = q.value(3).toDouble();
-            r.stato = q.value(4).toString();
-            r.quantita = q.value(5).toDouble();
-            r.descrizione = q.value(6).toString();
-            r.prezzo = double(q.value(7).toLongLong()) / 10000.0;
-            r.iva = q.value(8).toString();
-            r.codVino = q.value(9).toString();
-            r.sconto = q.value(10).toDouble();
-            r.scaricato = q.value(11).toInt() != 0;
+        for (CampiRiga r : righeDocumento(db_, ddt)) {
+            if (r.codice.isEmpty()) continue;  // its own heading and text lines stay behind
+            r.ordine = 0;
+            r.documNumero.clear();
             out << r;
         }
         db_.exec(QStringLiteral("UPDATE Fatture SET Fatturato = 'S' WHERE Docum_numero = ?"),
@@ -431,6 +415,18 @@ void generateDocuments(Database& db, int count, int righe, QRandomGenerator& rng
     if (clienti.isEmpty() || prodotti.isEmpty() || count <= 0) return;
     const QString base = ivaCodes(db).value(0);
     std::unique_ptr<Inserter> headers, lines;
+    // Rows given as field/value pairs, always the same fields: one prepared statement each.
+    auto add = [&db](std::unique_ptr<Inserter>& ins, const QString& table,
+                     const QVector<QPair<QString, QVariant>>& campi) {
+        QStringList names;
+        QVariantList values;
+        for (const auto& [name, value] : campi) {
+            names << name;
+            values << value;
+        }
+        if (!ins) ins = std::make_unique<Inserter>(db, table, names);
+        ins->add(values);
+    };
     QHash<QString, int> numbers;  // series and year -> last number
     const QDate first(QDate::currentDate().year() - 1, 1, 1);
     for (int i = 0; i < count; ++i) {
@@ -456,15 +452,7 @@ void generateDocuments(Database& db, int count, int righe, QRandomGenerator& rng
             compilaRiga(r, prodotti[int(rng.bounded(quint32(prodotti.size())))], c.righe,
                         double(1 + rng.bounded(12)));
             preparaRiga(r, ricevuta);
-            const auto rc = campiRiga(r);
-            if (!lines) {
-                QStringList names;
-                for (const auto& f : rc) names << f.first;
-                lines = std::make_unique<Inserter>(db, QStringLiteral("Righe"), names);
-            }
-            QVariantList values;
-            for (const auto& f : rc) values << f.second;
-            lines->add(values);
+            add(lines, QStringLiteral("Righe"), campiRiga(r));
             totali.append({r.iva, importoRiga(r.quantita, r.prezzo, r.sconto), r.volume});
         }
         // The header with the totals of its lines, as a save computes them.
@@ -473,14 +461,7 @@ void generateDocuments(Database& db, int count, int righe, QRandomGenerator& rng
         for (const auto& [name, value] : tot)
             for (auto& f : campi)
                 if (f.first == name) f.second = value;
-        if (!headers) {
-            QStringList names;
-            for (const auto& f : campi) names << f.first;
-            headers = std::make_unique<Inserter>(db, QStringLiteral("Fatture"), names);
-        }
-        QVariantList values;
-        for (const auto& f : campi) values << f.second;
-        headers->add(values);
+        add(headers, QStringLiteral("Fatture"), campi);
     }
 }
 
