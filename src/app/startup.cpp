@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "common/inifile.h"
+#include "data/migrations.h"
 #include "data/shareddata.h"
 
 QString readDefaultVatRate(SharedData& shared) {
@@ -26,6 +27,8 @@ StartupReport startDatabase(const AppSettings& settings, Database& db, SharedDat
     try {
         for (DataSet* ds : shared.all()) ds->close();
         db.close();
+        // A database written by a newer program is refused before anything touches it.
+        Migrations::refuseNewer(folder + Database::fileName());
         if (!Database::inUseElsewhere(folder)) {
             r.maintenanceRan = true;
             r.maintenance = Database::maintain(folder);
@@ -35,6 +38,8 @@ StartupReport startDatabase(const AppSettings& settings, Database& db, SharedDat
             }
         }
         db.open(folder);
+        // The schema brought to this program's version, once the backup above is written.
+        Migrations::upgrade(db);
         r.defaultVatRate = readDefaultVatRate(shared);
         shared.Intestazione.open();
         r.opened = true;

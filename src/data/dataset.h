@@ -2,6 +2,14 @@
 // The record-set model that windows and rules share. A data set reads its rows into memory when
 // opened (table, stored query or SQL text), keeps a cursor and an edit buffer, runs the table
 // events, and writes every change back with bound statements.
+//
+// Writes: post() and remove() run their before-event, the statement and their after-event in
+// one Database::Transaction (a savepoint when the caller already holds one). What the data set
+// posted shows at once in its own rows; when the outermost transaction commits, every other
+// open data set over a table written in it (by a post or by any statement) reads the rows
+// written again, and when it rolls back every open data set over those tables reads its rows
+// again; each keeps its current row by key. Questions to the user belong in askBeforePost and
+// askBeforeDelete, which run before the transaction begins.
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -12,11 +20,10 @@
 #include <memory>
 #include <vector>
 
+#include "data/database.h"
 #include "data/errors.h"
 #include "data/field.h"
 #include "data/schema.h"
-
-class Database;
 
 // A list of handlers for one event; rules and windows may both attach.
 template <typename... Args>
@@ -130,7 +137,12 @@ public:
     void setFiltered(bool on);
     bool isFiltered() const { return filtered_; }
 
-    // ---- events (handlers may raise Abort in the before-events)
+    // ---- events (handlers may raise Abort in the before-events; an Abort with a message has it
+    // shown after the rollback)
+    // Run before post's and remove()'s transaction begins: the place for questions to the user
+    // and for checks that show a message, so that no dialog waits while the database is held.
+    Event<DataSet&> askBeforePost;
+    Event<DataSet&> askBeforeDelete;
     Event<DataSet&> onNewRecord;
     Event<DataSet&> beforeEdit;
     Event<DataSet&> beforePost;
@@ -183,6 +195,18 @@ private:
     void requireWritable(const char* what) const;
     void masterMoved();
     void loadLookups();
+    bool askFirst(const Event<DataSet&>& event);
+    void writeBuffer(int rowIndex);
+    template <typename Stmt>
+    void readRows(Stmt& st, const QStringList& names, int rowidCol, bool haveRow,
+                  std::vector<Row>& out);
+    bool masterValueEmpty() const;
+    // What a commit or rollback wrote; followed now, or once a pending edit is over.
+    void databaseChanged(const Database::Changes& changes, bool undone);
+    void applyChanges(const Database::Changes& changes, bool undone);
+    void flushPending();
+    void reloadKeeping(qint64 mark, int oldPos);
+    void rereadRows(const QList<qint64>& ids);
     QVariant lookupValue(const Field& f, const QVector<QVariant>& values) const;
 
     Database& db_;
@@ -218,5 +242,8 @@ private:
     mutable int activeRow_ = -2;  // row read by Field while computing or filtering (-2: none)
     mutable bool inCalc_ = false;
     QStringList sourceTables_;  // tables named by the source, to type result columns
+    bool writing_ = false;      // inside post() or remove(): changes wait until it is over
+    Database::Changes pending_;
+    bool pendingUndone_ = false;
     friend class ActiveRow;
 };
