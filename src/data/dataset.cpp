@@ -840,6 +840,7 @@ void DataSet::edit() {
 void DataSet::append() {
     requireWritable("inserire");
     if (!checkBrowseMode()) return;
+    returnTo_ = bookmark();
     buffer_ = Row();
     buffer_.values.resize(fieldCount());
     for (int i = 0; i < storedCount_; ++i)
@@ -960,6 +961,7 @@ bool DataSet::post() {
     const bool typedModified = modified_;
     const int rowIndex = view_[cur_];
     const Row stored = rows_[size_t(rowIndex)];
+    const qint64 keyBefore = editState == State::Insert ? returnTo_ : bookmark();
     auto restore = [&] {
         rows_[size_t(rowIndex)] = stored;
         buffer_ = typed;
@@ -1003,8 +1005,15 @@ bool DataSet::post() {
         if (!refusal.isEmpty()) Mymsg::message(refusal);
         return false;
     }
+    rememberUndoKey(keyBefore);
     flushPending();
     return true;
+}
+
+void DataSet::rememberUndoKey(qint64 key) {
+    // Inside a caller's transaction: should it roll back, the cursor goes back where it was
+    // before this data set's first write in it.
+    if (undoKey_ < 0 && db_.inTransaction()) undoKey_ = key;
 }
 
 void DataSet::cancel() {
@@ -1016,7 +1025,10 @@ void DataSet::cancel() {
         state_ = State::Browse;
         modified_ = false;
         Q_EMIT rowRemoved(row);
+        // Back to the row the user was on before "new".
         cur_ = qMin(row, int(view_.size()) - 1);
+        for (int i = 0; i < view_.size() && returnTo_; ++i)
+            if (rows_[size_t(view_[i])].rowid == returnTo_) cur_ = i;
         if (cur_ < 0 && !view_.isEmpty()) cur_ = 0;
         Q_EMIT stateChanged();
         Q_EMIT currentChanged(cur_);
@@ -1095,6 +1107,7 @@ bool DataSet::remove() {
         if (!refusal.isEmpty()) Mymsg::message(refusal);
         return false;
     }
+    rememberUndoKey(rowid);
     flushPending();
     return true;
 }
@@ -1125,6 +1138,8 @@ void DataSet::flushPending() {
 }
 
 void DataSet::applyChanges(const Database::Changes& changes, bool undone) {
+    const qint64 undoKey = undoKey_;
+    if (!db_.inTransaction()) undoKey_ = -1;
     bool lookupsTouched = false;
     for (const auto& f : fields_)
         if (f->kind() == FieldKind::Lookup && changes.table(f->lookup().lookupTable))
@@ -1137,7 +1152,7 @@ void DataSet::applyChanges(const Database::Changes& changes, bool undone) {
             if (changes.table(t)) sourceTouched = true;
     if (!sourceTouched && !lookupsTouched) return;
 
-    const qint64 mark = bookmark();
+    const qint64 mark = undone && undoKey >= 0 ? undoKey : bookmark();
     const int oldPos = cur_;
     if (lookupsTouched) {
         loadLookups();
