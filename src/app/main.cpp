@@ -26,6 +26,7 @@ int main(int argc, char* argv[]) {
     }
 
     DialogMessages messages;
+    messages.setTitle(applicationTitle());
     Mymsg::install(&messages);
     WheelToArrowFilter wheel;
     app.installEventFilter(&wheel);

@@ -220,6 +220,7 @@ void TfrmSfuso1::prepara_prodotto() {
         showDataError(e);
         return;
     }
+    if (!p.messaggio.isEmpty()) Mymsg::plain(p.messaggio);
     if (p.trovato) {
         tipoSB_->setText(p.tipoSB);
         prodotto_->setText(p.prodotto);

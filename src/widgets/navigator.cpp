@@ -109,7 +109,7 @@ void RecordNavigator::doAction(Button b) {
             case Delete:
                 if (ds_->isEditing()) ds_->cancel();
                 if (!ds_->isEmpty() &&
-                    (deleteQuestion_.isEmpty() || Mymsg::question(deleteQuestion_)))
+                    (deleteQuestion_.isEmpty() || Mymsg::confirmDelete(deleteQuestion_)))
                     ds_->remove();
                 break;
             case Edit:

@@ -274,30 +274,47 @@ private Q_SLOTS:
                  QStringLiteral("SI"));
     }
 
+    // Enter answers Yes to a plain question and No to a question before a deletion; the boxes
+    // carry the program's title.
     void dialogQuestion_data() {
-        QTest::addColumn<QString>("press");
+        QTest::addColumn<bool>("deletes");
+        QTest::addColumn<QString>("press");  // a button's caption, or "Enter"
         QTest::addColumn<bool>("yes");
-        QTest::newRow("Sì") << "&Sì" << true;
-        QTest::newRow("No") << "&No" << false;
+        QTest::newRow("question, Sì") << false << "&Sì" << true;
+        QTest::newRow("question, No") << false << "&No" << false;
+        QTest::newRow("question, Enter") << false << "Enter" << true;
+        QTest::newRow("delete, Sì") << true << "&Sì" << true;
+        QTest::newRow("delete, Enter") << true << "Enter" << false;
+        QTest::newRow("delete, Esc") << true << "Esc" << false;
     }
     void dialogQuestion() {
+        QFETCH(bool, deletes);
         QFETCH(QString, press);
         QFETCH(bool, yes);
         DialogMessages dm;
+        dm.setTitle(QStringLiteral("Vinorda Lestro ZUPAR 02.01"));
         QStringList seen;
+        QString title;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
+            title = box->windowTitle();
             QCOMPARE(box->icon(), QMessageBox::Warning);
             for (QAbstractButton* b : box->buttons()) seen << b->text();
             auto* label = box->findChild<QLabel*>("qt_msgbox_label");
             QVERIFY(label && (label->alignment() & Qt::AlignHCenter));
+            if (press == u"Enter" || press == u"Esc") {
+                QTest::keyClick(box, press == u"Enter" ? Qt::Key_Return : Qt::Key_Escape);
+                return;
+            }
             for (QAbstractButton* b : box->buttons())
                 if (b->text() == press) b->click();
         });
-        QCOMPARE(dm.question("   Cancello ?   "), yes);
+        const QString text = QStringLiteral("   Cancello ?   ");
+        QCOMPARE(deletes ? dm.confirmDelete(text) : dm.question(text), yes);
         seen.sort();
         QCOMPARE(seen, (QStringList{"&No", "&Sì"}));
+        QCOMPARE(title, QStringLiteral("Vinorda Lestro ZUPAR 02.01"));
     }
 
     void buttonImages() {
