@@ -281,7 +281,9 @@ void ReportPreview::setCopies(int copies) {
 }
 
 bool ReportPreview::printNow() {
-    return engine_.printAndTell(copies());
+    const bool ok = engine_.printAndTell(copies());
+    printed_ = printed_ || ok;
+    return ok;
 }
 
 bool ReportPreview::saveAsPdf(const QString& path) {
@@ -322,7 +324,7 @@ bool showPreview(ReportEngine& engine, QWidget* parent) {
     }
     ReportPreview preview(engine, parent);
     preview.exec();
-    return true;
+    return preview.printed();
 }
 
 }  // namespace report
