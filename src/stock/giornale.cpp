@@ -2,6 +2,7 @@
 
 #include <QTime>
 
+#include "common/format.h"
 #include "common/messages.h"
 #include "data/database.h"
 #include "data/shareddata.h"
@@ -70,17 +71,7 @@ QString GiornaleMovimenti::testoData(const QDate& d) {
 }
 
 QDate GiornaleMovimenti::leggiData(const QString& text) {
-    const QString t = text.trimmed();
-    for (const char* f : {"dd/MM/yyyy", "d/M/yyyy", "d/M/yy", "dd/MM/yy"}) {
-        QDate d = QDate::fromString(t, QString::fromLatin1(f));
-        if (d.isValid()) {
-            // Two-digit years are of this century.
-            if (QString::fromLatin1(f).endsWith(QLatin1String("/yy")) && d.year() < 2000)
-                d = d.addYears(100);
-            return d;
-        }
-    }
-    return {};
+    return parseTypedDate(text);
 }
 
 QVariant GiornaleMovimenti::inizioPeriodo(const QString& text) {
@@ -108,7 +99,7 @@ QString GiornaleMovimenti::msgConfermaPeriodo(const QString& da, const QString& 
            QStringLiteral(" al ") + a + QStringLiteral(" ?   ");
 }
 QString GiornaleMovimenti::msgDataNonValida(const QString& text) {
-    return QStringLiteral("   \"%1\" non è una data valida (gg/mm/aaaa)   ").arg(text);
+    return ::msgDataNonValida(text);
 }
 QString GiornaleMovimenti::msgPeriodoMancante() {
     return QStringLiteral("   Indicare le date del periodo (gg/mm/aaaa)   ");

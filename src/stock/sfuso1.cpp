@@ -21,6 +21,9 @@
 #include "stock/ask.h"
 #include "stock/giornale.h"
 #include "widgets/dataerror.h"
+#include "widgets/formgeometry.h"
+#include "widgets/scrollbody.h"
+#include "widgets/zoom.h"
 
 namespace {
 
@@ -49,7 +52,8 @@ TfrmSfuso1::TfrmSfuso1(SharedData& sd, int zoom, QWidget* parent)
     : QDialog(parent), sd_(sd), rules_(sd.db) {
     setObjectName(QStringLiteral("TfrmSfuso1"));
     setWindowTitle(QStringLiteral("Registrazione rapida"));
-    auto* lay = new QVBoxLayout(this);
+    applyZoomFont(this, zoom);
+    auto* lay = new QVBoxLayout(scrollingBody(this));
     auto* top = new QGridLayout;
     lay->addLayout(top);
 
@@ -156,7 +160,8 @@ TfrmSfuso1::TfrmSfuso1(SharedData& sd, int zoom, QWidget* parent)
     connect(cerca_, &QToolButton::clicked, this, &TfrmSfuso1::CodiceButtonClick);
     connect(conferma_, &QPushButton::clicked, this, &TfrmSfuso1::btnconfermaClick);
     connect(clear, &QToolButton::clicked, this, &TfrmSfuso1::SpeedButton1Click);
-    resize(620 * zoom / 100, 520 * zoom / 100);
+    resize(QSize(620, 520) * zoomFactor(zoom));
+    FormGeometry::fitToScreen(this);
 }
 
 bool TfrmSfuso1::eventFilter(QObject* watched, QEvent* event) {
@@ -168,15 +173,31 @@ bool TfrmSfuso1::eventFilter(QObject* watched, QEvent* event) {
         if (userLeft(event) && !busy_) CodiceExit();
     } else if (watched == scaricare_) {
         if (isEnter(event)) {
-            conferma_->setFocus(Qt::TabFocusReason);
+            if (quantitaLeggibile()) conferma_->setFocus(Qt::TabFocusReason);
             return true;
         }
         // Tab leads on to "Conferma" by the tab order; the value is shown as formatted.
-        if (userLeft(event) && !busy_) mostraQuantita(quantita());
+        if (userLeft(event) && !busy_ && quantitaLeggibile()) mostraQuantita(quantita());
     } else if (watched == data_) {
+        if (isEnter(event)) {
+            DataExit();
+            return true;
+        }
         if (userLeft(event) && !busy_) DataExit();
     }
     return QDialog::eventFilter(watched, event);
+}
+
+bool TfrmSfuso1::quantitaLeggibile() {
+    // "1.500" is fifteen hundred to a person and 1,5 to a keypad: the user says which.
+    double v = 0;
+    const QString text = scaricare_->text().trimmed();
+    if (parseTypedNumber(text, &v) != TypedNumber::Ambiguous) return true;
+    busy_ = true;
+    Mymsg::message(msgNumeroAmbiguo(text));
+    busy_ = false;
+    vaiA(FocusRapido::Quantita);
+    return false;
 }
 
 double TfrmSfuso1::quantita() const {
@@ -254,16 +275,34 @@ void TfrmSfuso1::localclear() {
 }
 
 void TfrmSfuso1::DataExit() {
-    if (!data_->text().trimmed().isEmpty()) {
-        const QDate d = GiornaleMovimenti::leggiData(data_->text());
-        if (d.isValid()) data_->setText(GiornaleMovimenti::testoData(d));
+    const QString text = data_->text().trimmed();
+    if (!text.isEmpty()) {
+        const QDate d = parseTypedDate(text);
+        if (d.isValid()) {
+            data_->setText(GiornaleMovimenti::testoData(d));
+            return;
+        }
+        // A day that does not exist is refused here, not at the first registration.
+        busy_ = true;
+        Mymsg::message(msgDataNonValida(text));
+        busy_ = false;
+        vaiA(FocusRapido::Data);
         return;
     }
+    busy_ = true;
     Mymsg::plain(RegistrazioneRapida::msgPrimaLaData());
+    busy_ = false;
     vaiA(FocusRapido::Data);
 }
 
 void TfrmSfuso1::btnconfermaClick() {
+    if (!quantitaLeggibile()) return;
+    const QString dataText = data_->text().trimmed();
+    if (!dataText.isEmpty() && !parseTypedDate(dataText).isValid()) {
+        Mymsg::message(msgDataNonValida(dataText));
+        vaiA(FocusRapido::Data);
+        return;
+    }
     const double q = quantita();
     mostraQuantita(q);
     const OperazioneRapida op = scarico_->isChecked()  ? OperazioneRapida::ScaricoManuale
