@@ -88,6 +88,11 @@ public:
     State state() const { return state_; }
     bool isEditing() const { return state_ == State::Edit || state_ == State::Insert; }
     bool isModified() const { return modified_; }
+    // A control holds a change not yet written into a field (a number still being typed): the
+    // row counts as changed, so that leaving it tries to post instead of dropping the change.
+    void markModified() {
+        if (isEditing()) modified_ = true;
+    }
 
     void setReadOnly(bool readOnly);
     bool isReadOnly() const { return readOnly_; }

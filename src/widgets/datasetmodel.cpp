@@ -188,6 +188,9 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
         QVariant v;
         QString error;
         if (!fieldValueFromText(*f, text, &v, &error)) {
+            // The record counts as changed until the cell is corrected or the edit abandoned.
+            if (!ds_.isEditing()) ds_.tryEdit();
+            ds_.markModified();
             rejected_ = {row, index.column(), text, error};
             Mymsg::message(error);
             return false;

@@ -161,6 +161,7 @@ void NumberEditLink::typed() {
         return;
     }
     dirtyRow_ = dataSet().recNo();
+    dataSet().markModified();
 }
 
 bool NumberEditLink::commitText(QString* error) {

@@ -169,7 +169,9 @@ private Q_SLOTS:
         grid.setDataSet(*ds, {{"Codice"}, {"Sconto"}});
         QVERIFY(!grid.model()->setData(grid.model()->index(0, 1), "dieci", Qt::EditRole));
         QCOMPARE(msgs.last(), invalidValueMessage(ds->field("Sconto")));
-        QVERIFY(!ds->isEditing());
+        // The record is held in edit and cannot be stored until the cell is corrected.
+        QVERIFY(ds->isEditing());
+        QVERIFY(!ds->post());
         QVERIFY(grid.model()->setData(grid.model()->index(0, 1), "10,5", Qt::EditRole));
         QVERIFY(ds->post());
         QCOMPARE(tf->value("SELECT Sconto FROM Anagrafica WHERE Codice='A'").toDouble(), 10.5);
