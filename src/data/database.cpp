@@ -153,8 +153,8 @@ void Database::create(const QString& path) {
             // takes to reach it.
             for (const Migration& m : Migrations::all())
                 for (const QString& st : m.statements) execOn(c.get(), st);
-            execOn(c.get(), QStringLiteral("PRAGMA user_version = %1")
-                                .arg(Migrations::currentVersion()));
+            execOn(c.get(),
+                   QStringLiteral("PRAGMA user_version = %1").arg(Migrations::currentVersion()));
             execOn(c.get(), QStringLiteral("COMMIT"));
         } catch (...) {
             QSqlQuery(c.get()).exec(QStringLiteral("ROLLBACK"));
@@ -269,8 +269,7 @@ void Database::prepareConnection() {
             sqlite3_update_hook(handle, &Database::updateHook, this);
 }
 
-void Database::updateHook(void* self, int, const char* dbName, const char* table,
-                          long long rowid) {
+void Database::updateHook(void* self, int, const char* dbName, const char* table, long long rowid) {
     if (qstrcmp(dbName, "main") != 0) return;
     static_cast<Database*>(self)->rowWritten(table, rowid);
 }
@@ -310,8 +309,9 @@ void Database::noteStatement(const QString& sql, int changedRows) {
     // statement itself.
     if (hookSaw_ || changedRows <= 0) return;
     static const QRegularExpression target(
-        QStringLiteral("^\\s*(?:INSERT\\s+(?:OR\\s+\\w+\\s+)?INTO|REPLACE\\s+INTO|UPDATE(?:\\s+OR\\s+\\w+)?|"
-                       "DELETE\\s+FROM)\\s+[\"\\[`]?(\\w+)"),
+        QStringLiteral(
+            "^\\s*(?:INSERT\\s+(?:OR\\s+\\w+\\s+)?INTO|REPLACE\\s+INTO|UPDATE(?:\\s+OR\\s+\\w+)?|"
+            "DELETE\\s+FROM)\\s+[\"\\[`]?(\\w+)"),
         QRegularExpression::CaseInsensitiveOption);
     const auto m = target.match(sql);
     if (!m.hasMatch()) return;

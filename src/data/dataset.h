@@ -247,10 +247,10 @@ private:
     mutable int activeRow_ = -2;  // row read by Field while computing or filtering (-2: none)
     mutable bool inCalc_ = false;
     QStringList sourceTables_;  // tables named by the source, to type result columns
-    qint64 returnTo_ = 0;   // the current row when append() began
-    qint64 undoKey_ = -1;   // the current row before the first write in a caller's transaction
+    qint64 returnTo_ = 0;       // the current row when append() began
+    qint64 undoKey_ = -1;       // the current row before the first write in a caller's transaction
     void rememberUndoKey(qint64 key);
-    bool writing_ = false;      // inside post() or remove(): changes wait until it is over
+    bool writing_ = false;  // inside post() or remove(): changes wait until it is over
     Database::Changes pending_;
     bool pendingUndone_ = false;
     friend class ActiveRow;

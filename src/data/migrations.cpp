@@ -15,7 +15,8 @@ const QVector<Migration>& all() {
          QStringLiteral("Indexes for the questions whether a customer or a product is still in "
                         "use before it is deleted"),
          {QStringLiteral("CREATE INDEX IF NOT EXISTS Fatture_Codice ON Fatture(Codice)"),
-          QStringLiteral("CREATE INDEX IF NOT EXISTS Fatture_Destinazione ON Fatture(Destinazione)"),
+          QStringLiteral(
+              "CREATE INDEX IF NOT EXISTS Fatture_Destinazione ON Fatture(Destinazione)"),
           QStringLiteral("CREATE INDEX IF NOT EXISTS Righe_Codice ON Righe(Codice)"),
           QStringLiteral(
               "CREATE INDEX IF NOT EXISTS Righe_Cod_vino_collegato ON Righe(Cod_vino_collegato)"),

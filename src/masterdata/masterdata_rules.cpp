@@ -132,7 +132,8 @@ QString MasterDataRules::msgCodiceProdottoObbligatorio() {
 }
 QString MasterDataRules::msgClienteInUso(const QString& codice, const UsoCliente& uso) {
     QStringList parts;
-    if (uso.documenti) parts << QStringLiteral("in ") + quanti(uso.documenti, "documento", "documenti");
+    if (uso.documenti)
+        parts << QStringLiteral("in ") + quanti(uso.documenti, "documento", "documenti");
     if (uso.movimenti)
         parts << QStringLiteral("in ") +
                      quanti(uso.movimenti, "movimento del giornale", "movimenti del giornale");
@@ -141,7 +142,8 @@ QString MasterDataRules::msgClienteInUso(const QString& codice, const UsoCliente
 }
 QString MasterDataRules::msgProdottoInUso(const QString& codice, const UsoProdotto& uso) {
     QStringList parts;
-    if (uso.documenti) parts << QStringLiteral("in ") + quanti(uso.documenti, "documento", "documenti");
+    if (uso.documenti)
+        parts << QStringLiteral("in ") + quanti(uso.documenti, "documento", "documenti");
     if (uso.movimenti)
         parts << QStringLiteral("in ") +
                      quanti(uso.movimenti, "movimento del giornale", "movimenti del giornale");

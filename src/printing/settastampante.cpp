@@ -100,8 +100,6 @@ bool PrintRoutine::setta_stampante(const QString& name, const QString& title, bo
     return printed;
 }
 
-
-
 void PrintRoutine::Personalizzazionestampe1Click() {
     if (!loaded_) {
         report_ = report::emptyReport();

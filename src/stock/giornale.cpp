@@ -173,8 +173,7 @@ int annulla_movimento(Database& db, const MovimentoDaAnnullare& m,
 
 bool GiornaleMovimenti::annullaDocumento() {
     if (!documenti.isOpen() || documenti.isEmpty()) return false;
-    if (!Mymsg::confirmDelete(msgConfermaRiga() + QStringLiteral("\n\r") +
-                              msgRicaricoDocumento()))
+    if (!Mymsg::confirmDelete(msgConfermaRiga() + QStringLiteral("\n\r") + msgRicaricoDocumento()))
         return false;
     MovimentoDaAnnullare m;
     m.id = documenti.field(QStringLiteral("ID")).value().toLongLong();

@@ -21,11 +21,11 @@ using RicalcolaDocumento = std::function<void(const QString& documNumero)>;
 
 // A journal row to cancel: the stock it took, and for a document movement its line.
 struct MovimentoDaAnnullare {
-    qint64 id = 0;                // Giornale.ID
-    QString codVino;              // Cod_vino
-    double litri = 0;             // Litri
-    std::optional<int> rigaNum;   // Riga_num: the document line deleted with it
-    QString documNumero;          // Docum_numero: the document recomputed afterwards
+    qint64 id = 0;               // Giornale.ID
+    QString codVino;             // Cod_vino
+    double litri = 0;            // Litri
+    std::optional<int> rigaNum;  // Riga_num: the document line deleted with it
+    QString documNumero;         // Docum_numero: the document recomputed afterwards
 };
 
 // One movement cancelled: the litres given back to the product (ricarica_giacenza), the

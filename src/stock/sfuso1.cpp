@@ -71,7 +71,8 @@ TfrmSfuso1::TfrmSfuso1(SharedData& sd, int zoom, QWidget* parent)
     cerca_ = named(new QToolButton(this), "CodiceButton");
     cerca_->setText(QStringLiteral("..."));
     cerca_->setToolTip(QStringLiteral("Ricerca prodotti"));
-    cerca_->setFocusPolicy(Qt::NoFocus);
+    // Reachable with Tab (after the code), never taking the focus on a click.
+    cerca_->setFocusPolicy(Qt::TabFocus);
     codeRow->addWidget(codice_);
     codeRow->addWidget(cerca_);
     prodotto_ = named(new QLabel(this), "prodotto");
@@ -128,7 +129,7 @@ TfrmSfuso1::TfrmSfuso1(SharedData& sd, int zoom, QWidget* parent)
     auto* clear = named(new QToolButton(this), "SpeedButton1");
     clear->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
     clear->setToolTip(QStringLiteral("Azzera l'elenco e il totale"));
-    clear->setFocusPolicy(Qt::NoFocus);
+    clear->setFocusPolicy(Qt::TabFocus);
     totRow->addWidget(clear);
     totRow->addStretch();
     auto* totCol = new QVBoxLayout;
@@ -141,9 +142,15 @@ TfrmSfuso1::TfrmSfuso1(SharedData& sd, int zoom, QWidget* parent)
     totRow->addLayout(totCol);
     lay->addLayout(totRow);
 
+    // Tab from the quantity leads to "Conferma", as Enter does for the barcode reader.
     setTabOrder(data_, codice_);
-    setTabOrder(codice_, scaricare_);
+    setTabOrder(codice_, cerca_);
+    setTabOrder(cerca_, scaricare_);
     setTabOrder(scaricare_, conferma_);
+    setTabOrder(conferma_, normale_);
+    setTabOrder(normale_, scarico_);
+    setTabOrder(scarico_, carico_);
+    setTabOrder(carico_, clear);
 
     for (QWidget* w : {static_cast<QWidget*>(data_), static_cast<QWidget*>(codice_),
                        static_cast<QWidget*>(scaricare_)})

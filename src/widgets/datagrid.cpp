@@ -56,8 +56,7 @@ void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
         if (ds.isEditing()) ds.cancel();
         return;
     }
-    if (model_->rejected().pending())
-        QTimer::singleShot(0, this, [this] { reopenRejected(); });
+    if (model_->rejected().pending()) QTimer::singleShot(0, this, [this] { reopenRejected(); });
 }
 
 void DataGrid::reopenRejected() {
@@ -106,11 +105,11 @@ void DataGrid::setDataSet(DataSet& ds, const QList<GridColumn>& columns) {
     });
     links_ << connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { followCursor(); });
     // A text refused in a cell keeps the record from being stored until it is corrected.
-    ds.askBeforePost += [grid = QPointer<DataGrid>(this), model = QPointer<DataSetModel>(model_)](
-                            DataSet&) {
-        if (!grid || !model || grid->model_ != model || !model->rejected().pending()) return;
-        throw Abort{model->rejected().message};
-    };
+    ds.askBeforePost +=
+        [grid = QPointer<DataGrid>(this), model = QPointer<DataSetModel>(model_)](DataSet&) {
+            if (!grid || !model || grid->model_ != model || !model->rejected().pending()) return;
+            throw Abort{model->rejected().message};
+        };
     links_ << connect(&ds, &DataSet::stateChanged, this, [this, &ds] {
         if (!ds.isEditing() && model_ && model_->rejected().pending() &&
             state() != QAbstractItemView::EditingState)

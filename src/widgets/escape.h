@@ -14,8 +14,7 @@ class EscapeAbandonsEdit : public QObject {
     Q_OBJECT
 public:
     // abandoned: called after an edit was abandoned (the window shows its viewing state).
-    EscapeAbandonsEdit(QWidget* window, QList<DataSet*> sets,
-                       std::function<void()> abandoned = {});
+    EscapeAbandonsEdit(QWidget* window, QList<DataSet*> sets, std::function<void()> abandoned = {});
 
     // What Esc does: true when an edit was pending and is now abandoned.
     bool abandon();

@@ -26,8 +26,7 @@ QString fieldEditText(const QVariant& v) {
     }
 }
 
-bool fieldValueFromText(const Field& field, const QString& typed, QVariant* value,
-                        QString* error) {
+bool fieldValueFromText(const Field& field, const QString& typed, QVariant* value, QString* error) {
     const QString text = typed.trimmed();
     switch (field.type()) {
         case FieldType::Text:

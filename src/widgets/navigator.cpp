@@ -40,7 +40,8 @@ RecordNavigator::RecordNavigator(QWidget* parent, Buttons which) : QWidget(paren
         b->setText(QString::fromUtf8(d.text));
         b->setToolTip(QString::fromUtf8(d.hint));
         b->setMinimumSize(28, 26);
-        b->setFocusPolicy(Qt::NoFocus);
+        // Reachable with Tab; a click leaves the focus where it was (on the grid).
+        b->setFocusPolicy(Qt::TabFocus);
         const Button id = d.id;
         connect(b, &QToolButton::clicked, this, [this, id] { doAction(id); });
         lay->addWidget(b);

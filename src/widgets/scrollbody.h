@@ -15,6 +15,7 @@ inline QWidget* scrollingBody(QWidget* window) {
     area->setObjectName(QStringLiteral("scrollBody"));
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);
     auto* body = new QWidget(area);
     body->setObjectName(QStringLiteral("body"));
     area->setWidget(body);

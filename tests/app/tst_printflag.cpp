@@ -57,7 +57,7 @@ private Q_SLOTS:
     void initTestCase() { installItalianLocale(); }
 
     void flag_data() {
-        QTest::addColumn<int>("mode");        // PrintMode
+        QTest::addColumn<int>("mode");         // PrintMode
         QTest::addColumn<QString>("actions");  // what the user does in the preview, in order
         QTest::addColumn<QString>("spooler");  // "accepts", "refuses", "none" (no printer)
         QTest::addColumn<bool>("printed");
@@ -87,9 +87,9 @@ private Q_SLOTS:
         TestFolder tf;
         QVERIFY(QDir().mkpath(tf.file(QStringLiteral("stampe"))));
         QString error;
-        QVERIFY2(report::saveTemplate(tf.file(QStringLiteral("stampe/prodotti.frf")), onePage(),
-                                      &error),
-                 qPrintable(error));
+        QVERIFY2(
+            report::saveTemplate(tf.file(QStringLiteral("stampe/prodotti.frf")), onePage(), &error),
+            qPrintable(error));
         AppSettings settings;
         settings.dataFolder = tf.path();
         settings.stampante1 = QStringLiteral("stampante1");  // no such queue: the default one
@@ -140,7 +140,8 @@ private Q_SLOTS:
             QCOMPARE(caption, QStringLiteral("Anteprima - Elenco prodotti"));
         }
         QCOMPARE(fake.jobs, printed && spooler == u"accepts" ? 1 : 0);
-        QCOMPARE(routine.lastPrinter(), spooler == u"none" ? QString() : QStringLiteral("Ufficio_A4"));
+        QCOMPARE(routine.lastPrinter(),
+                 spooler == u"none" ? QString() : QStringLiteral("Ufficio_A4"));
         if (spooler == u"refuses") QVERIFY(msgs.kinds.contains(QStringLiteral("error")));
         if (spooler == u"none")
             QVERIFY(!QDir(tf.file(QStringLiteral("pdf"))).entryList({"*.pdf"}).isEmpty());

@@ -211,8 +211,7 @@ void TstStartup::schemaVersion() {
     const StartupReport r = startDatabase(settings, db, shared);
     if (version > Migrations::currentVersion()) {
         QVERIFY(!r.opened);
-        QCOMPARE(r.error,
-                 Migrations::msgNewerDatabase(tf.file(Database::fileName()), version));
+        QCOMPARE(r.error, Migrations::msgNewerDatabase(tf.file(Database::fileName()), version));
         QVERIFY(!db.isOpen());
         QCOMPARE(fileBytes(tf.file(Database::fileName())), before);
         QVERIFY(!QFile::exists(tf.file(Database::backupName())));

@@ -591,10 +591,12 @@ private Q_SLOTS:
         const bool currentGone = tf.value("SELECT count(*) FROM IVA WHERE IVA = '10'").toInt() == 0;
         const QStringList now = snapshot(ds);
         if (currentGone) {
-            QCOMPARE(now.mid(0, now.size() - 1),
-                     freshSnapshot(tf.db(), QStringLiteral("IVA"), sort, {}).mid(0, now.size() - 1));
+            QCOMPARE(
+                now.mid(0, now.size() - 1),
+                freshSnapshot(tf.db(), QStringLiteral("IVA"), sort, {}).mid(0, now.size() - 1));
         } else {
-            QCOMPARE(now, freshSnapshot(tf.db(), QStringLiteral("IVA"), sort, QStringLiteral("10")));
+            QCOMPARE(now,
+                     freshSnapshot(tf.db(), QStringLiteral("IVA"), sort, QStringLiteral("10")));
         }
     }
 

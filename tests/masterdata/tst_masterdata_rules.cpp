@@ -224,8 +224,10 @@ private Q_SLOTS:
             const QStringList tf2 = ref.split(QLatin1Char(':'));
             QVariantMap row{{tf2[1], QStringLiteral("C1")}};
             if (tf2[0] == u"Fatture")
-                row.insert(QStringLiteral("Docum_numero"), QStringLiteral("B-2025-%1").arg(++document));
-            if (tf2[0] == u"Righe") row.insert(QStringLiteral("Docum_numero"), QStringLiteral("B-1"));
+                row.insert(QStringLiteral("Docum_numero"),
+                           QStringLiteral("B-2025-%1").arg(++document));
+            if (tf2[0] == u"Righe")
+                row.insert(QStringLiteral("Docum_numero"), QStringLiteral("B-1"));
             tf->insert(tf2[0], row);
         }
         if (product)
@@ -281,7 +283,8 @@ private Q_SLOTS:
         sd->prodotti.edit();
         sd->prodotti.field(QStringLiteral("Codice_prodotto")).setValue(code);
         QVERIFY(!sd->prodotti.post());
-        QCOMPARE(tf->value("SELECT count(*) FROM Prodotti WHERE Codice_prodotto = 'P1'").toInt(), 1);
+        QCOMPARE(tf->value("SELECT count(*) FROM Prodotti WHERE Codice_prodotto = 'P1'").toInt(),
+                 1);
         QCOMPARE(tf->count(QStringLiteral("Prodotti")), 1);
     }
 

@@ -126,8 +126,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("note");
         const QStringList queues{QStringLiteral("HP_Ufficio"), QStringLiteral("Citizen_CT")};
         QTest::newRow("prefix of a queue") << "Citizen" << queues << "";
-        QTest::newRow("default text") << "stampante1" << queues
-                                      << "Stampante non trovata: verrà usata Citizen_CT";
+        QTest::newRow("default text")
+            << "stampante1" << queues << "Stampante non trovata: verrà usata Citizen_CT";
         QTest::newRow("empty") << "" << queues << "Stampante non trovata: verrà usata Citizen_CT";
         QTest::newRow("no printers") << "HP" << QStringList()
                                      << "Nessuna stampante installata: le stampe vanno in un "
@@ -402,10 +402,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("then");  // "blocca", "esc"
         QTest::addColumn<double>("stored");
-        QTest::newRow("keypad point") << "1.5" << "blocca" << 1.5;
-        QTest::newRow("grouped thousands, Blocca") << "1.234,5" << "blocca" << 10.5;
-        QTest::newRow("ambiguous, Blocca") << "1.500" << "blocca" << 10.5;
-        QTest::newRow("wrong, Esc") << "1.234,5" << "esc" << 10.5;
+        QTest::newRow("keypad point") << "1.5"
+                                      << "blocca" << 1.5;
+        QTest::newRow("grouped thousands, Blocca") << "1.234,5"
+                                                   << "blocca" << 10.5;
+        QTest::newRow("ambiguous, Blocca") << "1.500"
+                                           << "blocca" << 10.5;
+        QTest::newRow("wrong, Esc") << "1.234,5"
+                                    << "esc" << 10.5;
     }
     void productNumberInput() {
         QFETCH(QString, typed);
@@ -433,7 +437,8 @@ private Q_SLOTS:
             modifica->setFocus();  // leaving the field, as the click does
             QTest::mouseClick(modifica, Qt::LeftButton);
             QCOMPARE(sd->prodotti.isEditing(), wrong);
-            QCOMPARE(modifica->text(), wrong ? QStringLiteral("Blocca") : QStringLiteral("Modifica"));
+            QCOMPARE(modifica->text(),
+                     wrong ? QStringLiteral("Blocca") : QStringLiteral("Modifica"));
             QCOMPARE(litri->text(), wrong ? typed : QStringLiteral("1,5"));
             QCOMPARE(msgs.texts.isEmpty(), !wrong);
         }

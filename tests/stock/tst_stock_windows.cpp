@@ -281,7 +281,8 @@ private Q_SLOTS:
             << "32/13/2026" << int(Qt::Key_Tab) << msgDataNonValida("32/13/2026") << "32/13/2026";
         QTest::newRow("no such day, Enter") << "29/02/2025" << int(Qt::Key_Return)
                                             << msgDataNonValida("29/02/2025") << "29/02/2025";
-        QTest::newRow("short form") << "3/4/26" << int(Qt::Key_Tab) << "" << "03/04/2026";
+        QTest::newRow("short form") << "3/4/26" << int(Qt::Key_Tab) << ""
+                                    << "03/04/2026";
     }
     void dateCheckedAtOnce() {
         QFETCH(QString, typed);

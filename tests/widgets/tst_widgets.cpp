@@ -71,8 +71,7 @@ private Q_SLOTS:
         QTest::newRow("keypad point, leading zero") << "Sconto"
                                                     << "0.750" << true << QVariant(0.75);
         QTest::newRow("keypad point, four digits before") << "Sconto"
-                                                          << "1234.500" << true
-                                                          << QVariant(1234.5);
+                                                          << "1234.500" << true << QVariant(1234.5);
         QTest::newRow("keypad point, two decimals") << "Sconto"
                                                     << "1.50" << true << QVariant(1.5);
         QTest::newRow("empty text stays text") << "Nome"
@@ -224,20 +223,26 @@ private Q_SLOTS:
     // stored until corrected or abandoned.
     void numberLinkReadsWhenLeft_data() {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("finish");  // "leave", "enter"
+        QTest::addColumn<QString>("finish");   // "leave", "enter"
         QTest::addColumn<QVariant>("stored");  // invalid: refused, the old value stays
         QTest::addColumn<QString>("message");
         const QString invalid = QStringLiteral("   Valore non valido per il campo Sconto   ");
-        QTest::newRow("comma") << "12,5" << "leave" << QVariant(12.5) << "";
-        QTest::newRow("keypad point") << "1.5" << "enter" << QVariant(1.5) << "";
-        QTest::newRow("keypad, three decimals") << "0.750" << "leave" << QVariant(0.75) << "";
-        QTest::newRow("emptied") << "" << "leave" << QVariant(QMetaType(QMetaType::Double))
-                                 << "";
-        QTest::newRow("grouped thousands") << "1.234,5" << "leave" << QVariant() << invalid;
+        QTest::newRow("comma") << "12,5"
+                               << "leave" << QVariant(12.5) << "";
+        QTest::newRow("keypad point") << "1.5"
+                                      << "enter" << QVariant(1.5) << "";
+        QTest::newRow("keypad, three decimals") << "0.750"
+                                                << "leave" << QVariant(0.75) << "";
+        QTest::newRow("emptied") << ""
+                                 << "leave" << QVariant(QMetaType(QMetaType::Double)) << "";
+        QTest::newRow("grouped thousands") << "1.234,5"
+                                           << "leave" << QVariant() << invalid;
         QTest::newRow("ambiguous thousands")
-            << "1.500" << "enter" << QVariant()
+            << "1.500"
+            << "enter" << QVariant()
             << QStringLiteral("   \"1.500\" è ambiguo: scrivere 1500 oppure 1,5   ");
-        QTest::newRow("letters, Enter") << "dieci" << "enter" << QVariant() << invalid;
+        QTest::newRow("letters, Enter") << "dieci"
+                                        << "enter" << QVariant() << invalid;
     }
     void numberLinkReadsWhenLeft() {
         QFETCH(QString, typed);
@@ -416,12 +421,13 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("fitted");
         const QRect screen(0, 0, 1024, 768);
         QTest::newRow("inside") << QRect(10, 20, 800, 600) << QRect(10, 20, 800, 600);
-        QTest::newRow("off to the right") << QRect(1900, 100, 800, 600) << QRect(224, 100, 800, 600);
+        QTest::newRow("off to the right")
+            << QRect(1900, 100, 800, 600) << QRect(224, 100, 800, 600);
         QTest::newRow("above and left") << QRect(-500, -40, 600, 400) << QRect(0, 0, 600, 400);
         QTest::newRow("larger than the screen")
             << QRect(50, 50, 1100, 900) << QRect(0, 0, 1024, 768);
-        QTest::newRow("another screen gone") << QRect(3000, 2000, 300, 200)
-                                             << QRect(724, 568, 300, 200);
+        QTest::newRow("another screen gone")
+            << QRect(3000, 2000, 300, 200) << QRect(724, 568, 300, 200);
     }
     void placeFitsTheScreen() {
         QFETCH(QRect, place);
