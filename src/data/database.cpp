@@ -297,6 +297,13 @@ void Database::rowWritten(const char* table, qint64 rowid) {
     hookSaw_ = true;
     Changes& c = changes_.empty() ? autocommit_ : changes_.back();
     Changes::Table& t = c.tables[QString::fromUtf8(table).toLower()];
+    if (t.whole) return;
+    // Past a few hundred rows the data sets read the table again anyway: stop counting.
+    if (t.rows.size() >= 512) {
+        t.whole = true;
+        t.rows.clear();
+        return;
+    }
     auto it = t.rows.find(rowid);
     if (it == t.rows.end())
         t.rows.insert(rowid, writer_);
