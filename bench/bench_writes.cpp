@@ -8,20 +8,7 @@
 #include "data/shareddata.h"
 #include "stock/scarico.h"
 #include "support/testfolder.h"
-
-namespace {
-template <typename F>
-double bestMs(F&& f, int reps = 7) {
-    double best = 1e99;
-    for (int i = 0; i < reps; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-}  // namespace
+#include "timing.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -36,8 +23,9 @@ int main(int argc, char** argv) {
                                    "VALUES (?, ?, '1')"),
                     {QStringLiteral("C%1").arg(i, 6, 10, QLatin1Char('0')),
                      QStringLiteral("Cliente %1").arg((i * 7919) % customers)});
-        db.exec(QStringLiteral("INSERT INTO Prodotti (Codice_prodotto, Stato, Litri) "
-                               "VALUES ('P1', '1', 1000000)"));
+        db.exec(
+            QStringLiteral("INSERT INTO Prodotti (Codice_prodotto, Stato, Litri) "
+                           "VALUES ('P1', '1', 1000000)"));
         for (int i = 0; i < rows; ++i)
             db.exec(QStringLiteral("INSERT INTO Giornale (Data_Ora, Cod_vino, Litri, Tipo) "
                                    "VALUES (?, 'P1', 0.75, 'N')"),
@@ -67,11 +55,13 @@ int main(int argc, char** argv) {
     });
     const double refreshGiornale = bestMs([&] { sd.Giornale.refresh(); }, 3);
     if (sd.Giornale.recordCount() != rows + 7 || clienti2.recordCount() != customers) return 1;
-    std::printf("post of one customer, 2 x %d open: %.2f ms (reading them again: %.2f ms, "
-                "ratio %.3f)\n",
-                customers, post, refreshClienti, post / refreshClienti);
-    std::printf("registra_scarico, journal of %d open: %.2f ms (reading it again: %.2f ms, "
-                "ratio %.3f)\n",
-                rows, scarico, refreshGiornale, scarico / refreshGiornale);
+    std::printf(
+        "post of one customer, 2 x %d open: %.2f ms (reading them again: %.2f ms, "
+        "ratio %.3f)\n",
+        customers, post, refreshClienti, post / refreshClienti);
+    std::printf(
+        "registra_scarico, journal of %d open: %.2f ms (reading it again: %.2f ms, "
+        "ratio %.3f)\n",
+        rows, scarico, refreshGiornale, scarico / refreshGiornale);
     return 0;
 }

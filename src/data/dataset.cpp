@@ -972,6 +972,27 @@ bool DataSet::post() {
         }
         Q_EMIT rowChanged(cur_);
     };
+    return inWriteTransaction(
+        [&] {
+            beforePost(*this);
+            writeBuffer(rowIndex);
+            // The row as stored, for whoever reads the data set from here on.
+            buffer_.calcDone = false;
+            rows_[size_t(rowIndex)] = buffer_;
+            computeDerived(rows_[size_t(rowIndex)], rowIndex);
+            state_ = State::Browse;
+            modified_ = false;
+            Q_EMIT stateChanged();
+            Q_EMIT rowChanged(cur_);
+            afterPost(*this);
+        },
+        restore, keyBefore);
+}
+
+// A write (before-event, statement, after-event) in one transaction. An Abort rolls it back and
+// shows its message once the database is free; undo puts the data set back after any rollback.
+template <typename Write, typename Undo>
+bool DataSet::inWriteTransaction(Write&& write, Undo&& undo, qint64 keyBefore) {
     QString refusal;
     bool refused = false;
     {
@@ -979,27 +1000,17 @@ bool DataSet::post() {
         try {
             Database::Transaction tx(db_);
             try {
-                beforePost(*this);
-                writeBuffer(rowIndex);
-                // The row as stored, for whoever reads the data set from here on.
-                buffer_.calcDone = false;
-                rows_[size_t(rowIndex)] = buffer_;
-                computeDerived(rows_[size_t(rowIndex)], rowIndex);
-                state_ = State::Browse;
-                modified_ = false;
-                Q_EMIT stateChanged();
-                Q_EMIT rowChanged(cur_);
-                afterPost(*this);
+                write();
             } catch (const Abort& a) {
                 refused = true;
                 refusal = a.message;
             }
             if (!refused) tx.commit();
         } catch (...) {
-            restore();
+            undo();
             throw;
         }
-        if (refused) restore();
+        if (refused) undo();
     }
     if (refused) {
         if (!refusal.isEmpty()) Mymsg::message(refusal);
@@ -1056,60 +1067,39 @@ bool DataSet::remove() {
     if (cur_ < 0) return false;
     const int row = cur_;
     const qint64 rowid = rows_[size_t(view_[row])].rowid;
-    QString refusal;
-    bool refused = false;
     bool deleted = false;
-    {
-        WritingGuard writing(writing_);
-        // A rolled-back delete brings the row back as the database has it.
-        auto reread = [&] {
-            if (!deleted) return;
+    // A rolled-back delete brings the row back as the database has it.
+    auto reread = [&] {
+        if (!deleted) return;
+        try {
             load();
             reloadKeeping(rowid, row);
-        };
-        try {
-            Database::Transaction tx(db_);
-            try {
-                beforeDelete(*this);
-                {
-                    Database::WriterScope own(db_, this);
-                    db_.exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table_), {rowid});
-                }
-                deleted = true;
-                const int rowIndex = view_[row];
-                rows_.erase(rows_.begin() + rowIndex);
-                view_.removeAt(row);
-                for (int& v : view_)
-                    if (v > rowIndex) --v;
-                Q_EMIT rowRemoved(row);
-                cur_ = qMin(row, int(view_.size()) - 1);
-                eof_ = view_.isEmpty() || cur_ == view_.size() - 1;
-                bof_ = cur_ <= 0;
-                Q_EMIT currentChanged(cur_);
-                afterDelete(*this);
-                afterScroll(*this);
-            } catch (const Abort& a) {
-                refused = true;
-                refusal = a.message;
-            }
-            if (!refused) tx.commit();
-        } catch (...) {
-            try {
-                reread();
-            } catch (const DatabaseError&) {
-                // The first error is the one to tell.
-            }
-            throw;
+        } catch (const DatabaseError&) {
+            // The first error is the one to tell.
         }
-        if (refused) reread();
-    }
-    if (refused) {
-        if (!refusal.isEmpty()) Mymsg::message(refusal);
-        return false;
-    }
-    rememberUndoKey(rowid);
-    flushPending();
-    return true;
+    };
+    return inWriteTransaction(
+        [&] {
+            beforeDelete(*this);
+            {
+                Database::WriterScope own(db_, this);
+                db_.exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table_), {rowid});
+            }
+            deleted = true;
+            const int rowIndex = view_[row];
+            rows_.erase(rows_.begin() + rowIndex);
+            view_.removeAt(row);
+            for (int& v : view_)
+                if (v > rowIndex) --v;
+            Q_EMIT rowRemoved(row);
+            cur_ = qMin(row, int(view_.size()) - 1);
+            eof_ = view_.isEmpty() || cur_ == view_.size() - 1;
+            bof_ = cur_ <= 0;
+            Q_EMIT currentChanged(cur_);
+            afterDelete(*this);
+            afterScroll(*this);
+        },
+        reread, rowid);
 }
 
 // ---- following the database -----------------------------------------------------------------

@@ -201,6 +201,8 @@ private:
     void masterMoved();
     void loadLookups();
     bool askFirst(const Event<DataSet&>& event);
+    template <typename Write, typename Undo>
+    bool inWriteTransaction(Write&& write, Undo&& undo, qint64 keyBefore);
     void writeBuffer(int rowIndex);
     template <typename Stmt>
     void readRows(Stmt& st, const QStringList& names, int rowidCol, bool haveRow,

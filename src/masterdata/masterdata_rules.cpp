@@ -29,12 +29,31 @@ bool existsElsewhere(Database& db, const QString& table, const QString& field, c
     throw Abort{message};
 }
 
+// Refuses deleting the row whose code (field) something still refers to.
+template <typename Uso>
+void refuseWhileInUse(DataSet& ds, const char* field, Uso (*uso)(Database&, const QString&),
+                      QString (*message)(const QString&, const Uso&)) {
+    const QString codice = text(ds, field);
+    const Uso u = uso(ds.database(), codice);
+    if (u.inUso()) refuse(message(codice, u));
+}
+
 int count(Database& db, const QString& sql, const QString& codice) {
     return db.scalar(sql, {codice, codice}).toInt();
 }
 
 QString quanti(int n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? one : many));
+}
+
+// "in 3 documenti", "in 1 movimento del giornale"
+QStringList inDocumentiEMovimenti(int documenti, int movimenti) {
+    QStringList parts;
+    if (documenti) parts << QStringLiteral("in ") + quanti(documenti, "documento", "documenti");
+    if (movimenti)
+        parts << QStringLiteral("in ") +
+                     quanti(movimenti, "movimento del giornale", "movimenti del giornale");
+    return parts;
 }
 
 // "in 3 documenti e in 1 movimento del giornale"
@@ -131,22 +150,12 @@ QString MasterDataRules::msgCodiceProdottoObbligatorio() {
     return QStringLiteral("   Obbligatorio inserire il codice del prodotto   ");
 }
 QString MasterDataRules::msgClienteInUso(const QString& codice, const UsoCliente& uso) {
-    QStringList parts;
-    if (uso.documenti)
-        parts << QStringLiteral("in ") + quanti(uso.documenti, "documento", "documenti");
-    if (uso.movimenti)
-        parts << QStringLiteral("in ") +
-                     quanti(uso.movimenti, "movimento del giornale", "movimenti del giornale");
+    const QStringList parts = inDocumentiEMovimenti(uso.documenti, uso.movimenti);
     return QStringLiteral("   Impossibile cancellare il cliente %1: compare %2   ")
         .arg(codice, elenco(parts));
 }
 QString MasterDataRules::msgProdottoInUso(const QString& codice, const UsoProdotto& uso) {
-    QStringList parts;
-    if (uso.documenti)
-        parts << QStringLiteral("in ") + quanti(uso.documenti, "documento", "documenti");
-    if (uso.movimenti)
-        parts << QStringLiteral("in ") +
-                     quanti(uso.movimenti, "movimento del giornale", "movimenti del giornale");
+    QStringList parts = inDocumentiEMovimenti(uso.documenti, uso.movimenti);
     if (uso.venditaInCorso) parts << QStringLiteral("nella vendita in corso al pannello");
     return QStringLiteral("   Impossibile cancellare il prodotto %1: compare %2   ")
         .arg(codice, elenco(parts));
@@ -179,9 +188,7 @@ void MasterDataRules::ClientiBeforeDelete(DataSet& ds) {
 
 void MasterDataRules::ClientiDeleteCheck(DataSet& ds) {
     // Documents and movements would point at nobody.
-    const QString codice = text(ds, "Codice");
-    const UsoCliente uso = usoCliente(ds.database(), codice);
-    if (uso.inUso()) refuse(msgClienteInUso(codice, uso));
+    refuseWhileInUse(ds, "Codice", &usoCliente, &MasterDataRules::msgClienteInUso);
 }
 
 bool MasterDataRules::ClientiFilterRecord(DataSet& ds) const {
@@ -231,9 +238,7 @@ void MasterDataRules::ProdottiBeforeDelete(DataSet& ds) {
 }
 
 void MasterDataRules::ProdottiDeleteCheck(DataSet& ds) {
-    const QString codice = text(ds, "Codice_prodotto");
-    const UsoProdotto uso = usoProdotto(ds.database(), codice);
-    if (uso.inUso()) refuse(msgProdottoInUso(codice, uso));
+    refuseWhileInUse(ds, "Codice_prodotto", &usoProdotto, &MasterDataRules::msgProdottoInUso);
 }
 
 // ---- company header

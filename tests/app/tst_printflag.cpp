@@ -11,45 +11,10 @@
 #include "common/format.h"
 #include "common/messages.h"
 #include "data/shareddata.h"
+#include "printfakes.h"
 #include "report/preview.h"
 #include "report/templatefile.h"
 #include "support/testfolder.h"
-
-namespace {
-
-class FakeSpooler : public report::PrintBackend {
-public:
-    QStringList queues{QStringLiteral("Ufficio_A4")};
-    bool accept = true;
-    int jobs = 0;
-    QStringList printers() override { return queues; }
-    QString defaultPrinter() override { return queues.value(0); }
-    bool submitPdf(const QString&, const QString&, const QByteArray& pdf, int, QSizeF,
-                   QString* error) override {
-        if (!accept) {
-            *error = QStringLiteral("coda ferma");
-            return false;
-        }
-        jobs += pdf.startsWith("%PDF") ? 1 : 0;
-        return true;
-    }
-};
-
-report::Report onePage() {
-    report::Report r = report::emptyReport();
-    r.pages.resize(1);
-    report::Band band;
-    band.type = report::BandType::ReportTitle;
-    report::ReportObject text;
-    text.name = QStringLiteral("Titolo");
-    text.text = QStringLiteral("[TITLE]");
-    text.geometry = QRectF(0, 0, 60, 6);
-    band.objects.push_back(text);
-    r.pages.front().bands.push_back(band);
-    return r;
-}
-
-}  // namespace
 
 class TestPrintFlag : public QObject {
     Q_OBJECT
@@ -87,9 +52,9 @@ private Q_SLOTS:
         TestFolder tf;
         QVERIFY(QDir().mkpath(tf.file(QStringLiteral("stampe"))));
         QString error;
-        QVERIFY2(
-            report::saveTemplate(tf.file(QStringLiteral("stampe/prodotti.frf")), onePage(), &error),
-            qPrintable(error));
+        QVERIFY2(report::saveTemplate(tf.file(QStringLiteral("stampe/prodotti.frf")),
+                                      simpleReport(1), &error),
+                 qPrintable(error));
         AppSettings settings;
         settings.dataFolder = tf.path();
         settings.stampante1 = QStringLiteral("stampante1");  // no such queue: the default one
@@ -99,7 +64,8 @@ private Q_SLOTS:
         SharedData shared(db);
         QWidget window;
         ProgramPrinting printing(shared, &window);
-        FakeSpooler fake;
+        FakeBackend fake;
+        fake.queues = {QStringLiteral("Ufficio_A4")};
         fake.accept = spooler != u"refuses";
         if (spooler == u"none") fake.queues.clear();
         printing.setPrintBackend(&fake);
@@ -139,7 +105,7 @@ private Q_SLOTS:
             QVERIFY(previewSeen);
             QCOMPARE(caption, QStringLiteral("Anteprima - Elenco prodotti"));
         }
-        QCOMPARE(fake.jobs, printed && spooler == u"accepts" ? 1 : 0);
+        QCOMPARE(fake.accepted, printed && spooler == u"accepts" ? 1 : 0);
         QCOMPARE(routine.lastPrinter(),
                  spooler == u"none" ? QString() : QStringLiteral("Ufficio_A4"));
         if (spooler == u"refuses") QVERIFY(msgs.kinds.contains(QStringLiteral("error")));
