@@ -251,15 +251,6 @@ private Q_SLOTS:
         QCOMPARE(ds.recordCount(), refusal.isEmpty() && yes ? 0 : 1);
     }
 
-    void inUseMessages() {
-        QCOMPARE(MasterDataRules::msgClienteInUso("C1", {3, 1}),
-                 QStringLiteral("   Impossibile cancellare il cliente C1: compare in 3 documenti e "
-                                "in 1 movimento del giornale   "));
-        QCOMPARE(MasterDataRules::msgProdottoInUso("P", {1, 0, 2}),
-                 QStringLiteral("   Impossibile cancellare il prodotto P: compare in 1 documento e "
-                                "nella vendita in corso al pannello   "));
-    }
-
     // A product without a code is never stored (blank counts as empty).
     void productCodeRequired_data() {
         QTest::addColumn<QString>("code");
