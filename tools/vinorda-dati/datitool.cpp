@@ -13,6 +13,7 @@
 
 #include "common/inifile.h"
 #include "common/paths.h"
+#include "copie.h"
 #include "data/database.h"
 #include "data/schema.h"
 
@@ -731,8 +732,9 @@ void usage(QTextStream& s) {
          "  genera CARTELLA [--clienti N] [--prodotti N] [--movimenti N] [--documenti N]\n"
          "                      cartella con molti dati, per le misure di velocità\n"
          "  stampa CARTELLA MODELLO FILE.pdf [--documento NUMERO]\n"
-         "                      scrive in PDF un modello di stampe/ con i dati della cartella\n"
-         "Opzioni: --forza      sostituisce un database già presente (i dati vanno persi)\n";
+         "                      scrive in PDF un modello di stampe/ con i dati della cartella\n";
+    CopieTool::usage(s);
+    s << "Opzioni: --forza      sostituisce un database già presente (i dati vanno persi)\n";
 }
 
 }  // namespace
