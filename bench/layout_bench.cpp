@@ -60,7 +60,9 @@ double prepareMs(const Report& report, const QString& description, int* pages) {
 
 }  // namespace
 
+// layout_bench [LENGTH...]: the lengths to measure (default 1000 3000 10000 100000).
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     installItalianLocale();
     Report report;
@@ -71,7 +73,12 @@ int main(int argc, char** argv) {
     }
     std::printf("%-8s %12s %12s %8s %7s\n", "lettere", "parola (ms)", "parole (ms)", "rapporto",
                 "pagine");
-    for (int length : {1000, 3000, 10000, 100000}) {
+    QList<int> lengths{1000, 3000, 10000, 100000};
+    if (argc > 1) {
+        lengths.clear();
+        for (int i = 1; i < argc; ++i) lengths << QByteArray(argv[i]).toInt();
+    }
+    for (int length : lengths) {
         int pagesWord = 0, pagesWords = 0;
         const double word = prepareMs(report, oneWord(length), &pagesWord);
         const double reference = prepareMs(report, words(length), &pagesWords);

@@ -41,7 +41,6 @@ StartupReport startDatabase(const AppSettings& settings, Database& db, SharedDat
                 r.error = r.maintenance.error;
                 return r;
             }
-            r.warnings << r.maintenance.warnings;
         }
         db.open(folder);
         if (db.isReadOnly()) {
@@ -52,6 +51,8 @@ StartupReport startDatabase(const AppSettings& settings, Database& db, SharedDat
                               .arg(db.readOnlyReason());
         }
         if (!db.lockMarkerProblem().isEmpty()) r.warnings << db.lockMarkerProblem();
+        // The copies that could not be written come after what concerns the whole run.
+        r.warnings << r.maintenance.warnings;
         r.defaultVatRate = readDefaultVatRate(shared);
         shared.Intestazione.open();
         r.opened = true;
@@ -70,10 +71,10 @@ StartupReport runStartup(const QString& iniPath, Database& db, SharedData& share
     App::setSettings(settings);
     StartupReport r = startDatabase(settings, db, shared);
     if (!readable)
-        r.warnings.prepend(QStringLiteral("Impossibile leggere %1: %2\nSono in uso le impostazioni "
-                                          "predefinite, e le impostazioni non verranno salvate "
-                                          "finché il file non sarà riparato.")
-                               .arg(iniPath, ini.errorString()));
+        r.warnings.prepend(ini.errorString() +
+                           QStringLiteral(".\nSono in uso le impostazioni predefinite, e le "
+                                          "impostazioni non verranno salvate finché il file non "
+                                          "sarà riparato."));
     App::setDefaultVatRate(r.defaultVatRate);
     return r;
 }

@@ -6,6 +6,11 @@
 
 namespace dbimpl {
 
+// A system error in words for the user: the common ones in Italian, others as the system says.
+QString systemErrorText(int err);
+// Why path cannot be accessed with mode (access(2) W_OK, ...), in those words; empty when it can.
+QString accessProblem(const QString& path, int mode);
+
 // The engine's text of an error (the driver's wording only when the engine gave none).
 QString engineText(const QSqlError& e);
 // SQLITE_BUSY: another connection holds the lock this statement needs.

@@ -25,22 +25,30 @@ namespace {
 QAtomicInt connectionCounter;
 constexpr int kLongWaitMs = 60000;
 
-// Why path cannot be written, in words for the user; empty when it can.
-QString accessProblem(const QString& path, int mode) {
-    if (::access(QFile::encodeName(path).constData(), mode) == 0) return {};
-    switch (errno) {
+}  // namespace
+
+namespace dbimpl {
+
+QString systemErrorText(int err) {
+    switch (err) {
         case EROFS:
             return QStringLiteral("il disco è in sola lettura");
         case EACCES:
         case EPERM:
             return QStringLiteral("permessi insufficienti");
+        case ENOSPC:
+            return QStringLiteral("il disco è pieno");
+        case ENOENT:
+            return QStringLiteral("la cartella non esiste");
         default:
-            return QString::fromLocal8Bit(strerror(errno));
+            return QString::fromLocal8Bit(strerror(err));
     }
 }
-}  // namespace
 
-namespace dbimpl {
+QString accessProblem(const QString& path, int mode) {
+    if (::access(QFile::encodeName(path).constData(), mode) == 0) return {};
+    return systemErrorText(errno);
+}
 
 QString engineText(const QSqlError& e) {
     QString t = e.databaseText();
@@ -111,7 +119,7 @@ bool LockMarker::lock(int how) {
     for (int attempt = 0; attempt < 10; ++attempt) {
         fd_ = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd_ < 0) {
-            error_ = QString::fromLocal8Bit(strerror(errno));
+            error_ = systemErrorText(errno);
             return false;
         }
         // Other users of other workstations must be able to lock it too.
@@ -121,7 +129,7 @@ bool LockMarker::lock(int how) {
         if (rc != 0 && how == LOCK_SH) rc = ::flock(fd_, LOCK_SH);
         if (rc != 0) {
             error_ = errno == EWOULDBLOCK ? QStringLiteral("in uso da un altro programma")
-                                          : QString::fromLocal8Bit(strerror(errno));
+                                          : systemErrorText(errno);
             ::close(fd_);
             fd_ = -1;
             return false;

@@ -129,6 +129,9 @@ Check checkFile(const QString& path, int waitMs, bool quick) {
 }
 
 QString writeCheckedCopy(QSqlDatabase& source, const QString& target) {
+    const QString folder = QFileInfo(target).absolutePath();
+    if (QString why = accessProblem(folder, W_OK | X_OK); !why.isEmpty())
+        return QStringLiteral("nella cartella %1 non si può scrivere (%2)").arg(folder, why);
     const QString tmp = target + QStringLiteral(".tmp");
     QFile::remove(tmp);
     const auto fail = [&](const QString& why) {
@@ -151,7 +154,7 @@ QString writeCheckedCopy(QSqlDatabase& source, const QString& target) {
                         .arg(check.busy ? QStringLiteral("file occupato") : check.problem));
     if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(target).constData()) != 0)
         return fail(QStringLiteral("impossibile rinominare %1 in %2: %3")
-                        .arg(tmp, target, QString::fromLocal8Bit(strerror(errno))));
+                        .arg(tmp, target, systemErrorText(errno)));
     syncPath(QFileInfo(target).absolutePath(), true);
     return {};
 }
@@ -216,7 +219,9 @@ void writeDatedCopy(QSqlDatabase& c, const QString& folder, const MaintenanceOpt
     const QString dir = backupFolder(folder, o.backups);
     const QDate today = o.today.isValid() ? o.today : QDate::currentDate();
     if (!QDir().mkpath(dir)) {
-        r.warnings << QStringLiteral("Impossibile creare la cartella delle copie %1").arg(dir);
+        const int err = errno;
+        r.warnings << QStringLiteral("Impossibile creare la cartella delle copie %1 (%2)")
+                          .arg(dir, systemErrorText(err));
         return;
     }
     const QString target = dir + datedName(today);
@@ -278,7 +283,9 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
         return r;
     }
     const QString kept =
-        QStringLiteral("\nLe copie di sicurezza (%1 e la cartella %2) non sono state toccate.")
+        QStringLiteral(
+            "\n\nLe copie di sicurezza (%1 e la cartella %2) non sono state toccate: "
+            "per rimetterne una, a programma chiuso, usare «vinorda-dati ripristina».")
             .arg(Database::backupName(), backupFolder(folder, o.backups));
     if (QFileInfo(db).isDir()) {
         r.error = QStringLiteral("%1 è una cartella, non un file.").arg(db) + kept;

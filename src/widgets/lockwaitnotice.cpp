@@ -47,7 +47,6 @@ void LockWaitNotice::waitGoesOn(int elapsedMs) {
     r.moveCenter(area.center());
     note_->move(r.topLeft());
     note_->show();
-    note_->raise();
     // Paint the note and the windows under it, but let nothing else run: the statement that
     // waits is still on the stack, and no click or timer may start another one meanwhile.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
