@@ -347,7 +347,14 @@ void TstStartup::backupSettings() {
 }
 
 namespace {
-enum class Situation { OtherReader, DiskNearlyFull, DiskFull, ReadOnlyFile, ReadOnlyDisk };
+enum class Situation {
+    OtherReader,
+    DiskNearlyFull,
+    DiskFull,
+    ReadOnlyFile,
+    ReadOnlyFolder,
+    ReadOnlyDisk
+};
 
 // A database of about a megabyte with two thirds free, so that a compaction is due.
 void fillWithFreeSpace(TestFolder& tf) {
@@ -380,6 +387,10 @@ void TstStartup::healthyDatabaseAlwaysOpens_data() {
                                << QStringList{"Il disco è pieno", "Il disco è pieno"};
     QTest::newRow("read-only file")
         << int(Situation::ReadOnlyFile) << true << "" << QStringList{"SOLA LETTURA"};
+    QTest::newRow("read-only folder") << int(Situation::ReadOnlyFolder) << false << ""
+                                      << QStringList{"SOLA LETTURA", "database.ldb",
+                                                     "non si può scrivere (permessi insufficienti)",
+                                                     "Impossibile creare la cartella delle copie"};
     QTest::newRow("read-only disk")
         << int(Situation::ReadOnlyDisk) << false << ""
         << QStringList{"SOLA LETTURA", "database.ldb",
@@ -427,9 +438,11 @@ void TstStartup::healthyDatabaseAlwaysOpens() {
             break;
         }
         case Situation::ReadOnlyFile:
+        case Situation::ReadOnlyFolder:
         case Situation::ReadOnlyDisk: {
-            const auto kind = what == Situation::ReadOnlyFile ? ReadOnlyData::Kind::File
-                                                              : ReadOnlyData::Kind::Disk;
+            const auto kind = what == Situation::ReadOnlyFile     ? ReadOnlyData::Kind::File
+                              : what == Situation::ReadOnlyFolder ? ReadOnlyData::Kind::Folder
+                                                                  : ReadOnlyData::Kind::Disk;
             if (!ReadOnlyData::available(kind, &why)) QSKIP(qPrintable(why));
             readOnly = std::make_unique<ReadOnlyData>(kind, tf.path());
             QVERIFY2(readOnly->isValid(), qPrintable(readOnly->errorString()));
@@ -458,7 +471,24 @@ void TstStartup::healthyDatabaseAlwaysOpens() {
     QCOMPARE(r.warnings.size(), warned.size());
     for (int i = 0; i < warned.size(); ++i)
         QVERIFY2(r.warnings[i].contains(warned[i]), qPrintable(r.warnings[i]));
-    QCOMPARE(r.readOnly, what == Situation::ReadOnlyFile || what == Situation::ReadOnlyDisk);
+    QCOMPARE(r.readOnly, what >= Situation::ReadOnlyFile);
+    if (r.readOnly) {
+        // Every save is refused with the reason, and nothing is written.
+        try {
+            Database::Transaction tx(db);
+            QFAIL("a write transaction on a read-only database");
+        } catch (const DatabaseError& e) {
+            QVERIFY2(e.text().contains(QStringLiteral("sola lettura")), qPrintable(e.text()));
+        }
+        try {
+            db.exec(QStringLiteral("DELETE FROM IVA"));
+            QFAIL("a write on a read-only database");
+        } catch (const DatabaseError& e) {
+            QVERIFY(e.text().startsWith(QStringLiteral("Il database è aperto in sola lettura")));
+            QVERIFY(e.text().endsWith(QStringLiteral("(attempt to write a readonly database)")));
+        }
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM IVA")).toInt(), 1);
+    }
     if (what == Situation::DiskFull) {
         // The last good copy stays, and no half-written copy is left anywhere.
         QFile old(folder + Database::backupName());

@@ -9,7 +9,6 @@
 #include <QtTest>
 
 #include "data/database.h"
-#include "support/smalldisk.h"
 #include "support/testfolder.h"
 
 namespace {
@@ -268,7 +267,10 @@ private Q_SLOTS:
             << int(Damage::MissingColumn) << "nella tabella Giornale mancano i campi Litri" << true;
         QTest::newRow("truncated") << int(Damage::Truncated) << "danneggiato" << true;
         QTest::newRow("scribbled pages") << int(Damage::Scribbled) << "danneggiato" << false;
-        QTest::newRow("bad header") << int(Damage::BadHeader) << "(file is not a database)" << true;
+        QTest::newRow("bad header")
+            << int(Damage::BadHeader)
+            << "non è un database del programma, o è danneggiato.\n(file is not a database)"
+            << true;
         QTest::newRow("not SQLite") << int(Damage::NotSqlite) << "(file is not a database)" << true;
         QTest::newRow("a directory") << int(Damage::Directory) << "è una cartella" << true;
     }
@@ -388,75 +390,6 @@ private Q_SLOTS:
         QVERIFY(r.removedBackups.isEmpty());
         QCOMPARE(QDir(dir).entryList(QDir::Files, QDir::Name), expected);
         QVERIFY(QDir(dir).entryList({"*.tmp"}, QDir::AllEntries).isEmpty());
-    }
-
-    // A database that cannot be written opens read-only: the data can be read, every write is
-    // refused in Italian, and a marker that could not be created is reported.
-    void readOnlyDatabaseOpens_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<bool>("markerMissing");
-        QTest::newRow("file without write permission") << int(ReadOnlyData::Kind::File) << false;
-        QTest::newRow("folder without write permission") << int(ReadOnlyData::Kind::Folder) << true;
-        QTest::newRow("read-only disk") << int(ReadOnlyData::Kind::Disk) << true;
-    }
-    void readOnlyDatabaseOpens() {
-        QFETCH(int, kind);
-        QFETCH(bool, markerMissing);
-        QString why;
-        if (!ReadOnlyData::available(ReadOnlyData::Kind(kind), &why)) QSKIP(qPrintable(why));
-        TestFolder tf(true);
-        fillCustomers(tf, 3);
-        tf.db().close();
-        ReadOnlyData ro(ReadOnlyData::Kind(kind), tf.path());
-        QVERIFY2(ro.isValid(), qPrintable(ro.errorString()));
-        Database db;
-        db.open(ro.path());
-        QVERIFY(db.isReadOnly());
-        QVERIFY(!db.readOnlyReason().isEmpty());
-        QCOMPARE(db.scalar("SELECT count(*) FROM Anagrafica").toInt(), 3);
-        QCOMPARE(db.lockMarkerProblem().isEmpty(), !markerMissing);
-        try {
-            Database::Transaction t(db);
-            QFAIL("a write transaction on a read-only database");
-        } catch (const DatabaseError& e) {
-            QVERIFY2(e.text().contains("sola lettura"), qPrintable(e.text()));
-        }
-        try {
-            db.exec("DELETE FROM Anagrafica");
-            QFAIL("a write on a read-only database");
-        } catch (const DatabaseError& e) {
-            QVERIFY2(e.text().startsWith("Il database è aperto in sola lettura"),
-                     qPrintable(e.text()));
-            QVERIFY(e.text().endsWith("(attempt to write a readonly database)"));
-        }
-        QCOMPARE(db.scalar("SELECT count(*) FROM Anagrafica").toInt(), 3);
-    }
-
-    // The engine's common failures carry an Italian explanation first and the engine's text
-    // after it, once; other texts pass unchanged.
-    void engineTextsInItalian_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("begins");
-        QTest::newRow("locked") << "database is locked"
-                                << "Il database è occupato";
-        QTest::newRow("full") << "database or disk is full"
-                              << "Il disco è pieno";
-        QTest::newRow("read-only") << "attempt to write a readonly database"
-                                   << "Il database è aperto in sola lettura";
-        QTest::newRow("malformed") << "database disk image is malformed"
-                                   << "Il file del database è danneggiato";
-        QTest::newRow("not a database") << "/dati/database.mdb: file is not a database"
-                                        << "Il file non è un database";
-        QTest::newRow("other") << "UNIQUE constraint failed: Anagrafica.Codice"
-                               << "UNIQUE constraint failed";
-    }
-    void engineTextsInItalian() {
-        QFETCH(QString, engine);
-        QFETCH(QString, begins);
-        const QString text = DatabaseError(engine).text();
-        QVERIFY2(text.startsWith(begins), qPrintable(text));
-        QVERIFY(text.contains(engine));
-        QCOMPARE(DatabaseError(text).text(), text);
     }
 
     void missingDatabaseIsReportedByMaintenance() {
