@@ -1,0 +1,207 @@
+#include "stock/esportacsv.h"
+
+#include "common/format.h"
+#include "data/database.h"
+#include "stock/ansi.h"
+
+namespace {
+
+// One line: each value between quotes, commas between them.
+class Riga {
+public:
+    explicit Riga(AnsiWriter& w) : w_(w) {}
+    // A value as stored.
+    Riga& operator<<(QByteArrayView stored) {
+        open();
+        w_.value(stored, true);
+        return close();
+    }
+    // A number, a date or a constant, already in plain ASCII.
+    Riga& ascii(QByteArrayView text) {
+        open();
+        w_.ascii(text);
+        return close();
+    }
+    Riga& numero(double v) { return ascii(formatGeneralLatin1(v)); }
+    void fine() {
+        w_.endLine();
+        first_ = true;
+    }
+
+private:
+    void open() {
+        if (!first_) w_.ascii(',');
+        first_ = false;
+        w_.ascii('"');
+    }
+    Riga& close() {
+        w_.ascii('"');
+        return *this;
+    }
+    AnsiWriter& w_;
+    bool first_ = true;
+};
+
+QByteArrayView um(QByteArrayView stato) {
+    return Formati::stato(stato, '1') ? "li" : Formati::stato(stato, '2') ? "nr" : "";
+}
+
+}  // namespace
+
+CsvWriter::CsvWriter(Database& db, const PeriodoViste& periodo) : fonti_(db, periodo) {}
+
+void CsvWriter::inizia(const SezioniCsv& s) {
+    qint64 totale = 0;
+    if (avanzamento_) {
+        if (s.clienti) totale += fonti_.contaClienti();
+        if (s.prodotti) totale += fonti_.contaProdotti();
+        if (s.movimenti) totale += fonti_.contaDocumenti() + fonti_.contaCorrispettivi();
+        if (s.giacenze) totale += fonti_.contaProdotti();
+    }
+    conteggio_.inizia(avanzamento_, totale);
+}
+
+int CsvWriter::clienti(QIODevice& out) {
+    AnsiWriter w(out);
+    w.ascii(
+        "\"CODICE\",\"RAGIONE SOCIALE\",\"G/P\",\"PARTITA IVA\",\"CODICE FISCALE\",\"NOME\","
+        "\"COGNOME\",\"INDIRIZZO\",\"CIVICO\",\"CITTA\",\"CAP\",\"PROVINCIA\",\"NAZIONE\","
+        "\"TEL1\",\"TEL2\",\"TEL3\",\"FAX\",\"EMAIL\"");
+    w.endLine();
+    Riga riga(w);
+    SqlCursor c = fonti_.clienti();
+    while (c.step()) {
+        // The columns come in the file's order, all of them whatever the kind of customer.
+        for (int i = 0; i < FontiEsportazione::cColonneCliente; ++i) riga << c.utf8(i);
+        riga.fine();
+        conteggio_.riga();
+    }
+    w.finish();
+    return w.changedValues();
+}
+
+int CsvWriter::prodotti(QIODevice& out) {
+    using F = FontiEsportazione;
+    AnsiWriter w(out);
+    w.ascii(
+        "\"CODICE\",\"DESCRIZIONE\",\"CATEGORIA\",\"STATO\",\"ATTO/CERT\","
+        "\"CLASSIFICAZIONE\",\"ANNATA\",\"LOTTO\",\"BOTTIGLIA\",\"VOLUME\",\"ZONA\"");
+    w.endLine();
+    Riga riga(w);
+    SqlCursor c = fonti_.prodotti();
+    while (c.step()) {
+        if (Formati::stato(c.utf8(F::pStato), '0')) continue;
+        for (int i = F::pCodice; i <= F::pBottiglia; ++i) riga << c.utf8(i);
+        double volume = 0;
+        if (fonti_.volume(c.utf8(F::pBottiglia), &volume))
+            riga.numero(volume);
+        else
+            riga << QByteArrayView();  // no packaging
+        riga << c.utf8(F::pZona);
+        riga.fine();
+        conteggio_.riga();
+    }
+    w.finish();
+    return w.changedValues();
+}
+
+int CsvWriter::movimenti(QIODevice& out) {
+    AnsiWriter w(out);
+    w.ascii(
+        "\"DATA\",\"DOCUMENTO\",\"RIGA\",\"CLIENTE\",\"PRODOTTO\",\"LITRI\",\"PEZZI\","
+        "\"UM\",\"LOTTO\",\"BOTTIGLIA\"");
+    w.endLine();
+    Riga riga(w);
+    {
+        SqlCursor c = fonti_.documenti();
+        const ColonneDocumenti col(c);
+        Formati::Data data(QStringLiteral("dd/mm/yyyy"), QStringLiteral(" hh:nn:ss"));
+        while (c.step()) {
+            const QByteArrayView stato = c.utf8(col.stato);
+            const QByteArrayView bottiglia = c.utf8(col.bottiglia);
+            const double litri = c.real(col.litri);
+            double volume = 0;
+            fonti_.volume(bottiglia, &volume);
+            riga.ascii(data(c.utf8(col.dataOra))) << c.utf8(col.documNumero);
+            if (c.isNull(col.rigaNum))
+                riga << QByteArrayView();
+            else
+                riga.ascii(QByteArray::number(c.integer(col.rigaNum)));
+            riga << c.utf8(col.cliente) << c.utf8(col.codVino);
+            riga.numero(litri).numero(Formati::pezzi(stato, litri, volume)).ascii(um(stato));
+            riga << c.utf8(col.lotto) << bottiglia;
+            riga.fine();
+            conteggio_.riga();
+        }
+    }
+    SqlCursor c = fonti_.corrispettivi();
+    const ColonneCorrispettivi col(c);
+    const QDate fine = fonti_.periodo().ultimoGiorno();
+    const QByteArray data = Formati::Data(QStringLiteral("dd/mm/yyyy"))(fine);
+    const QByteArray documento = "CO" + Formati::Data(QStringLiteral("yyyymmdd"))(fine);
+    qint64 posizione = 0;
+    while (c.step()) {
+        const QByteArrayView stato = c.utf8(col.stato);
+        const QByteArrayView bottiglia = c.utf8(col.bottiglia);
+        const double litri = c.real(col.litri);
+        double volume = 0;
+        fonti_.volume(bottiglia, &volume);
+        riga.ascii(data).ascii(documento).ascii(QByteArray::number(++posizione)).ascii("PRIVATI");
+        riga << c.utf8(col.codVino);
+        riga.numero(litri).numero(Formati::pezzi(stato, litri, volume)).ascii(um(stato));
+        riga << c.utf8(col.lotto) << bottiglia;
+        riga.fine();
+        conteggio_.riga();
+    }
+    w.finish();
+    return w.changedValues();
+}
+
+int CsvWriter::giacenze(QIODevice& out) {
+    using F = FontiEsportazione;
+    AnsiWriter w(out);
+    w.ascii("\"PRODOTTO\",\"LITRI\"");
+    w.endLine();
+    Riga riga(w);
+    SqlCursor c = fonti_.prodotti();
+    while (c.step()) {
+        const double litri = c.real(F::pLitri);
+        if (litri == 0) continue;
+        riga << c.utf8(F::pCodice);
+        riga.numero(litri);
+        riga.fine();
+        conteggio_.riga();
+    }
+    w.finish();
+    return w.changedValues();
+}
+
+EsitoEsportazione esportaCsv(Database& db, const QString& cartella, const PeriodoViste& periodo,
+                             const SezioniCsv& sezioni, const Orologio& orologio,
+                             const Avanzamento& avanzamento) {
+    const QString base = nomeBaseEsportazione(cartella, orologio());
+    return eseguiEsportazione(base, [&](EsitoEsportazione& esito) {
+        CsvWriter writer(db, periodo);
+        writer.setAvanzamento(avanzamento);
+        writer.inizia(sezioni);
+        const struct {
+            bool ticked;
+            const char* suffix;
+            int (CsvWriter::*write)(QIODevice&);
+        } files[] = {{sezioni.clienti, "_CLI.csv", &CsvWriter::clienti},
+                     {sezioni.prodotti, "_PRO.csv", &CsvWriter::prodotti},
+                     {sezioni.movimenti, "_MOV.csv", &CsvWriter::movimenti},
+                     {sezioni.giacenze, "_GIA.csv", &CsvWriter::giacenze}};
+        for (const auto& f : files) {
+            if (!f.ticked) continue;
+            const QString path = base + QString::fromLatin1(f.suffix);
+            salvaFile(path, [&](QIODevice& out) {
+                const int cambiati = (writer.*f.write)(out);
+                writer.segnala();  // a stop asked for now still leaves this file out
+                esito.cambiati += cambiati;
+            });
+            esito.file << path;
+        }
+        writer.fine();
+    });
+}
