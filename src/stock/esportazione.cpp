@@ -184,11 +184,10 @@ QByteArray Formati::Data::operator()(const QDate& date) const {
 
 QString cartellaEsportazione(const QString& impostazione, const QString& cartellaDati,
                              const QString& base) {
-    if (impostazione.trimmed().isEmpty()) return normalizeFolder(cartellaDati);
-    QString folder = normalizeFolder(impostazione);
-    if (!base.isEmpty() && QDir::isRelativePath(folder))
-        folder = normalizeFolder(QDir(base).filePath(folder));
-    return folder;
+    // Absolute, so that the message names the file in full.
+    const QDir from(base.isEmpty() ? QDir::currentPath() : base);
+    const QString folder = impostazione.trimmed().isEmpty() ? cartellaDati : impostazione;
+    return normalizeFolder(from.absoluteFilePath(normalizeFolder(folder)));
 }
 
 QString nomeBaseEsportazione(const QString& cartella, const QDateTime& quando) {

@@ -166,8 +166,8 @@ private:
 };
 }  // namespace Formati
 
-// The export folder: the setting as written, or the data folder when it is empty. Relative
-// folders are taken from base (the current directory for the program).
+// The export folder, absolute: the setting as written, or the data folder when it is empty.
+// Relative folders are taken from base (the current directory for the program).
 QString cartellaEsportazione(const QString& impostazione, const QString& cartellaDati,
                              const QString& base = {});
 // folder + "esportato_" + the time as yyyy_mm_dd_hh_nn: the registry file adds ".txt", the CSV
