@@ -9,7 +9,7 @@ namespace {
 // One line: each value between quotes, commas between them.
 class Riga {
 public:
-    explicit Riga(AnsiWriter& w) : w_(w) {}
+    Riga(AnsiWriter& w, Conteggio& conteggio) : w_(w), conteggio_(conteggio) {}
     // A value as stored.
     Riga& operator<<(QByteArrayView stored) {
         open();
@@ -26,6 +26,7 @@ public:
     void fine() {
         w_.endLine();
         first_ = true;
+        conteggio_.riga();
     }
 
 private:
@@ -39,11 +40,33 @@ private:
         return *this;
     }
     AnsiWriter& w_;
+    Conteggio& conteggio_;
     bool first_ = true;
 };
 
+// A file: its header line, then the lines that write() adds. Returns the values changed.
+int file(QIODevice& out, Conteggio& conteggio, const char* header,
+         const std::function<void(Riga&)>& write) {
+    AnsiWriter w(out);
+    w.ascii(header);
+    w.endLine();
+    Riga riga(w, conteggio);
+    write(riga);
+    w.finish();
+    return w.changedValues();
+}
+
 QByteArrayView um(QByteArrayView stato) {
     return Formati::stato(stato, '1') ? "li" : Formati::stato(stato, '2') ? "nr" : "";
+}
+
+// PRODOTTO, LITRI, PEZZI, UM, LOTTO, BOTTIGLIA of a movement, and the end of its line.
+void articolo(Riga& riga, QByteArrayView codVino, QByteArrayView stato, double litri, double volume,
+              QByteArrayView lotto, QByteArrayView bottiglia) {
+    riga << codVino;
+    riga.numero(litri).numero(Formati::pezzi(stato, litri, volume)).ascii(um(stato));
+    riga << lotto << bottiglia;
+    riga.fine();
 }
 
 }  // namespace
@@ -62,118 +85,102 @@ void CsvWriter::inizia(const SezioniCsv& s) {
 }
 
 int CsvWriter::clienti(QIODevice& out) {
-    AnsiWriter w(out);
-    w.ascii(
+    return file(
+        out, conteggio_,
         "\"CODICE\",\"RAGIONE SOCIALE\",\"G/P\",\"PARTITA IVA\",\"CODICE FISCALE\",\"NOME\","
         "\"COGNOME\",\"INDIRIZZO\",\"CIVICO\",\"CITTA\",\"CAP\",\"PROVINCIA\",\"NAZIONE\","
-        "\"TEL1\",\"TEL2\",\"TEL3\",\"FAX\",\"EMAIL\"");
-    w.endLine();
-    Riga riga(w);
-    SqlCursor c = fonti_.clienti();
-    while (c.step()) {
-        // The columns come in the file's order, all of them whatever the kind of customer.
-        for (int i = 0; i < FontiEsportazione::cColonneCliente; ++i) riga << c.utf8(i);
-        riga.fine();
-        conteggio_.riga();
-    }
-    w.finish();
-    return w.changedValues();
+        "\"TEL1\",\"TEL2\",\"TEL3\",\"FAX\",\"EMAIL\"",
+        [&](Riga& riga) {
+            SqlCursor c = fonti_.clienti();
+            while (c.step()) {
+                // The columns come in the file's order, all of them whatever the kind of customer.
+                for (int i = 0; i < FontiEsportazione::cColonneCliente; ++i) riga << c.utf8(i);
+                riga.fine();
+            }
+        });
 }
 
 int CsvWriter::prodotti(QIODevice& out) {
     using F = FontiEsportazione;
-    AnsiWriter w(out);
-    w.ascii(
-        "\"CODICE\",\"DESCRIZIONE\",\"CATEGORIA\",\"STATO\",\"ATTO/CERT\","
-        "\"CLASSIFICAZIONE\",\"ANNATA\",\"LOTTO\",\"BOTTIGLIA\",\"VOLUME\",\"ZONA\"");
-    w.endLine();
-    Riga riga(w);
-    SqlCursor c = fonti_.prodotti();
-    while (c.step()) {
-        if (Formati::stato(c.utf8(F::pStato), '0')) continue;
-        for (int i = F::pCodice; i <= F::pBottiglia; ++i) riga << c.utf8(i);
-        double volume = 0;
-        if (fonti_.volume(c.utf8(F::pBottiglia), &volume))
-            riga.numero(volume);
-        else
-            riga << QByteArrayView();  // no packaging
-        riga << c.utf8(F::pZona);
-        riga.fine();
-        conteggio_.riga();
-    }
-    w.finish();
-    return w.changedValues();
+    return file(out, conteggio_,
+                "\"CODICE\",\"DESCRIZIONE\",\"CATEGORIA\",\"STATO\",\"ATTO/CERT\","
+                "\"CLASSIFICAZIONE\",\"ANNATA\",\"LOTTO\",\"BOTTIGLIA\",\"VOLUME\",\"ZONA\"",
+                [&](Riga& riga) {
+                    SqlCursor c = fonti_.prodotti();
+                    while (c.step()) {
+                        if (Formati::stato(c.utf8(F::pStato), '0')) continue;
+                        for (int i = F::pCodice; i <= F::pBottiglia; ++i) riga << c.utf8(i);
+                        double volume = 0;
+                        if (fonti_.volume(c.utf8(F::pBottiglia), &volume))
+                            riga.numero(volume);
+                        else
+                            riga << QByteArrayView();  // no packaging
+                        riga << c.utf8(F::pZona);
+                        riga.fine();
+                    }
+                });
 }
 
 int CsvWriter::movimenti(QIODevice& out) {
-    AnsiWriter w(out);
-    w.ascii(
+    return file(
+        out, conteggio_,
         "\"DATA\",\"DOCUMENTO\",\"RIGA\",\"CLIENTE\",\"PRODOTTO\",\"LITRI\",\"PEZZI\","
-        "\"UM\",\"LOTTO\",\"BOTTIGLIA\"");
-    w.endLine();
-    Riga riga(w);
-    {
-        SqlCursor c = fonti_.documenti();
-        const ColonneDocumenti col(c);
-        Formati::Data data(QStringLiteral("dd/mm/yyyy"), QStringLiteral(" hh:nn:ss"));
-        while (c.step()) {
-            const QByteArrayView stato = c.utf8(col.stato);
-            const QByteArrayView bottiglia = c.utf8(col.bottiglia);
-            const double litri = c.real(col.litri);
-            double volume = 0;
-            fonti_.volume(bottiglia, &volume);
-            riga.ascii(data(c.utf8(col.dataOra))) << c.utf8(col.documNumero);
-            if (c.isNull(col.rigaNum))
-                riga << QByteArrayView();
-            else
-                riga.ascii(QByteArray::number(c.integer(col.rigaNum)));
-            riga << c.utf8(col.cliente) << c.utf8(col.codVino);
-            riga.numero(litri).numero(Formati::pezzi(stato, litri, volume)).ascii(um(stato));
-            riga << c.utf8(col.lotto) << bottiglia;
-            riga.fine();
-            conteggio_.riga();
-        }
-    }
-    SqlCursor c = fonti_.corrispettivi();
-    const ColonneCorrispettivi col(c);
-    const QDate fine = fonti_.periodo().ultimoGiorno();
-    const QByteArray data = Formati::Data(QStringLiteral("dd/mm/yyyy"))(fine);
-    const QByteArray documento = "CO" + Formati::Data(QStringLiteral("yyyymmdd"))(fine);
-    qint64 posizione = 0;
-    while (c.step()) {
-        const QByteArrayView stato = c.utf8(col.stato);
-        const QByteArrayView bottiglia = c.utf8(col.bottiglia);
-        const double litri = c.real(col.litri);
-        double volume = 0;
-        fonti_.volume(bottiglia, &volume);
-        riga.ascii(data).ascii(documento).ascii(QByteArray::number(++posizione)).ascii("PRIVATI");
-        riga << c.utf8(col.codVino);
-        riga.numero(litri).numero(Formati::pezzi(stato, litri, volume)).ascii(um(stato));
-        riga << c.utf8(col.lotto) << bottiglia;
-        riga.fine();
-        conteggio_.riga();
-    }
-    w.finish();
-    return w.changedValues();
+        "\"UM\",\"LOTTO\",\"BOTTIGLIA\"",
+        [&](Riga& riga) {
+            {
+                SqlCursor c = fonti_.documenti();
+                const ColonneDocumenti col(c);
+                Formati::Data data(QStringLiteral("dd/mm/yyyy"), QStringLiteral(" hh:nn:ss"));
+                while (c.step()) {
+                    const QByteArrayView stato = c.utf8(col.stato);
+                    const QByteArrayView bottiglia = c.utf8(col.bottiglia);
+                    const double litri = c.real(col.litri);
+                    double volume = 0;
+                    fonti_.volume(bottiglia, &volume);
+                    riga.ascii(data(c.utf8(col.dataOra))) << c.utf8(col.documNumero);
+                    if (c.isNull(col.rigaNum))
+                        riga << QByteArrayView();
+                    else
+                        riga.ascii(QByteArray::number(c.integer(col.rigaNum)));
+                    riga << c.utf8(col.cliente);
+                    articolo(riga, c.utf8(col.codVino), stato, litri, volume, c.utf8(col.lotto),
+                             bottiglia);
+                }
+            }
+            SqlCursor c = fonti_.corrispettivi();
+            const ColonneCorrispettivi col(c);
+            const QDate fine = fonti_.periodo().ultimoGiorno();
+            const QByteArray data = Formati::Data(QStringLiteral("dd/mm/yyyy"))(fine);
+            const QByteArray documento = "CO" + Formati::Data(QStringLiteral("yyyymmdd"))(fine);
+            qint64 posizione = 0;
+            while (c.step()) {
+                const QByteArrayView stato = c.utf8(col.stato);
+                const QByteArrayView bottiglia = c.utf8(col.bottiglia);
+                const double litri = c.real(col.litri);
+                double volume = 0;
+                fonti_.volume(bottiglia, &volume);
+                riga.ascii(data)
+                    .ascii(documento)
+                    .ascii(QByteArray::number(++posizione))
+                    .ascii("PRIVATI");
+                articolo(riga, c.utf8(col.codVino), stato, litri, volume, c.utf8(col.lotto),
+                         bottiglia);
+            }
+        });
 }
 
 int CsvWriter::giacenze(QIODevice& out) {
     using F = FontiEsportazione;
-    AnsiWriter w(out);
-    w.ascii("\"PRODOTTO\",\"LITRI\"");
-    w.endLine();
-    Riga riga(w);
-    SqlCursor c = fonti_.prodotti();
-    while (c.step()) {
-        const double litri = c.real(F::pLitri);
-        if (litri == 0) continue;
-        riga << c.utf8(F::pCodice);
-        riga.numero(litri);
-        riga.fine();
-        conteggio_.riga();
-    }
-    w.finish();
-    return w.changedValues();
+    return file(out, conteggio_, "\"PRODOTTO\",\"LITRI\"", [&](Riga& riga) {
+        SqlCursor c = fonti_.prodotti();
+        while (c.step()) {
+            const double litri = c.real(F::pLitri);
+            if (litri == 0) continue;
+            riga << c.utf8(F::pCodice);
+            riga.numero(litri);
+            riga.fine();
+        }
+    });
 }
 
 EsitoEsportazione esportaCsv(Database& db, const QString& cartella, const PeriodoViste& periodo,

@@ -86,8 +86,12 @@ void ViregWriter::end() {
     conteggio_.riga();
 }
 
-void ViregWriter::quantita(QByteArrayView stato, double litri, double volume, QByteArrayView lotto,
+void ViregWriter::articolo(QByteArrayView codice, const char* tag035, QByteArrayView stato,
+                           double litri, double volume, QByteArrayView lotto,
                            QByteArrayView bottiglia, const char* tag038) {
+    field("032", codice);
+    constant("033", "T");
+    constant("035", tag035);
     if (Formati::stato(stato, '1')) {
         number("036", q17(litri));
         constant("037", "li");
@@ -99,6 +103,7 @@ void ViregWriter::quantita(QByteArrayView stato, double litri, double volume, QB
         field("087", bottiglia);
         constant("088", "I");
     }
+    end();
 }
 
 void ViregWriter::clienti() {
@@ -197,11 +202,8 @@ void ViregWriter::documenti() {
         constant("007", "I");
         constant("008", "VENDITA");
         field("012", c.utf8(col.cliente));
-        field("032", c.utf8(col.codVino));
-        constant("033", "T");
-        constant("035", "S");
-        quantita(c.utf8(col.stato), c.real(col.litri), volume, c.utf8(col.lotto), bottiglia, "I");
-        end();
+        articolo(c.utf8(col.codVino), "S", c.utf8(col.stato), c.real(col.litri), volume,
+                 c.utf8(col.lotto), bottiglia, "I");
     }
 }
 
@@ -223,11 +225,8 @@ void ViregWriter::corrispettivi() {
         number("005", n9(++posizione));
         constant("006", "CORRISPETTIVI");
         constant("007", "I");
-        field("032", c.utf8(col.codVino));
-        constant("033", "T");
-        constant("035", "S");
-        quantita(c.utf8(col.stato), c.real(col.litri), volume, c.utf8(col.lotto), bottiglia, "I");
-        end();
+        articolo(c.utf8(col.codVino), "S", c.utf8(col.stato), c.real(col.litri), volume,
+                 c.utf8(col.lotto), bottiglia, "I");
     }
 }
 
@@ -270,11 +269,7 @@ void ViregWriter::carico(const QDate& data) {
         constant("006", "GIIN");
         constant("007", "T");
         constant("008", "CARICO INIZIALE");
-        field("032", c.utf8(F::pCodice));
-        constant("033", "T");
-        constant("035", "C");
-        quantita(stato, litri, volume, c.utf8(F::pLotto), bottiglia, "T");
-        end();
+        articolo(c.utf8(F::pCodice), "C", stato, litri, volume, c.utf8(F::pLotto), bottiglia, "T");
     }
 }
 

@@ -47,9 +47,11 @@ private:
     void number(const char* tag, const QByteArray& value) { constant(tag, value.constData()); }
     void field(const char* tag, QByteArrayView value);
     void end();
-    // The quantity tags of a movement, by the product's stock kind.
-    void quantita(QByteArrayView stato, double litri, double volume, QByteArrayView lotto,
-                  QByteArrayView bottiglia, const char* tag038);
+    // The product of a movement (tags 032, 033, 035), its quantity tags by the product's stock
+    // kind, and the end of the record.
+    void articolo(QByteArrayView codice, const char* tag035, QByteArrayView stato, double litri,
+                  double volume, QByteArrayView lotto, QByteArrayView bottiglia,
+                  const char* tag038);
 
     FontiEsportazione fonti_;
     Orologio orologio_;
