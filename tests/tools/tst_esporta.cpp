@@ -152,8 +152,6 @@ private Q_SLOTS:
         QTest::newRow("end before start")
             << QStringList{"DIR/", "csv", "--dal", "31/03/2025", "--al", "01/03/2025"} << 2
             << "precede";
-        QTest::newRow("unknown kind")
-            << QStringList{"DIR/", "pdf"} + period << 2 << "tipo di esportazione sconosciuto pdf";
         QTest::newRow("unknown section")
             << QStringList{"DIR/", "vireg", "--sezioni", "clienti,vini"} + period << 2
             << "sezione sconosciuta vini";
@@ -163,11 +161,6 @@ private Q_SLOTS:
         QTest::newRow("initial load without its date")
             << QStringList{"DIR/", "vireg", "--sezioni", "carico"} + period << 2
             << "carico iniziale";
-        QTest::newRow("date of a load not asked for")
-            << QStringList{"DIR/", "vireg", "--data-carico", "01/01/2025"} + period << 2
-            << "--data-carico vale solo";
-        QTest::newRow("option without value")
-            << QStringList{"DIR/", "vireg", "--dal"} << 2 << "manca il valore dopo --dal";
         QTest::newRow("no database")
             << QStringList{"OTHER/", "vireg"} + period << 5 << "non contiene database.mdb";
         QTest::newRow("missing destination")
