@@ -1,7 +1,8 @@
 // The registry file (every section) and the CSV files (every file) of 20,000 customers, 5,000
 // products and 200,000 journal rows, each timed against the sqlite3 command-line tool writing
 // the same joined rows to a file in the same run.
-//   export_bench [clienti prodotti movimenti]
+//   export_bench [clienti prodotti movimenti]   (a folder generated for the run)
+//   export_bench DIR                            (a data folder made before, e.g. by genera)
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -106,7 +107,8 @@ int main(int argc, char** argv) {
     span.next();
     const PeriodoViste periodo{Database::parseDateTime(span.value(0).toString()),
                                Database::parseDateTime(span.value(1).toString()).addSecs(86399)};
-    const QString out = folder + QStringLiteral("out/");
+    QTemporaryDir outDir;
+    const QString out = outDir.path() + QLatin1Char('/');
     QDir().mkpath(out);
 
     SezioniVireg vireg{true, true, true, true, true, QDate(2025, 1, 1)};

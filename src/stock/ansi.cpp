@@ -40,6 +40,11 @@ AnsiWriter::AnsiWriter(QIODevice& out) : out_(out) {
 void AnsiWriter::value(QByteArrayView utf8, bool quoteDoubled) {
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
+    // Most values are plain ASCII: copied in one go.
+    const auto* plain = p;
+    while (plain < end && *plain < 0x80 && !(quoteDoubled && *plain == '"')) ++plain;
+    buf_.append(utf8.data(), plain - p);
+    p = plain;
     bool changed = false;
     while (p < end) {
         const unsigned char b = *p;

@@ -76,13 +76,15 @@ bool FontiEsportazione::volume(QByteArrayView bottiglia, double* litri) {
         }
         volumiLetti_ = true;
     }
-    const auto it = volumi_.constFind(bottiglia.toByteArray());
-    if (it == volumi_.constEnd() || it->isNull()) {
-        *litri = 0;
-        return false;
+    // Rows of one packaging tend to come together.
+    if (!ultimaLetta_ || bottiglia != ultimaBottiglia_) {
+        ultimaLetta_ = true;
+        ultimaBottiglia_ = bottiglia.toByteArray();
+        const auto it = volumi_.constFind(ultimaBottiglia_);
+        ultimoVolume_ = it == volumi_.constEnd() ? QVariant() : *it;
     }
-    *litri = it->toDouble();
-    return true;
+    *litri = ultimoVolume_.isNull() ? 0 : ultimoVolume_.toDouble();
+    return !ultimoVolume_.isNull();
 }
 
 QString FontiEsportazione::codiceAzienda() {

@@ -107,6 +107,9 @@ private:
     PeriodoViste periodo_;
     QHash<QByteArray, QVariant> volumi_;
     bool volumiLetti_ = false;
+    bool ultimaLetta_ = false;
+    QByteArray ultimaBottiglia_;
+    QVariant ultimoVolume_;
 };
 
 // Column indexes of the two views, found by name once per walk.
