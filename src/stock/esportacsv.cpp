@@ -61,8 +61,10 @@ QByteArrayView um(QByteArrayView stato) {
 }
 
 // PRODOTTO, LITRI, PEZZI, UM, LOTTO, BOTTIGLIA of a movement, and the end of its line.
-void articolo(Riga& riga, QByteArrayView codVino, QByteArrayView stato, double litri, double volume,
-              QByteArrayView lotto, QByteArrayView bottiglia) {
+void articolo(Riga& riga, FontiEsportazione& fonti, QByteArrayView codVino, QByteArrayView stato,
+              double litri, QByteArrayView lotto, QByteArrayView bottiglia) {
+    double volume = 0;
+    fonti.volume(bottiglia, &volume);
     riga << codVino;
     riga.numero(litri).numero(Formati::pezzi(stato, litri, volume)).ascii(um(stato));
     riga << lotto << bottiglia;
@@ -132,19 +134,14 @@ int CsvWriter::movimenti(QIODevice& out) {
                 const ColonneDocumenti col(c);
                 Formati::Data data(QStringLiteral("dd/mm/yyyy"), QStringLiteral(" hh:nn:ss"));
                 while (c.step()) {
-                    const QByteArrayView stato = c.utf8(col.stato);
-                    const QByteArrayView bottiglia = c.utf8(col.bottiglia);
-                    const double litri = c.real(col.litri);
-                    double volume = 0;
-                    fonti_.volume(bottiglia, &volume);
                     riga.ascii(data(c.utf8(col.dataOra))) << c.utf8(col.documNumero);
                     if (c.isNull(col.rigaNum))
                         riga << QByteArrayView();
                     else
                         riga.ascii(QByteArray::number(c.integer(col.rigaNum)));
                     riga << c.utf8(col.cliente);
-                    articolo(riga, c.utf8(col.codVino), stato, litri, volume, c.utf8(col.lotto),
-                             bottiglia);
+                    articolo(riga, fonti_, c.utf8(col.codVino), c.utf8(col.stato),
+                             c.real(col.litri), c.utf8(col.lotto), c.utf8(col.bottiglia));
                 }
             }
             SqlCursor c = fonti_.corrispettivi();
@@ -154,17 +151,12 @@ int CsvWriter::movimenti(QIODevice& out) {
             const QByteArray documento = "CO" + Formati::Data(QStringLiteral("yyyymmdd"))(fine);
             qint64 posizione = 0;
             while (c.step()) {
-                const QByteArrayView stato = c.utf8(col.stato);
-                const QByteArrayView bottiglia = c.utf8(col.bottiglia);
-                const double litri = c.real(col.litri);
-                double volume = 0;
-                fonti_.volume(bottiglia, &volume);
                 riga.ascii(data)
                     .ascii(documento)
                     .ascii(QByteArray::number(++posizione))
                     .ascii("PRIVATI");
-                articolo(riga, c.utf8(col.codVino), stato, litri, volume, c.utf8(col.lotto),
-                         bottiglia);
+                articolo(riga, fonti_, c.utf8(col.codVino), c.utf8(col.stato), c.real(col.litri),
+                         c.utf8(col.lotto), c.utf8(col.bottiglia));
             }
         });
 }

@@ -87,8 +87,8 @@ void ViregWriter::end() {
 }
 
 void ViregWriter::articolo(QByteArrayView codice, const char* tag035, QByteArrayView stato,
-                           double litri, double volume, QByteArrayView lotto,
-                           QByteArrayView bottiglia, const char* tag038) {
+                           double litri, QByteArrayView lotto, QByteArrayView bottiglia,
+                           const char* tag038) {
     field("032", codice);
     constant("033", "T");
     constant("035", tag035);
@@ -97,6 +97,8 @@ void ViregWriter::articolo(QByteArrayView codice, const char* tag035, QByteArray
         constant("037", "li");
         constant("038", tag038);
     } else if (Formati::stato(stato, '2')) {
+        double volume = 0;
+        fonti_.volume(bottiglia, &volume);
         number("082", q17(litri));
         number("083", n10(Formati::pezzi(stato, litri, volume)));
         field("086", lotto);
@@ -190,9 +192,6 @@ void ViregWriter::documenti() {
     SqlCursor c = fonti_.documenti();
     const ColonneDocumenti col(c);
     while (c.step()) {
-        const QByteArrayView bottiglia = c.utf8(col.bottiglia);
-        double volume = 0;
-        fonti_.volume(bottiglia, &volume);
         record("RECORSV ");
         constant("001", "I");
         number("002", d8_(c.utf8(col.dataOra)));
@@ -202,8 +201,8 @@ void ViregWriter::documenti() {
         constant("007", "I");
         constant("008", "VENDITA");
         field("012", c.utf8(col.cliente));
-        articolo(c.utf8(col.codVino), "S", c.utf8(col.stato), c.real(col.litri), volume,
-                 c.utf8(col.lotto), bottiglia, "I");
+        articolo(c.utf8(col.codVino), "S", c.utf8(col.stato), c.real(col.litri), c.utf8(col.lotto),
+                 c.utf8(col.bottiglia), "I");
     }
 }
 
@@ -214,9 +213,6 @@ void ViregWriter::corrispettivi() {
     const QByteArray documento = "CO" + fine;
     qint64 posizione = 0;
     while (c.step()) {
-        const QByteArrayView bottiglia = c.utf8(col.bottiglia);
-        double volume = 0;
-        fonti_.volume(bottiglia, &volume);
         record("RECORSV ");
         constant("001", "I");
         number("002", fine);
@@ -225,8 +221,8 @@ void ViregWriter::corrispettivi() {
         number("005", n9(++posizione));
         constant("006", "CORRISPETTIVI");
         constant("007", "I");
-        articolo(c.utf8(col.codVino), "S", c.utf8(col.stato), c.real(col.litri), volume,
-                 c.utf8(col.lotto), bottiglia, "I");
+        articolo(c.utf8(col.codVino), "S", c.utf8(col.stato), c.real(col.litri), c.utf8(col.lotto),
+                 c.utf8(col.bottiglia), "I");
     }
 }
 
@@ -257,10 +253,6 @@ void ViregWriter::carico(const QDate& data) {
         ++posizione;  // skipped products keep their places
         const double litri = c.real(F::pLitri);
         if (litri == 0) continue;
-        const QByteArrayView stato = c.utf8(F::pStato);
-        const QByteArrayView bottiglia = c.utf8(F::pBottiglia);
-        double volume = 0;
-        if (Formati::stato(stato, '2')) fonti_.volume(bottiglia, &volume);
         record("RECORSV ");
         constant("001", "I");
         number("002", giorno);
@@ -269,7 +261,8 @@ void ViregWriter::carico(const QDate& data) {
         constant("006", "GIIN");
         constant("007", "T");
         constant("008", "CARICO INIZIALE");
-        articolo(c.utf8(F::pCodice), "C", stato, litri, volume, c.utf8(F::pLotto), bottiglia, "T");
+        articolo(c.utf8(F::pCodice), "C", c.utf8(F::pStato), litri, c.utf8(F::pLotto),
+                 c.utf8(F::pBottiglia), "T");
     }
 }
 

@@ -50,8 +50,7 @@ private:
     // The product of a movement (tags 032, 033, 035), its quantity tags by the product's stock
     // kind, and the end of the record.
     void articolo(QByteArrayView codice, const char* tag035, QByteArrayView stato, double litri,
-                  double volume, QByteArrayView lotto, QByteArrayView bottiglia,
-                  const char* tag038);
+                  QByteArrayView lotto, QByteArrayView bottiglia, const char* tag038);
 
     FontiEsportazione fonti_;
     Orologio orologio_;
