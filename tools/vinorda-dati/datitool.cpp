@@ -732,7 +732,9 @@ void usage(QTextStream& s) {
          "  genera CARTELLA [--clienti N] [--prodotti N] [--movimenti N] [--documenti N]\n"
          "                      cartella con molti dati, per le misure di velocità\n"
          "  stampa CARTELLA MODELLO FILE.pdf [--documento NUMERO]\n"
-         "                      scrive in PDF un modello di stampe/ con i dati della cartella\n";
+         "                      scrive in PDF un modello di stampe/ con i dati della cartella\n"
+         "  esporta CARTELLA vireg|csv --dal GG/MM/AAAA --al GG/MM/AAAA [--sezioni ...]\n"
+         "                      file per VIREG o file CSV del periodo (esporta --help)\n";
     CopieTool::usage(s);
     s << "Opzioni: --forza      sostituisce un database già presente (i dati vanno persi)\n";
 }
