@@ -194,6 +194,8 @@ bool IniFile::save() {
         fromText(text);
         for (const Change& c : changes) apply(c);
         pending_ = changes;
+        // Nothing of ours changed: the user's file is not touched at all.
+        if (changes.empty()) return true;
     }
     if (!write()) return false;
     pending_.clear();

@@ -329,11 +329,12 @@ QSqlQuery Database::run(const QString& sql, const QVariantList& params) {
     // transaction waits in the engine.
     const bool retry =
         txDepth_ == 0 || sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
-    if (retry) setBusyTimeout(lockPollMs);
     QElapsedTimer waited;
     waited.start();
     bool waiting = false;
     for (;;) {
+        // Set for every try: what the window repaints meanwhile may run statements of its own.
+        if (retry) setBusyTimeout(lockPollMs);
         QSqlQuery q(connection());
         q.setForwardOnly(true);
         bool ok = q.prepare(sql);
