@@ -49,6 +49,21 @@ QHash<QString, WindowFactory> programWindowFactories() {
         // Until the documents' totals rule is wired here, the document keeps its totals (the
         // user is told to print it again) and nothing else is written.
         w->setRicalcolaDocumento([](const QString&) {});
+        w->setCartellaEsportazione([main] {
+            AppSettings s = App::settings();
+            if (s.esportazione.trimmed().isEmpty()) {
+                // An empty export folder becomes the data folder, kept as the header window
+                // shows it.
+                s.esportazione = s.exportFolder = App::dataFolder();
+                App::setSettings(s);
+                if (auto* intesta = qobject_cast<TfrmIntesta*>(
+                        main->programWindow(QStringLiteral("TfrmIntesta")))) {
+                    intesta->setEsportazioneText(s.esportazione);
+                    intesta->storeSettings();
+                }
+            }
+            return cartellaEsportazione(s.esportazione, App::dataFolder());
+        });
         return w;
     });
     f.insert(QStringLiteral("TfrmSfuso1"),

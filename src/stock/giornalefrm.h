@@ -3,6 +3,7 @@
 // cancellation of one row, the journal print and the two export pages.
 #include <QDialog>
 
+#include "stock/esportazione.h"
 #include "stock/giornale.h"
 
 class DataGrid;
@@ -44,6 +45,16 @@ public:
     void btn_esporta1Click();
     void SpeedButton1Click();
     void btn_ok_viregClick();
+    // "Crea file di esportazione" of the two export pages, over the views as last selected.
+    void btn_esporta_viregClick();
+    void ExplorerButton3Click();
+
+    // The export folder: the setting, or the data folder when it is empty. Without it the data
+    // folder is used.
+    void setCartellaEsportazione(std::function<QString()> cartella) {
+        cartella_ = std::move(cartella);
+    }
+    void setOrologio(Orologio orologio) { orologio_ = std::move(orologio); }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -54,6 +65,10 @@ private:
     void periodoDaCampi();
     void periodoNeiCampi();
     void aggiornaDettaglio();
+    bool spuntato(const char* name) const;
+    QString cartellaEsportazione() const;
+    void esporta(const QString& label,
+                 const std::function<EsitoEsportazione(const Avanzamento&)>& run);
 
     SharedData& sd_;
     IniFile& settings_;
@@ -72,4 +87,6 @@ private:
     QLabel* dettaglioLitri_ = nullptr;
     QLineEdit* da_ = nullptr;
     QLineEdit* a_ = nullptr;
+    std::function<QString()> cartella_;
+    Orologio orologio_ = orologioDiSistema();
 };
