@@ -1060,7 +1060,7 @@ bool DataSet::remove() {
 // ---- following the database -----------------------------------------------------------------
 
 void DataSet::databaseChanged(const Database::Changes& changes, bool undone) {
-    if (!isOpen()) return;
+    if (!isOpen() || !follows_) return;
     if (isEditing() || writing_) {
         pending_.merge(changes);
         pendingUndone_ = pendingUndone_ || undone;

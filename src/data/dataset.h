@@ -94,6 +94,12 @@ public:
         if (isEditing()) modified_ = true;
     }
 
+    // Whether the data set follows what commits and rollbacks write (on by default). A view that
+    // its window reads again itself after its own writes (a large journal's summaries) may
+    // leave it off to be read once instead of at every change.
+    void setFollowsDatabase(bool on) { follows_ = on; }
+    bool followsDatabase() const { return follows_; }
+
     void setReadOnly(bool readOnly);
     bool isReadOnly() const { return readOnly_; }
     bool canModify() const;  // writable source and not read-only
@@ -252,6 +258,7 @@ private:
     qint64 returnTo_ = 0;       // the current row when append() began
     qint64 undoKey_ = -1;       // the current row before the first write in a caller's transaction
     void rememberUndoKey(qint64 key);
+    bool follows_ = true;
     bool writing_ = false;  // inside post() or remove(): changes wait until it is over
     Database::Changes pending_;
     bool pendingUndone_ = false;

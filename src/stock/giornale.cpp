@@ -62,6 +62,12 @@ GiornaleMovimenti::GiornaleMovimenti(SharedData& sd, QObject* parent)
     dettaglio.setMasterLink(&corrispettivi, QStringLiteral("Cod_vino"), QStringLiteral("Cod_vino"));
     dettaglio.setReadOnly(true);
     controllo.setStoredQuery(QStringLiteral("Esporta_controllo"));
+    // The two summaries of the period are read again here after each change made here: on a
+    // large journal one reading is what a cancellation may cost. controllo keeps the count of
+    // the moment the window was shown.
+    documenti.setFollowsDatabase(false);
+    corrispettivi.setFollowsDatabase(false);
+    controllo.setFollowsDatabase(false);
     for (DataSet* ds : {&documenti, &corrispettivi, &dettaglio})
         ds->afterOpen += [](DataSet& d) { titles(d); };
 }
@@ -159,6 +165,14 @@ void GiornaleMovimenti::contaRighe(int tolte) {
     numero_ = qMax(0, numero_ - tolte);
 }
 
+void GiornaleMovimenti::riapri(DataSet& ds) {
+    // Read again on the same row (or the nearest one), as after the user's own change.
+    const int row = ds.recNo();
+    ds.close();
+    ds.open();
+    if (!ds.isEmpty()) ds.setRecNo(qBound(0, row, ds.recordCount() - 1));
+}
+
 int annulla_movimento(Database& db, const MovimentoDaAnnullare& m,
                       const RicalcolaDocumento& ricalcola) {
     // Never a line gone with the stock not given back, nor a document left with its old totals.
@@ -182,8 +196,8 @@ bool GiornaleMovimenti::annullaDocumento() {
     const Field& riga = documenti.field(QStringLiteral("Riga_num"));
     if (!riga.isNull()) m.rigaNum = riga.asInteger();
     m.documNumero = documenti.field(QStringLiteral("Docum_numero")).asString();
-    // The views follow the commit by themselves (the cursor stays where it was).
     contaRighe(annulla_movimento(sd_.db, m, ricalcola_));
+    riapri(documenti);
     return true;
 }
 
@@ -198,6 +212,7 @@ bool GiornaleMovimenti::annullaCorrispettivo() {
     m.id = dettaglio.field(QStringLiteral("ID")).value().toLongLong();
     contaRighe(annulla_movimento(sd_.db, m));
     // The product's total shrinks; stay on the product while it still has sales.
+    riapri(corrispettivi);
     corrispettivi.locate(QStringLiteral("Cod_vino"), m.codVino);
     return true;
 }

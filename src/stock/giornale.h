@@ -90,6 +90,7 @@ public:
     static QString msgPeriodoMancante();
 
 private:
+    void riapri(DataSet& ds);
     bool periodoValido(bool withMessage) const;
     void contaRighe(int tolte);
 
