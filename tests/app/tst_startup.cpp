@@ -24,8 +24,8 @@ void setFileVersion(const QString& folder, int version) {
     Database db;
     db.open(folder);
     if (version == 0)
-        for (const char* index : {"Fatture_Codice", "Fatture_Destinazione", "Righe_Codice",
-                                  "Righe_Cod_vino_collegato", "Giornale_Cliente"})
+        for (const char* index :
+             {"Fatture_Codice", "Fatture_Destinazione", "Righe_Codice", "Righe_Cod_vino_collegato"})
             db.exec(QStringLiteral("DROP INDEX %1").arg(QString::fromLatin1(index)));
     db.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
     db.close();
@@ -228,7 +228,7 @@ void TstStartup::schemaVersion() {
     QVERIFY2(r.opened, qPrintable(r.error));
     QCOMPARE(Migrations::versionOf(db), Migrations::currentVersion());
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' "
-                                      "AND name IN ('Righe_Codice', 'Giornale_Cliente')"))
+                                      "AND name IN ('Righe_Codice', 'Fatture_Destinazione')"))
                  .toInt(),
              2);
     QCOMPARE(Migrations::versionOfFile(tf.file(Database::backupName())), version);
