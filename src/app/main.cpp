@@ -11,12 +11,14 @@
 #include "data/shareddata.h"
 #include "platform/singleinstance.h"
 #include "widgets/dialogmessages.h"
+#include "widgets/lockwaitnotice.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName());
     QApplication::setWindowIcon(QIcon(programIcon(64)));
     installItalianLocale();
+    installQtItalianTranslations();
 
     // One copy per user: a second one brings the first to the front and ends without a word.
     SingleInstance single;
@@ -26,6 +28,7 @@ int main(int argc, char* argv[]) {
     }
 
     DialogMessages messages;
+    messages.setTitle(applicationTitle());
     Mymsg::install(&messages);
     WheelToArrowFilter wheel;
     app.installEventFilter(&wheel);
@@ -34,6 +37,7 @@ int main(int argc, char* argv[]) {
     splash.showNow();
 
     Database db;
+    LockWaitNotice lockWait(db);
     SharedData shared(db);
     TMainForm mainForm(db, shared);
     messages.setParent(&mainForm);

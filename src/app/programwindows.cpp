@@ -9,6 +9,7 @@
 #include "data/shareddata.h"
 #include "documents/documents_rules.h"
 #include "documents/frmfatture.h"
+#include "documents/service.h"
 #include "masterdata/frmclienti.h"
 #include "masterdata/frmintesta.h"
 #include "masterdata/frmlistino.h"
@@ -48,6 +49,26 @@ QHash<QString, WindowFactory> programWindowFactories() {
         w->setPrint([main](const QString& name, const QString& title) {
             main->printing().routine().setta_stampante(name, title, false, PrintMode::Preview, 1);
         });
+        // A cancelled document movement: the document's totals follow its remaining lines,
+        // in the cancellation's own transaction.
+        w->setRicalcolaDocumento([main](const QString& documNumero) {
+            ricalcolaTotali(main->db(), documNumero);
+        });
+        w->setCartellaEsportazione([main] {
+            AppSettings s = App::settings();
+            if (s.esportazione.trimmed().isEmpty()) {
+                // An empty export folder becomes the data folder, kept as the header window
+                // shows it.
+                s.esportazione = s.exportFolder = App::dataFolder();
+                App::setSettings(s);
+                if (auto* intesta = qobject_cast<TfrmIntesta*>(
+                        main->programWindow(QStringLiteral("TfrmIntesta")))) {
+                    intesta->setEsportazioneText(s.esportazione);
+                    intesta->storeSettings();
+                }
+            }
+            return cartellaEsportazione(s.esportazione, App::dataFolder());
+        });
         return w;
     });
     f.insert(QStringLiteral("TfrmFatture"), [](TMainForm& m) -> QWidget* {
@@ -55,10 +76,8 @@ QHash<QString, WindowFactory> programWindowFactories() {
         TMainForm* main = &m;
         // A document is printed through the print routine; only paper really printed counts.
         w->setPrint([main](const QString& name, const QString& title) {
-            PrintRoutine& routine = main->printing().routine();
-            routine.setReportPrinted(false);
-            routine.setta_stampante(name, title, true, PrintMode::Preview, 1);
-            return routine.reportPrinted();
+            return main->printing().routine().setta_stampante(name, title, true,
+                                                              PrintMode::Preview, 1);
         });
         return w;
     });

@@ -1,5 +1,9 @@
 #include "format.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QRegularExpression>
+#include <QTranslator>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -220,6 +224,20 @@ QLocale italianLocale() {
     return QLocale(QLocale::Italian, QLocale::Italy);
 }
 
+bool installQtItalianTranslations() {
+    static QTranslator* qt = nullptr;
+    if (qt) return true;
+    auto* t = new QTranslator(QCoreApplication::instance());
+    if (!t->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qt"),
+                 QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    qt = t;
+    return true;
+}
+
 void installItalianLocale() {
     QLocale::setDefault(italianLocale());
 }
@@ -264,6 +282,39 @@ QString formatGeneral(double value, const QLocale& locale) {
     const int decimals = qMax(0, int(d.digits.size()) - d.exp);
     if (decimals > 0) out.append(point).append(fractionDigits(d, decimals));
     return out;
+}
+
+QByteArray formatZeroPadded(double value, int digits) {
+    const double a = std::fabs(value);
+    if (std::isfinite(a) && a < 1e14) {
+        // Rounding to 15 significant digits first, as formatFloat does, only matters within
+        // a hair of a half: leave those to it.
+        const double whole = std::floor(a);
+        const double frac = a - whole;
+        const double guard = whole < 1 ? 1e-13 : std::pow(10.0, std::floor(std::log10(whole)) - 13);
+        if (std::fabs(frac - 0.5) > guard) {
+            const qint64 n = qint64(whole) + (frac > 0.5 ? 1 : 0);
+            QByteArray out = QByteArray::number(n);
+            if (out.size() < digits) out.prepend(digits - out.size(), '0');
+            if (n != 0 && std::signbit(value)) out.prepend('-');
+            return out;
+        }
+    }
+    return formatFloat(QString(digits, QLatin1Char('0')), value).toLatin1();
+}
+
+QByteArray formatGeneralLatin1(double value) {
+    const double a = std::fabs(value);
+    if (a < 1e15 && a == std::floor(a)) return QByteArray::number(qint64(value));
+    if (a >= 1e-4 && a < 1e15) {
+        // Fixed notation with 15 significant digits and no trailing zeros, as formatGeneral.
+        char buf[40];
+        const int n = std::snprintf(buf, sizeof buf, "%.15g", value);
+        QByteArray out(buf, n);
+        out.replace('.', ',');
+        return out;
+    }
+    return formatGeneral(value).toLatin1();
 }
 
 namespace {
@@ -370,4 +421,37 @@ bool parseNumber(const QString& text, double* value) {
     if (!ok || !std::isfinite(v)) return false;
     if (value) *value = v;
     return true;
+}
+
+TypedNumber parseTypedNumber(const QString& text, double* value) {
+    static const QRegularExpression thousands(QStringLiteral("^[+-]?[1-9][0-9]{0,2}\\.[0-9]{3}$"));
+    const QString t = text.trimmed();
+    if (thousands.match(t).hasMatch()) return TypedNumber::Ambiguous;
+    return parseNumber(t, value) ? TypedNumber::Ok : TypedNumber::Invalid;
+}
+
+QString msgNumeroAmbiguo(const QString& text) {
+    const QString t = text.trimmed();
+    const qsizetype point = t.indexOf(QLatin1Char('.'));
+    const QString whole = t.left(point) + t.mid(point + 1);
+    QString decimal = t.left(point) + QLatin1Char(',') + t.mid(point + 1);
+    while (decimal.endsWith(QLatin1Char('0'))) decimal.chop(1);
+    if (decimal.endsWith(QLatin1Char(','))) decimal.chop(1);
+    return QStringLiteral("   \"%1\" è ambiguo: scrivere %2 oppure %3   ").arg(t, whole, decimal);
+}
+
+QDate parseTypedDate(const QString& text) {
+    const QString t = text.trimmed();
+    for (const char* f : {"dd/MM/yyyy", "d/M/yyyy", "dd/MM/yy", "d/M/yy"}) {
+        QDate d = QDate::fromString(t, QString::fromLatin1(f));
+        if (!d.isValid()) continue;
+        // Two-digit years read as 19yy: keep them in this century up to 49.
+        if (QByteArray(f).endsWith("/yy") && d.year() < 1950) d = d.addYears(100);
+        return d;
+    }
+    return {};
+}
+
+QString msgDataNonValida(const QString& text) {
+    return QStringLiteral("   \"%1\" non è una data valida (gg/mm/aaaa)   ").arg(text.trimmed());
 }

@@ -1,24 +1,20 @@
 #pragma once
 // The one connection to database.mdb in the data folder, the start-up maintenance, the lock
 // marker database.ldb, statements with bound values, and write transactions.
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 #include "data/errors.h"
+#include "data/maintenance.h"
 
 class LockMarker;
-
-struct MaintenanceResult {
-    bool ran = false;               // false when another program holds the database
-    bool removedOldBackup = false;  // "database.bak_mdb" deleted
-    bool backupWritten = false;     // "database_bak.mdb" replaced by a checked copy
-    bool compacted = false;         // VACUUM ran (only when a tenth of the file was free)
-    QString error;                  // not empty when the database is damaged or unreadable
-};
 
 class Database : public QObject {
     Q_OBJECT
@@ -36,19 +32,28 @@ public:
     // never overwrites an existing file.
     static void create(const QString& path);
 
-    // Start-up maintenance when nobody holds the lock marker: delete the old backup name, check
-    // integrity, only then replace the backup with a consistent copy, and compact.
-    // A damaged database keeps the old backup and reports the error.
-    static MaintenanceResult maintain(const QString& folder);
+    // Start-up maintenance when nobody holds the lock marker (DatabaseFiles::maintain): check,
+    // only then back up, and compact when it can. A damaged database keeps every backup.
+    static MaintenanceResult maintain(const QString& folder,
+                                      const MaintenanceOptions& options = {}) {
+        return DatabaseFiles::maintain(folder, options);
+    }
 
     // Whether another program holds folder's database (a live lock on database.ldb).
     static bool inUseElsewhere(const QString& folder);
 
     // Opens folder + "database.mdb" (folder ends with "/"), holding the lock marker while open.
-    // Throws DatabaseError with the engine's text (missing file, not a database).
+    // A file or folder that cannot be written is opened read-only (isReadOnly). Throws
+    // DatabaseError with the engine's text (missing file, not a database, a table missing).
     void open(const QString& folder);
     void close();
     bool isOpen() const;
+    // Opened read-only: every write is refused with readOnlyReason() (a text for the user).
+    bool isReadOnly() const { return !readOnlyReason_.isEmpty(); }
+    QString readOnlyReason() const { return readOnlyReason_; }
+    // Why the lock marker database.ldb could not be created or held, else empty: other
+    // workstations then cannot see that this one has the database open.
+    QString lockMarkerProblem() const { return lockProblem_; }
     QString folder() const { return folder_; }
     QString path() const { return folder_ + fileName(); }
     QSqlDatabase connection() const;
@@ -70,7 +75,10 @@ public:
     static QDateTime parseDateTime(const QString& text);
 
     // A write transaction: BEGIN IMMEDIATE (so two writers never deadlock), or a savepoint
-    // when one is already open. Rolled back unless commit() was called.
+    // when one is already open. Rolled back unless commit() was called. Refused at once on a
+    // database opened read-only.
+    // The outermost commit announces what was written (committed()); a rollback, of the whole
+    // transaction or of a savepoint, announces what was undone (rolledBack()).
     class Transaction {
     public:
         explicit Transaction(Database& db);
@@ -84,21 +92,81 @@ public:
         QString savepoint_;
         bool done_ = false;
     };
+    bool inTransaction() const { return txDepth_ > 0; }
+
+    // Rows written, per table, between two announcements. Every write is seen, whoever made it
+    // (a data set's post, a rule's statement, a trigger); a table whose rows the engine did not
+    // name (a delete of the whole table) is marked whole.
+    struct Changes {
+        struct Table {
+            // rowid -> the data set that wrote it alone, or nullptr (a statement, or several).
+            QHash<qint64, const QObject*> rows;
+            bool whole = false;
+        };
+        QHash<QString, Table> tables;  // by lower-case table name
+        bool isEmpty() const { return tables.isEmpty(); }
+        const Table* table(const QString& name) const;
+        void merge(const Changes& other);
+    };
+
+    // Marks the statements run while it lives as written by owner (a data set writing its own
+    // row), so that owner need not read that row again.
+    class WriterScope {
+    public:
+        WriterScope(Database& db, const QObject* owner);
+        ~WriterScope();
+        WriterScope(const WriterScope&) = delete;
+        WriterScope& operator=(const WriterScope&) = delete;
+
+    private:
+        Database& db_;
+        const QObject* saved_;
+    };
 
     // For tests: an error raised by the next statement whose text contains the given text.
     void failNextStatementContaining(const QString& text) { failOn_ = text; }
 
+    // A statement that finds the database locked by another workstation is tried again every
+    // lockPollMs until lockWaitLimitMs have passed, with lockWait emitted between the tries.
+    static constexpr int lockPollMs = 250;
+    void setLockWaitLimit(int ms) { lockWaitLimit_ = ms; }
+    int lockWaitLimit() const { return lockWaitLimit_; }
+
 Q_SIGNALS:
     void closed();
+    // After the outermost commit, or after a statement run outside any transaction.
+    void committed(const Database::Changes& changes);
+    // After a rollback: the rows changed meanwhile are as they were before.
+    void rolledBack(const Database::Changes& changes);
+    // A statement waits for another workstation's lock (emitted after each try that found the
+    // database busy), and the wait is over (the statement ran or gave up).
+    void lockWait(int elapsedMs);
+    void lockWaitEnded();
 
 private:
     void prepareConnection();
+    void setBusyTimeout(int ms);
     QSqlQuery run(const QString& sql, const QVariantList& params);
+    void rowWritten(const char* table, qint64 rowid);
+    void noteStatement(const QString& sql, int changedRows);
+    void announce(bool commit, Changes changes);
+    static void updateHook(void* self, int op, const char* dbName, const char* table,
+                           long long rowid);
     QString connName_;
     QString folder_;
     std::unique_ptr<LockMarker> lock_;
     int txDepth_ = 0;
     QString failOn_;
+    // One entry per open transaction level (index 0: outermost); outside any transaction the
+    // single statement's writes collect in autocommit_.
+    std::vector<Changes> changes_;
+    Changes autocommit_;
+    bool hookSaw_ = false;  // the update hook reported a row during the current statement
+    int lastAffected_ = 0;
+    const QObject* writer_ = nullptr;
+    QString readOnlyReason_;
+    QString lockProblem_;
+    int lockWaitLimit_ = 60000;
 };
 
 // The marker database.ldb: held with a shared advisory lock while a program has the database
@@ -107,12 +175,19 @@ class LockMarker {
 public:
     explicit LockMarker(const QString& path);
     ~LockMarker();
-    bool acquire();  // creates the file and holds a shared lock
+    // Creates the file and holds a shared lock (waiting while a maintenance holds it alone).
+    bool acquire();
+    // Holds the marker alone, without waiting: false when another program holds it or the file
+    // cannot be created (errorString() tells which).
+    bool tryExclusive();
     void release();  // drops the lock and removes the file when nobody else holds it
+    QString errorString() const { return error_; }
     // True when some process holds a lock on the file at path.
     static bool isLive(const QString& path);
 
 private:
+    bool lock(int how);
     QString path_;
+    QString error_;
     int fd_ = -1;
 };

@@ -138,7 +138,7 @@ void DocumentRules::FattureCalcFields(DataSet& ds) {
 }
 
 void DocumentRules::FattureBeforeDelete(DataSet& ds) {
-    if (!Mymsg::question(msgCancellaDocumento())) throw Abort{};
+    if (!Mymsg::confirmDelete(msgCancellaDocumento())) throw Abort{};
     // The lines go with the header, without a question for each.
     cancellaDocumento(ds.database(), text(ds, "Docum_numero"));
 }
@@ -163,7 +163,7 @@ bool DocumentRules::FattureFilterRecord(DataSet& ds) const {
 bool DocumentRules::cancellaDocumentoCorrente() {
     DataSet& f = sd_.Fatture;
     if (!f.isOpen() || f.isEmpty()) return false;
-    if (!Mymsg::question(msgCancellaDocumento())) return false;
+    if (!Mymsg::confirmDelete(msgCancellaDocumento())) return false;
     if (sd_.righe.isEditing()) sd_.righe.cancel();
     if (f.isEditing()) f.cancel();
     if (!cancellaDocumento(sd_.db, text(f, "Docum_numero"))) return false;
@@ -211,7 +211,7 @@ void DocumentRules::RigheBeforePost(DataSet& ds) {
 }
 
 void DocumentRules::RigheBeforeDelete(DataSet&) {
-    if (!Mymsg::question(msgCancellaRiga())) throw Abort{};
+    if (!Mymsg::confirmDelete(msgCancellaRiga())) throw Abort{};
 }
 
 void DocumentRules::totaliDopoRiga() {

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStyle>
@@ -14,9 +15,17 @@
 #include <QVBoxLayout>
 
 #include "common/inifile.h"
+#include "common/messages.h"
+#include "data/database.h"
 #include "data/shareddata.h"
+#include "stock/esportacsv.h"
+#include "stock/vireg.h"
 #include "widgets/dataerror.h"
 #include "widgets/datagrid.h"
+#include "widgets/datefield.h"
+#include "widgets/formgeometry.h"
+#include "widgets/scrollbody.h"
+#include "widgets/zoom.h"
 
 namespace {
 
@@ -52,7 +61,8 @@ TfrmGiornale::TfrmGiornale(SharedData& sd, IniFile& settings, int zoom, QWidget*
     : QDialog(parent), sd_(sd), settings_(settings), giornale_(sd, this) {
     setObjectName(QStringLiteral("TfrmGiornale"));
     setWindowTitle(QStringLiteral("Movimenti di scarico registrati"));
-    auto* lay = new QVBoxLayout(this);
+    applyZoomFont(this, zoom);
+    auto* lay = new QVBoxLayout(scrollingBody(this));
     auto* heading = named(
         new QLabel(QStringLiteral("Movimenti di scarico registrati ed ancora da esportare"), this),
         "lbl_titolo");
@@ -108,30 +118,35 @@ TfrmGiornale::TfrmGiornale(SharedData& sd, IniFile& settings, int zoom, QWidget*
     corr->addLayout(right, 2);
     tabs_->addTab(tabCorr_, QStringLiteral("da vendite dirette (corrispettivi)"));
 
+    // Two rows, so that every button stays in view on a narrow screen: the period, then the
+    // actions.
     auto* bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("Movimenti dal"), tabNuovi_));
     da_ = named(new QLineEdit(tabNuovi_), "esporta_da");
     a_ = named(new QLineEdit(tabNuovi_), "esporta_a");
     for (QLineEdit* e : {da_, a_}) {
-        e->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
-        e->setMaximumWidth(110);
+        new DateFieldCheck(e);
+        e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 16);
     }
     bar->addWidget(da_);
     bar->addWidget(new QLabel(QStringLiteral("fino al"), tabNuovi_));
     bar->addWidget(a_);
-    auto button = [this, bar](const char* name, const QString& caption) {
+    auto* actions = new QHBoxLayout;
+    auto button = [this](QHBoxLayout* row, const char* name, const QString& caption) {
         auto* b = named(new QPushButton(caption, tabNuovi_), name);
         b->setAutoDefault(false);
-        bar->addWidget(b);
+        row->addWidget(b);
         return b;
     };
-    auto* apre = button("btn_apre", QStringLiteral("&Seleziona"));
-    auto* annulla = button("btn_annulla", QStringLiteral("&Annulla riga"));
-    auto* stampa = button("btn_Stampa", QStringLiteral("Stam&pa"));
+    auto* apre = button(bar, "btn_apre", QStringLiteral("&Seleziona"));
     bar->addStretch();
-    auto* vireg = button("btn_esporta", QStringLiteral("Invia VIREG"));
-    auto* csv = button("btn_esporta1", QStringLiteral("Invia CSV"));
+    auto* annulla = button(actions, "btn_annulla", QStringLiteral("&Annulla riga"));
+    auto* stampa = button(actions, "btn_Stampa", QStringLiteral("Stam&pa"));
+    actions->addStretch();
+    auto* vireg = button(actions, "btn_esporta", QStringLiteral("Invia VIREG"));
+    auto* csv = button(actions, "btn_esporta1", QStringLiteral("Invia CSV"));
     nuovi->addLayout(bar);
+    nuovi->addLayout(actions);
     pages_->addWidget(tabNuovi_);
 
     // ---- the two export pages
@@ -159,7 +174,8 @@ TfrmGiornale::TfrmGiornale(SharedData& sd, IniFile& settings, int zoom, QWidget*
     widths(dbgDettaglio_, {100, 90});
     for (DataGrid* g : {dbgDocumenti_, dbgCorrispettivi_, dbgDettaglio_})
         g->restoreLayout(settings_, kSection);
-    resize(980 * zoom / 100, 600 * zoom / 100);
+    resize(QSize(980, 600) * zoomFactor(zoom));
+    FormGeometry::fitToScreen(this);
 }
 
 QWidget* TfrmGiornale::exportPage(const char* name, bool vireg) {
@@ -190,17 +206,17 @@ QWidget* TfrmGiornale::exportPage(const char* name, bool vireg) {
         auto* row = new QHBoxLayout;
         row->addWidget(new QLabel(QStringLiteral("data da utilizzare"), page));
         auto* d = named(new QLineEdit(page), "data1");
-        d->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
-        d->setMaximumWidth(110);
+        new DateFieldCheck(d);
+        d->setMaximumWidth(d->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 16);
         row->addWidget(d);
         row->addStretch();
         lay->addLayout(row);
     }
-    // The export files are written by the export module; until then the button stays off.
     auto* crea = named(new QPushButton(QStringLiteral("Crea file di esportazione"), page),
                        vireg ? "btn_esporta_vireg" : "btn_esporta_csv");
-    crea->setEnabled(false);
     crea->setAutoDefault(false);
+    connect(crea, &QPushButton::clicked, this,
+            vireg ? &TfrmGiornale::btn_esporta_viregClick : &TfrmGiornale::ExplorerButton3Click);
     lay->addWidget(crea, 0, Qt::AlignLeft);
     lay->addStretch();
     lay->addWidget(
@@ -296,5 +312,67 @@ void TfrmGiornale::btn_ok_viregClick() {
     guarded([this] {
         periodoDaCampi();
         if (giornale_.esportazioneOk()) pages_->setCurrentWidget(tabNuovi_);
+    });
+}
+
+bool TfrmGiornale::spuntato(const char* name) const {
+    const auto* ck = findChild<QCheckBox*>(QString::fromLatin1(name));
+    return ck && ck->isChecked();
+}
+
+QString TfrmGiornale::cartellaEsportazione() const {
+    return cartella_ ? cartella_() : sd_.db.folder();
+}
+
+void TfrmGiornale::esporta(const QString& label,
+                           const std::function<EsitoEsportazione(const Avanzamento&)>& run) {
+    // A long export shows how far it is and may be stopped; the window takes no input meanwhile.
+    QProgressDialog progress(label, QStringLiteral("Interrompi"), 0, 1000, this);
+    progress.setObjectName(QStringLiteral("avanzamento_esportazione"));
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+    const Avanzamento avanzamento = [&progress](qint64 fatte, qint64 totale) {
+        progress.setValue(totale > 0 ? int(qMin<qint64>(1000, fatte * 1000 / totale)) : 0);
+        return !progress.wasCanceled();
+    };
+    EsitoEsportazione esito;
+    guarded([&] { esito = run(avanzamento); });
+    progress.close();
+    if (!esito.nome.isEmpty()) mostraEsito(esito);
+}
+
+void TfrmGiornale::btn_esporta_viregClick() {
+    SezioniVireg s;
+    s.clienti = spuntato("ck_cli");
+    s.prodotti = spuntato("ck_prod");
+    s.movimenti = spuntato("ck_mov");
+    s.giacenze = spuntato("ck_gia");
+    s.carico = spuntato("ck_carico");
+    if (s.carico) {
+        const auto* data1 = findChild<QLineEdit*>(QStringLiteral("data1"));
+        const QString errore = controllaDataCarico(data1->text(), &s.dataCarico);
+        if (!errore.isEmpty()) {
+            Mymsg::message(errore);
+            return;
+        }
+    }
+    const PeriodoViste periodo = PeriodoViste::diGiornale(giornale_);
+    esporta(QStringLiteral("Creazione del file per VIREG..."), [&](const Avanzamento& a) {
+        return esportaVireg(sd_.db, cartellaEsportazione(), periodo, s, orologio_, a);
+    });
+}
+
+void TfrmGiornale::ExplorerButton3Click() {
+    SezioniCsv s;
+    s.clienti = spuntato("ck_cli1");
+    s.prodotti = spuntato("ck_prod1");
+    s.movimenti = spuntato("ck_mov1");
+    s.giacenze = spuntato("ck_gia1");
+    const PeriodoViste periodo = PeriodoViste::diGiornale(giornale_);
+    esporta(QStringLiteral("Creazione dei file CSV..."), [&](const Avanzamento& a) {
+        return esportaCsv(sd_.db, cartellaEsportazione(), periodo, s, orologio_, a);
     });
 }

@@ -101,9 +101,7 @@ private Q_SLOTS:
         routine.setDataSources(&registry);
         // As the program wires the documents window to the print routine.
         auto printFn = [&routine](const QString& name, const QString& title) {
-            routine.setReportPrinted(false);
-            routine.setta_stampante(name, title, true, PrintMode::Preview, 1);
-            return routine.reportPrinted();
+            return routine.setta_stampante(name, title, true, PrintMode::Preview, 1);
         };
         const RisultatoStampa r = stampaDocumento(tf.db(), e.documNumero, printFn);
         QVERIFY2(msgs.texts.isEmpty(), qPrintable(msgs.texts.join(u'\n')));

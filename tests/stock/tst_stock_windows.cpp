@@ -2,6 +2,8 @@
 // controls by object name under the offscreen platform.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -9,6 +11,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -268,16 +271,64 @@ private Q_SLOTS:
         QCOMPARE(msgs.texts, QStringList{"Inserire codice prodotto"});
     }
 
-    void emptyDateOnLeaving() {
+    // The registration date is checked as it is left or confirmed with Enter: an empty one and
+    // a day that does not exist are refused at once, the text kept and the focus back on it.
+    void dateCheckedAtOnce_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("empty, Tab") << "" << int(Qt::Key_Tab) << "Inserire prima la data !"
+                                    << "";
+        QTest::newRow("no such day, Tab")
+            << "32/13/2026" << int(Qt::Key_Tab) << msgDataNonValida("32/13/2026") << "32/13/2026";
+        QTest::newRow("no such day, Enter") << "29/02/2025" << int(Qt::Key_Return)
+                                            << msgDataNonValida("29/02/2025") << "29/02/2025";
+        QTest::newRow("short form") << "3/4/26" << int(Qt::Key_Tab) << ""
+                                    << "03/04/2026";
+    }
+    void dateCheckedAtOnce() {
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
         ScriptedMessages msgs;
         TfrmSfuso1 w(*sd);
         show(w);
         auto* data = child<QLineEdit>(w, "Data");
         data->setFocus();
         data->clear();
-        QTest::keyClick(data, Qt::Key_Tab);
-        QCOMPARE(msgs.texts, QStringList{"Inserire prima la data !"});
-        QCOMPARE(focusName(), QStringLiteral("Data"));
+        QTest::keyClicks(data, typed);
+        QTest::keyClick(data, Qt::Key(key));
+        QCOMPARE(msgs.texts, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(data->text(), shown);
+        if (!message.isEmpty()) QCOMPARE(focusName(), QStringLiteral("Data"));
+    }
+
+    // "1.500" as a quantity is refused as ambiguous before anything is registered.
+    void ambiguousQuantity() {
+        ScriptedMessages msgs;
+        const qint64 id = product(QStringLiteral("SF"), QStringLiteral("1"), {}, 5000, 2);
+        TfrmSfuso1 w(*sd);
+        show(w);
+        auto* codice = child<QLineEdit>(w, "Codice");
+        codice->setFocus();
+        QTest::keyClicks(codice, QString::number(id));
+        QTest::keyClick(codice, Qt::Key_Return);
+        auto* q = child<QLineEdit>(w, "scaricare");
+        QTest::keyClicks(q, "1.500");
+        QTest::keyClick(q, Qt::Key_Return);
+        QCOMPARE(msgs.texts, QStringList{msgNumeroAmbiguo("1.500")});
+        QCOMPARE(focusName(), QStringLiteral("scaricare"));
+        QTest::mouseClick(child<QPushButton>(w, "btnconferma"), Qt::LeftButton);
+        QCOMPARE(q->text(), QStringLiteral("1.500"));
+        QCOMPARE(stock(QStringLiteral("SF")), 5000.0);
+        QCOMPARE(tf->count(QStringLiteral("Giornale")), 0);
+        q->selectAll();
+        QTest::keyClicks(q, "1500");
+        QTest::keyClick(q, Qt::Key_Return);
+        QTest::keyClick(child<QPushButton>(w, "btnconferma"), Qt::Key_Return);
+        QCOMPARE(stock(QStringLiteral("SF")), 3500.0);
     }
 
     // The search button: the filter is case-sensitive and covers ID, code and description.
@@ -373,16 +424,16 @@ private Q_SLOTS:
         QTest::mouseClick(child<QPushButton>(w, "btn_annulla"), Qt::LeftButton);
         QCOMPARE(msgs.last(), GiornaleMovimenti::msgConfermaRiga());
         QCOMPARE(stock(QStringLiteral("V2")), 12.0);
-        // The export pages: files come later, "Esportazione OK" works now.
+        // The export pages.
         auto* pages = child<QStackedWidget>(w, "PageControl1");
         QTest::mouseClick(child<QPushButton>(w, "btn_esporta1"), Qt::LeftButton);
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("tab_esporta_csv"));
-        QVERIFY(!child<QPushButton>(w, "btn_esporta_csv")->isEnabled());
+        QVERIFY(child<QPushButton>(w, "btn_esporta_csv")->isEnabled());
         QTest::mouseClick(child<QToolButton>(w, "SpeedButton1"), Qt::LeftButton);
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("tab_nuovi"));
         QTest::mouseClick(child<QPushButton>(w, "btn_esporta"), Qt::LeftButton);
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("tab_esporta_vireg"));
-        QVERIFY(!child<QPushButton>(w, "btn_esporta_vireg")->isEnabled());
+        QVERIFY(child<QPushButton>(w, "btn_esporta_vireg")->isEnabled());
         msgs.answer(true);
         QTest::mouseClick(child<QPushButton>(w, "btn_ok_vireg"), Qt::LeftButton);
         QCOMPARE(msgs.last(), QStringLiteral("   Confermi che vuoi cancellare i movimenti dal "
@@ -394,6 +445,80 @@ private Q_SLOTS:
         QVERIFY(!w.giornale().documenti.isOpen());
         QVERIFY(
             ini.contains(QStringLiteral("TfrmGiornale"), QStringLiteral("dbgDocumenti_Colonne")));
+    }
+
+    // A period date that does not exist is refused as soon as it is left, and Enter on it
+    // selects nothing.
+    void journalDateCheckedAtOnce() {
+        ScriptedMessages msgs;
+        IniFile ini;
+        TfrmGiornale w(*sd, ini);
+        show(w);
+        auto* da = child<QLineEdit>(w, "esporta_da");
+        da->setFocus();
+        QTest::keyClicks(da, "32/13/2026");
+        QTest::keyClick(da, Qt::Key_Return);
+        QCOMPARE(msgs.texts, QStringList{msgDataNonValida("32/13/2026")});
+        QCOMPARE(da->text(), QStringLiteral("32/13/2026"));
+        child<QLineEdit>(w, "esporta_a")->setFocus();
+        QCOMPARE(msgs.texts.size(), 2);
+        da->setText(QStringLiteral("1/2/25"));
+        da->setFocus();
+        child<QLineEdit>(w, "esporta_a")->setFocus();
+        QCOMPARE(da->text(), QStringLiteral("01/02/2025"));
+        QCOMPARE(msgs.texts.size(), 2);
+    }
+
+    // The two "Crea file di esportazione" buttons write over the views as last selected: a
+    // date typed but not applied with "&Seleziona" does not count.
+    void journalExports() {
+        ScriptedMessages msgs;
+        tf->insert(QStringLiteral("Intesta"), {{QStringLiteral("CodiceAZ"), "AB12"}});
+        product(QStringLiteral("V1"), QStringLiteral("1"), {}, 10, 0);
+        product(QStringLiteral("B2"), QStringLiteral("2"), QStringLiteral("BT75"), 9, 0);
+        for (int day : {10, 28})
+            tf->insert(QStringLiteral("Giornale"),
+                       {{QStringLiteral("Data_Ora"), QDate(2025, 2, day)},
+                        {QStringLiteral("Cod_vino"), "B2"},
+                        {QStringLiteral("Litri"), 4.5},
+                        {QStringLiteral("Tipo"), "N"}});
+        QTemporaryDir out;
+        const QString folder = out.path() + QLatin1Char('/');
+        const QString base = folder + QStringLiteral("esportato_2025_03_01_10_00");
+        IniFile ini;
+        TfrmGiornale w(*sd, ini);
+        w.setCartellaEsportazione([folder] { return folder; });
+        w.setOrologio([] { return QDateTime(QDate(2025, 3, 1), QTime(10, 0)); });
+        show(w);
+        child<QLineEdit>(w, "esporta_a")->setText(QStringLiteral("27/02/2025"));
+        QTest::mouseClick(child<QPushButton>(w, "btn_apre"), Qt::LeftButton);
+        child<QLineEdit>(w, "esporta_a")->setText(QStringLiteral("28/02/2025"));
+
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta"), Qt::LeftButton);
+        child<QCheckBox>(w, "ck_mov")->setChecked(true);
+        child<QCheckBox>(w, "ck_carico")->setChecked(true);
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta_vireg"), Qt::LeftButton);
+        QCOMPARE(msgs.last(), MsgEsportazione::dataCaricoMancante());
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{});
+        child<QCheckBox>(w, "ck_carico")->setChecked(false);
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta_vireg"), Qt::LeftButton);
+        QCOMPARE(msgs.last(), MsgEsportazione::effettuata(base + QStringLiteral(".txt")));
+        QFile f(base + QStringLiteral(".txt"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(
+            f.readAll(),
+            QByteArray("AB12    2025030110000000002SRECORSV &#001I&#00220250227&#008VENDITA"
+                       "&#004CO20250227&#005000000001&#006CORRISPETTIVI&#007I&#032B2&#033T"
+                       "&#035S&#08200000000000450000&#0830000000006&#086&#087BT75&#088I&#\r\n"));
+
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta1"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta_csv"), Qt::LeftButton);
+        QCOMPARE(msgs.last(), MsgEsportazione::effettuata(base));
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
+        child<QCheckBox>(w, "ck_gia1")->setChecked(true);
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta_csv"), Qt::LeftButton);
+        QCOMPARE(msgs.last(), MsgEsportazione::effettuata(base));
+        QVERIFY(QFile::exists(base + QStringLiteral("_GIA.csv")));
     }
 
     // Column widths come back in a new window.

@@ -15,6 +15,7 @@
 
 #include "common/inifile.h"
 #include "common/paths.h"
+#include "copie.h"
 #include "data/database.h"
 #include "data/schema.h"
 #include "documents/duedates.h"
@@ -767,7 +768,10 @@ void usage(QTextStream& s) {
          "                      cartella con molti dati, per le misure di velocità\n"
          "  stampa CARTELLA MODELLO FILE.pdf [--documento NUMERO]\n"
          "                      scrive in PDF un modello di stampe/ con i dati della cartella\n"
-         "Opzioni: --forza      sostituisce un database già presente (i dati vanno persi)\n";
+         "  esporta CARTELLA vireg|csv --dal GG/MM/AAAA --al GG/MM/AAAA [--sezioni ...]\n"
+         "                      file per VIREG o file CSV del periodo (esporta --help)\n";
+    CopieTool::usage(s);
+    s << "Opzioni: --forza      sostituisce un database già presente (i dati vanno persi)\n";
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 #include <QTextStream>
 
 #include "common/format.h"
+#include "copie.h"
 #include "datitool.h"
+#include "esporta.h"
 #include "stampa.h"
 
 int main(int argc, char* argv[]) {
@@ -13,9 +15,12 @@ int main(int argc, char* argv[]) {
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (!args.isEmpty() && args.first() == QLatin1String("stampa")) return runStampa(args.mid(1));
+    if (!args.isEmpty() && args.first() == QLatin1String("esporta")) return runEsporta(args.mid(1));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int rc = DatiTool::run(args, out, err);
+    const int rc = !args.isEmpty() && CopieTool::handles(args.first())
+                       ? CopieTool::run(args, out, err)
+                       : DatiTool::run(args, out, err);
     out.flush();
     err.flush();
     return rc;
