@@ -51,9 +51,8 @@ QHash<QString, WindowFactory> programWindowFactories() {
         });
         // A cancelled document movement: the document's totals follow its remaining lines,
         // in the cancellation's own transaction.
-        w->setRicalcolaDocumento([main](const QString& documNumero) {
-            ricalcolaTotali(main->db(), documNumero);
-        });
+        w->setRicalcolaDocumento(
+            [main](const QString& documNumero) { ricalcolaTotali(main->db(), documNumero); });
         w->setCartellaEsportazione([main] {
             AppSettings s = App::settings();
             if (s.esportazione.trimmed().isEmpty()) {
@@ -76,8 +75,8 @@ QHash<QString, WindowFactory> programWindowFactories() {
         TMainForm* main = &m;
         // A document is printed through the print routine; only paper really printed counts.
         w->setPrint([main](const QString& name, const QString& title) {
-            return main->printing().routine().setta_stampante(name, title, true,
-                                                              PrintMode::Preview, 1);
+            return main->printing().routine().setta_stampante(name, title, true, PrintMode::Preview,
+                                                              1);
         });
         return w;
     });

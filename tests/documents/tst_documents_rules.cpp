@@ -12,6 +12,7 @@
 #include "documents/numbering.h"
 #include "documents/service.h"
 #include "documents/totals.h"
+#include "stock/giornale.h"
 #include "support/testfolder.h"
 
 Q_DECLARE_METATYPE(QVector<RigaTotali>)
@@ -781,6 +782,21 @@ private Q_SLOTS:
         QCOMPARE(stock(QStringLiteral("BOT")), bottled);
         QCOMPARE(stock(QStringLiteral("SF")), bulk + 5);
         QCOMPARE(tf->count(QStringLiteral("Giornale")), journal + 1);
+
+        // Cancelling the bottles' movement in the journal, with the hook the program wires:
+        // the stock comes back, the line goes, and the header's totals follow what is left.
+        tf->db().exec(QStringLiteral("UPDATE Fatture SET Totale = -1"));
+        const qint64 id =
+            sql(QStringLiteral("SELECT ID FROM Giornale WHERE Riga_num = ?"), {bot}).toLongLong();
+        const MovimentoDaAnnullare m{id, QStringLiteral("BOT"), 4.5, bot, doc};
+        QCOMPARE(
+            annulla_movimento(tf->db(), m, [&](const QString& d) { ricalcolaTotali(tf->db(), d); }),
+            1);
+        QCOMPARE(stock(QStringLiteral("BOT")), 10.0);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM Righe WHERE Ordine = ?"), {bot}).toInt(),
+                 0);
+        const qint64 after = sql(QStringLiteral("SELECT Totale FROM Fatture")).toLongLong();
+        QCOMPARE(after, ddtfatt == u"N" ? 80000 : 97600);  // 8 units at 1.00, 22% but receipts
     }
 
     void printRefused() {
