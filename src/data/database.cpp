@@ -71,6 +71,58 @@ sqlite3* handleOf(const QSqlDatabase& c) {
     return *static_cast<sqlite3* const*>(h.constData());
 }
 
+int bindAll(sqlite3_stmt* st, const QVariantList& params) {
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant v = Database::bindValue(params[i]);
+        int rc;
+        if (!v.isValid() || v.isNull()) {
+            rc = sqlite3_bind_null(st, i + 1);
+        } else {
+            switch (v.typeId()) {
+                case QMetaType::Double:
+                    rc = sqlite3_bind_double(st, i + 1, v.toDouble());
+                    break;
+                case QMetaType::Int:
+                case QMetaType::LongLong:
+                case QMetaType::UInt:
+                case QMetaType::ULongLong:
+                    rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
+                    break;
+                case QMetaType::QByteArray: {
+                    const QByteArray b = v.toByteArray();
+                    rc = sqlite3_bind_blob(st, i + 1, b.constData(), int(b.size()),
+                                           SQLITE_TRANSIENT);
+                    break;
+                }
+                default: {
+                    const QByteArray u = v.toString().toUtf8();
+                    rc = sqlite3_bind_text(st, i + 1, u.constData(), int(u.size()),
+                                           SQLITE_TRANSIENT);
+                }
+            }
+        }
+        if (rc != SQLITE_OK) return rc;
+    }
+    return SQLITE_OK;
+}
+
+QVariant columnValue(sqlite3_stmt* st, int col) {
+    switch (sqlite3_column_type(st, col)) {
+        case SQLITE_INTEGER:
+            return qint64(sqlite3_column_int64(st, col));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(st, col);
+        case SQLITE_BLOB:
+            return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, col)),
+                              sqlite3_column_bytes(st, col));
+        case SQLITE_NULL:
+            return QVariant(QMetaType::fromType<QString>());
+        default:
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                                     sqlite3_column_bytes(st, col));
+    }
+}
+
 QSqlDatabase openConnection(const QString& name, const QString& path, bool readOnly, int busyMs) {
     QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     c.setDatabaseName(path);
@@ -246,6 +298,7 @@ void Database::open(const QString& folder) {
     try {
         openConnection(connName_, p, isReadOnly(), kLongWaitMs);
         QSqlDatabase conn = connection();
+        handle_ = handleOf(conn);
         if (!isReadOnly() && sqlite3_db_readonly(handleOf(conn), "main") == 1)
             readOnlyReason_ = QStringLiteral("il file %1 non si può scrivere").arg(p);
         prepareConnection();
@@ -348,10 +401,128 @@ Database::WriterScope::~WriterScope() {
 }
 
 void Database::setBusyTimeout(int ms) {
-    if (sqlite3* h = handleOf(connection())) sqlite3_busy_timeout(h, ms);
+    if (handle_) sqlite3_busy_timeout(handle_, ms);
+}
+
+sqlite3_stmt* Database::takeStatement(const QString& sql) {
+    if (!handle_ || !isOpen()) throw DatabaseError(QStringLiteral("Database non aperto"));
+    if (auto it = statements_.find(sql); it != statements_.end()) {
+        sqlite3_stmt* st = it.value();
+        statements_.erase(it);
+        return st;
+    }
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* st = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v3(handle_, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT,
+                           &st, &tail) != SQLITE_OK) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(handle_));
+        sqlite3_finalize(st);
+        throw DatabaseError(error);
+    }
+    // One statement per call, as the driver always allowed: what follows would be dropped.
+    while (tail && *tail && (*tail == ';' || QChar(QLatin1Char(*tail)).isSpace())) ++tail;
+    if (tail && *tail) {
+        sqlite3_finalize(st);
+        throw DatabaseError(QStringLiteral("Unable to execute multiple statements at a time"));
+    }
+    if (!st) throw DatabaseError(QStringLiteral("Istruzione vuota: %1").arg(sql));
+    return st;
+}
+
+void Database::giveBackStatement(const QString& sql, sqlite3_stmt* st) {
+    if (!st) return;
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    // Kept only for this connection, and one per text: a text run inside itself had two.
+    // Pragmas and query plans are made when prepared and would not follow a change of the
+    // schema: those are prepared every time.
+    if (!handle_ || sqlite3_db_handle(st) != handle_ || statements_.contains(sql) ||
+        sqlite3_stmt_isexplain(st) ||
+        QStringView(sql).trimmed().startsWith(u"PRAGMA", Qt::CaseInsensitive)) {
+        sqlite3_finalize(st);
+        return;
+    }
+    // Texts made at run time (a pragma with its value) must not pile up.
+    if (statements_.size() >= 256) dropStatements();
+    statements_.insert(sql, st);
+}
+
+void Database::dropStatements() {
+    for (sqlite3_stmt* st : std::as_const(statements_)) sqlite3_finalize(st);
+    statements_.clear();
+}
+
+int Database::runKept(const QString& sql, const QVariantList& params, QVariant* first) {
+    if (!isOpen()) throw DatabaseError(QStringLiteral("Database non aperto"));
+    if (!failOn_.isEmpty() && sql.contains(failOn_, Qt::CaseInsensitive)) {
+        failOn_.clear();
+        throw DatabaseError(QStringLiteral("errore simulato: %1").arg(sql));
+    }
+    // As in run(): outside a transaction, and for a COMMIT, a busy database is tried again in
+    // short waits that the window can show.
+    const bool retry =
+        txDepth_ == 0 || sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
+    QElapsedTimer waited;
+    waited.start();
+    bool waiting = false;
+    for (;;) {
+        if (retry) setBusyTimeout(lockPollMs);
+        int rc = SQLITE_OK;
+        QString error;
+        int affected = 0;
+        sqlite3_stmt* st = nullptr;
+        try {
+            st = takeStatement(sql);
+        } catch (const DatabaseError& e) {
+            // Busy while reading the schema can be tried again; anything else is an error.
+            rc = sqlite3_errcode(handle_) == SQLITE_BUSY ? SQLITE_BUSY : SQLITE_ERROR;
+            error = e.text();
+        }
+        if (st) {
+            hookSaw_ = false;
+            rc = bindAll(st, params);
+            if (rc == SQLITE_OK) {
+                rc = sqlite3_step(st);
+                if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+                    if (first) *first = rc == SQLITE_ROW ? columnValue(st, 0) : QVariant();
+                    affected = sqlite3_column_count(st) > 0 ? 0 : sqlite3_changes(handle_);
+                    rc = SQLITE_OK;
+                }
+            }
+            if (rc != SQLITE_OK) error = QString::fromUtf8(sqlite3_errmsg(handle_));
+            giveBackStatement(sql, st);
+        }
+        if (rc == SQLITE_OK) {
+            if (retry) setBusyTimeout(kLongWaitMs);
+            if (waiting) Q_EMIT lockWaitEnded();
+            noteStatement(sql, affected);
+            lastAffected_ = affected;
+            // A statement outside any transaction is committed as it ends.
+            if (txDepth_ == 0 && !autocommit_.isEmpty()) {
+                Changes done = std::move(autocommit_);
+                autocommit_ = Changes();
+                announce(true, std::move(done));
+                lastAffected_ = affected;
+            }
+            return affected;
+        }
+        // What a failed statement outside a transaction wrote is undone by the engine.
+        if (txDepth_ == 0) autocommit_ = Changes();
+        const bool busy = (rc & 0xff) == SQLITE_BUSY;
+        if (!retry || !busy || waited.elapsed() >= lockWaitLimit_) {
+            if (retry) setBusyTimeout(kLongWaitMs);
+            if (waiting) Q_EMIT lockWaitEnded();
+            throw DatabaseError(error.trimmed());
+        }
+        waiting = true;
+        Q_EMIT lockWait(int(waited.elapsed()));
+    }
 }
 
 void Database::close() {
+    dropStatements();
+    handle_ = nullptr;
     const bool wasOpen = QSqlDatabase::contains(connName_);
     if (wasOpen) {
         {
@@ -458,7 +629,7 @@ QSqlQuery Database::run(const QString& sql, const QVariantList& params) {
 }
 
 int Database::exec(const QString& sql, const QVariantList& params) {
-    run(sql, params);
+    runKept(sql, params, nullptr);
     return lastAffected_;
 }
 
@@ -467,13 +638,14 @@ QSqlQuery Database::select(const QString& sql, const QVariantList& params) {
 }
 
 QVariant Database::scalar(const QString& sql, const QVariantList& params) {
-    QSqlQuery q = run(sql, params);
-    if (!q.next()) return QVariant();
-    return q.value(0);
+    QVariant first;
+    runKept(sql, params, &first);
+    return first;
 }
 
 qint64 Database::lastInsertId() {
-    return scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+    if (!handle_ || !isOpen()) throw DatabaseError(QStringLiteral("Database non aperto"));
+    return sqlite3_last_insert_rowid(handle_);
 }
 
 QString Database::storedQuerySql(const QString& name) {
