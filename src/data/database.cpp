@@ -454,66 +454,76 @@ void Database::dropStatements() {
 }
 
 int Database::runKept(const QString& sql, const QVariantList& params, QVariant* first) {
+    tryWhileBusy(sql, [&] {
+        Try t;
+        sqlite3_stmt* st = nullptr;
+        try {
+            st = takeStatement(sql);
+        } catch (const DatabaseError& e) {
+            // Busy while reading the schema can be tried again; anything else is an error.
+            t.busy = sqlite3_errcode(handle_) == SQLITE_BUSY;
+            t.error = e.text();
+            return t;
+        }
+        hookSaw_ = false;
+        int rc = bindAll(st, params);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(st);
+            if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+                if (first) *first = rc == SQLITE_ROW ? columnValue(st, 0) : QVariant();
+                t.affected = sqlite3_column_count(st) > 0 ? 0 : sqlite3_changes(handle_);
+                t.ok = true;
+            }
+        }
+        if (!t.ok) {
+            t.busy = (rc & 0xff) == SQLITE_BUSY;
+            t.error = QString::fromUtf8(sqlite3_errmsg(handle_)).trimmed();
+        }
+        giveBackStatement(sql, st);
+        return t;
+    });
+    return lastAffected_;
+}
+
+void Database::tryWhileBusy(const QString& sql, const std::function<Try()>& attempt) {
     if (!isOpen()) throw DatabaseError(QStringLiteral("Database non aperto"));
     if (!failOn_.isEmpty() && sql.contains(failOn_, Qt::CaseInsensitive)) {
         failOn_.clear();
         throw DatabaseError(QStringLiteral("errore simulato: %1").arg(sql));
     }
-    // As in run(): outside a transaction, and for a COMMIT, a busy database is tried again in
-    // short waits that the window can show.
+    // Outside a transaction a statement that found the database busy changed nothing, and a
+    // busy COMMIT leaves the transaction open: both can simply be tried again. Those wait in
+    // short tries, so the window can show that it waits; any other statement inside a
+    // transaction waits in the engine.
     const bool retry =
         txDepth_ == 0 || sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
     QElapsedTimer waited;
     waited.start();
     bool waiting = false;
     for (;;) {
+        // Set for every try: what the window repaints meanwhile may run statements of its own.
         if (retry) setBusyTimeout(lockPollMs);
-        int rc = SQLITE_OK;
-        QString error;
-        int affected = 0;
-        sqlite3_stmt* st = nullptr;
-        try {
-            st = takeStatement(sql);
-        } catch (const DatabaseError& e) {
-            // Busy while reading the schema can be tried again; anything else is an error.
-            rc = sqlite3_errcode(handle_) == SQLITE_BUSY ? SQLITE_BUSY : SQLITE_ERROR;
-            error = e.text();
-        }
-        if (st) {
-            hookSaw_ = false;
-            rc = bindAll(st, params);
-            if (rc == SQLITE_OK) {
-                rc = sqlite3_step(st);
-                if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
-                    if (first) *first = rc == SQLITE_ROW ? columnValue(st, 0) : QVariant();
-                    affected = sqlite3_column_count(st) > 0 ? 0 : sqlite3_changes(handle_);
-                    rc = SQLITE_OK;
-                }
-            }
-            if (rc != SQLITE_OK) error = QString::fromUtf8(sqlite3_errmsg(handle_));
-            giveBackStatement(sql, st);
-        }
-        if (rc == SQLITE_OK) {
+        const Try t = attempt();
+        if (t.ok) {
             if (retry) setBusyTimeout(kLongWaitMs);
             if (waiting) Q_EMIT lockWaitEnded();
-            noteStatement(sql, affected);
-            lastAffected_ = affected;
+            noteStatement(sql, t.affected);
+            lastAffected_ = t.affected;
             // A statement outside any transaction is committed as it ends.
             if (txDepth_ == 0 && !autocommit_.isEmpty()) {
                 Changes done = std::move(autocommit_);
                 autocommit_ = Changes();
                 announce(true, std::move(done));
-                lastAffected_ = affected;
+                lastAffected_ = t.affected;
             }
-            return affected;
+            return;
         }
         // What a failed statement outside a transaction wrote is undone by the engine.
         if (txDepth_ == 0) autocommit_ = Changes();
-        const bool busy = (rc & 0xff) == SQLITE_BUSY;
-        if (!retry || !busy || waited.elapsed() >= lockWaitLimit_) {
+        if (!retry || !t.busy || waited.elapsed() >= lockWaitLimit_) {
             if (retry) setBusyTimeout(kLongWaitMs);
             if (waiting) Q_EMIT lockWaitEnded();
-            throw DatabaseError(error.trimmed());
+            throw DatabaseError(t.error);
         }
         waiting = true;
         Q_EMIT lockWait(int(waited.elapsed()));
@@ -575,57 +585,26 @@ QVariant Database::bindValue(const QVariant& v) {
 }
 
 QSqlQuery Database::run(const QString& sql, const QVariantList& params) {
-    if (!isOpen()) throw DatabaseError(QStringLiteral("Database non aperto"));
-    if (!failOn_.isEmpty() && sql.contains(failOn_, Qt::CaseInsensitive)) {
-        failOn_.clear();
-        throw DatabaseError(QStringLiteral("errore simulato: %1").arg(sql));
-    }
-    // Outside a transaction a statement that found the database busy changed nothing, and a
-    // busy COMMIT leaves the transaction open: both can simply be tried again. Those wait in
-    // short tries, so the window can show that it waits; any other statement inside a
-    // transaction waits in the engine.
-    const bool retry =
-        txDepth_ == 0 || sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
-    QElapsedTimer waited;
-    waited.start();
-    bool waiting = false;
-    for (;;) {
-        // Set for every try: what the window repaints meanwhile may run statements of its own.
-        if (retry) setBusyTimeout(lockPollMs);
-        QSqlQuery q(connection());
+    QSqlQuery q;
+    tryWhileBusy(sql, [&] {
+        Try t;
+        q = QSqlQuery(connection());
         q.setForwardOnly(true);
-        bool ok = q.prepare(sql);
+        t.ok = q.prepare(sql);
         hookSaw_ = false;
-        if (ok) {
+        if (t.ok) {
             for (const QVariant& p : params) q.addBindValue(bindValue(p));
-            ok = q.exec();
+            t.ok = q.exec();
         }
-        if (ok) {
-            if (retry) setBusyTimeout(kLongWaitMs);
-            if (waiting) Q_EMIT lockWaitEnded();
-            const int affected = q.isSelect() ? 0 : q.numRowsAffected();
-            noteStatement(sql, affected);
-            lastAffected_ = affected;
-            // A statement outside any transaction is committed as it ends.
-            if (txDepth_ == 0 && !autocommit_.isEmpty()) {
-                Changes done = std::move(autocommit_);
-                autocommit_ = Changes();
-                announce(true, std::move(done));
-                lastAffected_ = affected;
-            }
-            return q;
+        if (t.ok) {
+            t.affected = q.isSelect() ? 0 : q.numRowsAffected();
+        } else {
+            t.busy = isBusy(q.lastError());
+            t.error = engineText(q.lastError());
         }
-        // What a failed statement outside a transaction wrote is undone by the engine.
-        if (txDepth_ == 0) autocommit_ = Changes();
-        const QSqlError e = q.lastError();
-        if (!retry || !isBusy(e) || waited.elapsed() >= lockWaitLimit_) {
-            if (retry) setBusyTimeout(kLongWaitMs);
-            if (waiting) Q_EMIT lockWaitEnded();
-            throw DatabaseError(engineText(e));
-        }
-        waiting = true;
-        Q_EMIT lockWait(int(waited.elapsed()));
-    }
+        return t;
+    });
+    return q;
 }
 
 int Database::exec(const QString& sql, const QVariantList& params) {

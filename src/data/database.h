@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -158,6 +159,16 @@ private:
     QSqlQuery run(const QString& sql, const QVariantList& params);
     // exec() and scalar() on a kept statement: the first column of the first row into *first.
     int runKept(const QString& sql, const QVariantList& params, QVariant* first);
+    // One try of a statement: whether it ran and the rows it changed, else the engine's text
+    // and whether another program held the database.
+    struct Try {
+        bool ok = false;
+        int affected = 0;
+        bool busy = false;
+        QString error;
+    };
+    // Tries sql again while it finds the database busy (see run()), announcing what it wrote.
+    void tryWhileBusy(const QString& sql, const std::function<Try()>& attempt);
     void dropStatements();
     void rowWritten(const char* table, qint64 rowid);
     void noteStatement(const QString& sql, int changedRows);

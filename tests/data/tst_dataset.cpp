@@ -137,6 +137,41 @@ private Q_SLOTS:
         tzset();
     }
 
+    // Texts are read as stored, however they repeat: in a row, further down, differing only in
+    // case, accent or length, empty, or too long to be shared.
+    void textsReadAsStored() {
+        const QStringList stored{"A",
+                                 "AB",
+                                 "A",
+                                 "",
+                                 "Città",
+                                 "città",
+                                 "A",
+                                 "Città",
+                                 "AB",
+                                 "ABC",
+                                 "",
+                                 QString(300, 'x'),
+                                 QString(300, 'x') + "y",
+                                 "AB",
+                                 "a",
+                                 "A"};
+        TestFolder tf;
+        for (const QString& text : stored)
+            tf.db().exec("INSERT INTO Giornale (Cod_vino, Cliente, Tipo) VALUES (?, ?, 'N')",
+                         {text, text.left(3)});
+        DataSet ds(tf.db(), QStringLiteral("g"));
+        ds.setTable(QStringLiteral("Giornale"));
+        ds.open();
+        QCOMPARE(ds.recordCount(), int(stored.size()));
+        const int code = ds.field(QStringLiteral("Cod_vino")).index();
+        const int customer = ds.field(QStringLiteral("Cliente")).index();
+        for (int r = 0; r < stored.size(); ++r) {
+            QCOMPARE(ds.valueAt(r, code).toString(), stored[r]);
+            QCOMPARE(ds.valueAt(r, customer).toString(), stored[r].left(3));
+        }
+    }
+
     void appendPostAndReadBack() {
         TestFolder tf;
         DataSet ds(tf.db(), QStringLiteral("g"));
