@@ -11,6 +11,8 @@
 #include "masterdata/frmintesta.h"
 #include "masterdata/frmlistino.h"
 #include "masterdata/masterdata_rules.h"
+#include "panel/sinotticofrm.h"
+#include "panel/videoscontrino.h"
 #include "stock/ask.h"
 #include "stock/giornalefrm.h"
 #include "stock/sfuso1.h"
@@ -49,6 +51,20 @@ QHash<QString, WindowFactory> programWindowFactories() {
     });
     f.insert(QStringLiteral("TfrmSfuso1"),
              [](TMainForm& m) -> QWidget* { return new TfrmSfuso1(m.shared(), m.zoom()); });
+    f.insert(QStringLiteral("Tfrmvideoscontr"),
+             [](TMainForm&) -> QWidget* { return new Tfrmvideoscontr; });
+    f.insert(QStringLiteral("Tfrmsinottico"), [](TMainForm& m) -> QWidget* {
+        auto* w = new Tfrmsinottico(m.db());
+        w->setIntestazione(
+            qobject_cast<Tfrmvideoscontr*>(m.programWindow(QStringLiteral("Tfrmvideoscontr"))));
+        // The receipt template reads the sale by these names.
+        VenditaInCorso& v = w->vendita();
+        for (DataSet* ds : {&v.appoggio_R, &v.appoggio_I, &v.Somma}) m.printing().addDataSet(*ds);
+        TMainForm* main = &m;
+        w->setStampa(Tfrmsinottico::stampaCon(
+            [main]() -> PrintRoutine& { return main->printing().routine(); }));
+        return w;
+    });
     f.insert(QStringLiteral("Tfrm_ask"), [](TMainForm& m) -> QWidget* {
         auto* ask = new Tfrm_ask(m.db(), m.zoom());
         // Created after the quick registration, which hands its searches to this window.
