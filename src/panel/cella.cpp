@@ -5,8 +5,8 @@
 
 namespace {
 constexpr int bordo = 2;             // width of one bevel
-constexpr int margine = 4;           // between the bevels and the caption
-constexpr double corpoMassimo = 18;  // points: the panel's large type
+constexpr int cornice = 2;           // the dark frame of the selected cell
+constexpr double corpoMassimo = 28;  // points: the panel's large type, on large cells
 constexpr double corpoMinimo = 7;
 
 void bevel(QPainter& p, QRect r, CellaSinottico::Bevel b) {
@@ -69,13 +69,16 @@ QFont CellaSinottico::carattere(const QRect& area) const {
     if (fontPer_ == area.size()) return font_;
     QFont f = font();
     f.setBold(true);
-    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-    double pt = corpoMassimo;
-    for (; pt > corpoMinimo; pt -= 1) {
+    auto entra = [&](double pt, int wrap) {
         f.setPointSizeF(pt);
-        const QRect need = QFontMetrics(f).boundingRect(area, flags, caption_);
-        if (need.width() <= area.width() && need.height() <= area.height()) break;
-    }
+        const QRect need = QFontMetrics(f).boundingRect(area, Qt::AlignCenter | wrap, caption_);
+        return need.width() <= area.width() && need.height() <= area.height();
+    };
+    // Whole words, in the largest type they fit; a word too long even for the smallest type is
+    // broken where it must be rather than cut off.
+    double pt = corpoMassimo;
+    while (pt > corpoMinimo && !entra(pt, Qt::TextWordWrap)) pt -= 1;
+    flags_ = entra(pt, Qt::TextWordWrap) ? Qt::TextWordWrap : Qt::TextWrapAnywhere;
     f.setPointSizeF(std::max(pt, corpoMinimo));
     font_ = f;
     fontPer_ = area.size();
@@ -92,21 +95,23 @@ void CellaSinottico::paintEvent(QPaintEvent*) {
     if (interno_ != Bevel::Nessuno) {
         // The selected cell carries a dark frame inside its bevel, seen from across the counter.
         bevel(p, r, interno_);
-        r.adjust(bordo, bordo, -bordo, -bordo);
-        p.setPen(QPen(Qt::black, 3));
+        const QRect c = r.adjusted(bordo, bordo, -bordo, -bordo);
+        p.setPen(QPen(Qt::black, cornice, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         p.setBrush(Qt::NoBrush);
-        p.drawRect(r.adjusted(1, 1, -2, -2));
-        r.adjust(3, 3, -3, -3);
+        p.drawRect(
+            QRectF(c).adjusted(cornice / 2.0, cornice / 2.0, -cornice / 2.0, -cornice / 2.0));
     }
     if (caption_.isEmpty()) return;
-    const QRect testo = r.adjusted(margine, margine, -margine, -margine);
+    // The caption keeps its place and size whether the cell is selected or not.
+    const int dentro = bordo + cornice;
+    const QRect testo = r.adjusted(dentro, dentro, -dentro, -dentro);
     if (testo.width() <= 0 || testo.height() <= 0) return;
     // Dark text on light colours, white on dark ones.
     const int luce = (fondo.red() * 299 + fondo.green() * 587 + fondo.blue() * 114) / 1000;
     p.setPen(luce < 128 ? Qt::white : Qt::black);
     p.setFont(carattere(testo));
     p.setClipRect(testo);
-    p.drawText(testo, Qt::AlignCenter | Qt::TextWordWrap, caption_);
+    p.drawText(testo, Qt::AlignCenter | flags_, caption_);
 }
 
 void CellaSinottico::mousePressEvent(QMouseEvent* e) {

@@ -48,4 +48,5 @@ private:
     bool prodotto_ = false;
     mutable QFont font_;
     mutable QSize fontPer_;  // the size font_ was fitted to
+    mutable int flags_ = Qt::TextWordWrap;
 };

@@ -216,9 +216,9 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     datamov_ = named(new QDateEdit(QDate::currentDate(), alto), "datamov");
     datamov_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     datamov_->setCalendarPopup(true);
-    datamov_->setFont(corpo(base, 14, true));
+    datamov_->setFont(corpo(base, 13, true));
     datamov_->setMinimumHeight(px(toccoMinimo) - px(4));
-    datamov_->setFixedWidth(px(140));
+    datamov_->setFixedWidth(px(156));
     dataBox->addWidget(dataLabel);
     dataBox->addWidget(datamov_);
     barra->addLayout(dataBox);
@@ -228,7 +228,7 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     const QFont fontTasti = corpo(base, 20, true);
     auto aggiungi = [&](QPushButton* b) {
         b->setMinimumSize(px(40), altezzaTasto);
-        b->setMaximumSize(px(72), altezzaTasto);
+        b->setMaximumSize(px(96), altezzaTasto);
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         tasti->addWidget(b);
     };
@@ -250,6 +250,7 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     connect(cancella, &QPushButton::clicked, this, &Tfrmsinottico::BitBtn1Click);
     aggiungi(cancella);
     barra->addLayout(tasti, 1);
+    barra->addStretch(0);
 
     auto* qBox = new QVBoxLayout;
     qBox->setSpacing(0);
@@ -285,7 +286,7 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     barra->addLayout(dispBox);
 
     scarica_ = tasto(alto, "btnscarica", QStringLiteral("SCARICA"), corpo(base, 16, true));
-    scarica_->setFixedSize(px(124), altezzaTasto);
+    scarica_->setFixedSize(px(112), altezzaTasto);
     scarica_->setEnabled(false);
     connect(scarica_, &QPushButton::clicked, this, &Tfrmsinottico::btnscaricaClick);
     barra->addWidget(scarica_);
