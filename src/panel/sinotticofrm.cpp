@@ -369,7 +369,12 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     // The grid, built once from the settings and products as stored now.
     const QSize prodotti(area.width() - px(larghezzaColonna),
                          area.height() - px(altezzaBarraAlta) - px(altezzaBarraBassa));
-    costruisciGriglia(db, prodotti);
+    try {
+        costruisciGriglia(db, prodotti);
+    } catch (const DatabaseError&) {
+        // Without a database the program has already said so; the panel stays empty.
+        if (db.isOpen()) throw;
+    }
 
     connect(&vendita_, &VenditaInCorso::cambiata, this, &Tfrmsinottico::mostra);
 }
