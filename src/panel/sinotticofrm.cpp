@@ -346,6 +346,8 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
         fine->addWidget(b);
     }
     connect(stampaIntest, &QPushButton::clicked, this, &Tfrmsinottico::StampaIntestClick);
+    // A sale turned into a document comes with the documents' own rules.
+    fattura->setEnabled(false);
     col->addLayout(fine);
     auto* esci = tasto(colonna, "btnEsci", QStringLiteral("Fine lavoro"), corpo(base, 13, true));
     esci->setMinimumHeight(px(toccoMinimo));
@@ -499,8 +501,12 @@ void Tfrmsinottico::keyPressEvent(QKeyEvent* e) {
     }
     switch (e->key()) {
         case Qt::Key_Comma:
-        case Qt::Key_Period:
             Inserisce_virgola();
+            return;
+        case Qt::Key_Period:
+            // The numeric keypad's decimal key; a point typed on the letters is how people write
+            // thousands ("1.500"), so it adds nothing.
+            if (e->modifiers() & Qt::KeypadModifier) Inserisce_virgola();
             return;
         case Qt::Key_Backspace:
         case Qt::Key_Delete:

@@ -98,8 +98,9 @@ void Tfrmvideoscontr::FormShow() {
     vendita_->prepara_intestazione(datamov_);
     for (LineEditLink* l : std::as_const(links_)) l->refresh();
     stampa_confermata = false;
+    // The lines kept from last time are not selected: a stray key must not replace them.
     edit_[0]->setFocus();
-    edit_[0]->selectAll();
+    edit_[0]->end(false);
 }
 
 bool Tfrmvideoscontr::eventFilter(QObject* watched, QEvent* event) {
@@ -110,7 +111,6 @@ bool Tfrmvideoscontr::eventFilter(QObject* watched, QEvent* event) {
             for (int i = 0; i < 4; ++i)
                 if (watched == edit_[i]) {
                     edit_[i + 1]->setFocus(Qt::TabFocusReason);
-                    edit_[i + 1]->selectAll();
                     return true;
                 }
         }

@@ -155,6 +155,16 @@ private Q_SLOTS:
             digita(w, QStringLiteral("21"));  // 20 available
             QVERIFY(!scarica->isEnabled());
             click(w, "BitBtn1");
+            // From a keyboard: a point among the letters is a thousands mark, the keypad's is
+            // the decimal comma.
+            QTest::keyClicks(&w, QStringLiteral("1.500"));
+            QCOMPARE(text(w, "ingresso"), QStringLiteral("1500"));
+            click(w, "BitBtn1");
+            QTest::keyClick(&w, Qt::Key_1);
+            QTest::keyClick(&w, Qt::Key_Period, Qt::KeypadModifier);
+            QTest::keyClick(&w, Qt::Key_5);
+            QCOMPARE(text(w, "ingresso"), QStringLiteral("1,5"));
+            click(w, "BitBtn1");
             digita(w, QStringLiteral("4"));
             QTest::keyClick(&w, Qt::Key_Return);  // Enter works as "SCARICA"
             QCOMPARE(righe(w).size(), 2);
