@@ -8,6 +8,7 @@
 
 #include "common/format.h"
 #include "panel/sinotticofrm.h"
+#include "panel/videocliente.h"
 #include "panel/videoscontrino.h"
 #include "support/testfolder.h"
 
@@ -31,5 +32,24 @@ int main(int argc, char** argv) {
         header.BitBtn2Click();
     });
     header.esegui(QDate(2026, 3, 8));
+
+    const char* const nomi[] = {"Rossi Mario",      "Zanette Anna",      "Dal Col Luigi",
+                                "Cliente al banco", "Bortolin Giovanna", "De Nardi Paolo"};
+    for (const char* n : nomi)
+        tf.insert(QStringLiteral("Anagrafica"),
+                  {{QStringLiteral("Codice"), QString::fromUtf8(n)},
+                   {QStringLiteral("RagioneSociale"), QString::fromUtf8(n)},
+                   {QStringLiteral("Giur_Pers"), "X"}});
+    tf.insert(QStringLiteral("Anagrafica"), {{QStringLiteral("Codice"), "C1"},
+                                             {QStringLiteral("RagioneSociale"), "Enoteca Al Ponte"},
+                                             {QStringLiteral("Giur_Pers"), "G"}});
+    Tfrmvideocli cliente(tf.db());
+    QTimer::singleShot(100, &cliente, [&] {
+        const QString file = out + QStringLiteral("/cliente.png");
+        cliente.grab().save(file);
+        std::printf("%s %dx%d\n", qPrintable(file), cliente.width(), cliente.height());
+        cliente.BitBtn2Click();
+    });
+    cliente.esegui();
     return 0;
 }
