@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "panel/dialoghi.h"
 #include "widgets/dataerror.h"
 #include "widgets/datagrid.h"
 
@@ -44,14 +45,9 @@ QIcon freccia(bool su, bool fine) {
 }  // namespace
 
 Tfrmvideocli::Tfrmvideocli(Database& db, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      clienti(db, QStringLiteral("clienti"), this) {
-    setObjectName(QStringLiteral("Tfrmvideocli"));
-    setWindowTitle(QStringLiteral("Stampa Ricevute, Fatture e Documenti di trasporto"));
-    setModal(true);
-    QFont grande = font();
-    grande.setPointSizeF(14);
-    setFont(grande);
+    : QDialog(parent), clienti(db, QStringLiteral("clienti"), this) {
+    preparaDialogo(this, "Tfrmvideocli",
+                   QStringLiteral("Stampa Ricevute, Fatture e Documenti di trasporto"), 14);
 
     clienti.setTable(QStringLiteral("Anagrafica"));
     clienti.sortBy(QStringLiteral("RagioneSociale"));
@@ -124,22 +120,9 @@ Tfrmvideocli::Tfrmvideocli(Database& db, QWidget* parent)
     middle->addLayout(scroll);
     lay->addLayout(middle, 1);
 
-    auto* buttons = new QHBoxLayout;
-    auto* annulla = new QPushButton(QStringLiteral("Annulla"), this);
-    annulla->setObjectName(QStringLiteral("BitBtn2"));
-    auto* stampa = new QPushButton(QStringLiteral("Stampa"), this);
-    stampa->setObjectName(QStringLiteral("BitBtn5"));
-    for (QPushButton* b : {annulla, stampa}) {
-        b->setMinimumSize(160, 56);
-        b->setAutoDefault(false);
-    }
-    stampa->setDefault(true);
-    buttons->addStretch();
-    buttons->addWidget(annulla);
-    buttons->addWidget(stampa);
-    lay->addLayout(buttons);
-    connect(annulla, &QPushButton::clicked, this, &Tfrmvideocli::BitBtn2Click);
-    connect(stampa, &QPushButton::clicked, this, &Tfrmvideocli::BitBtn3Click);
+    const BottoniDialogo b = bottoniAnnullaStampa(this, lay, "BitBtn2", "BitBtn5");
+    connect(b.annulla, &QPushButton::clicked, this, &Tfrmvideocli::BitBtn2Click);
+    connect(b.stampa, &QPushButton::clicked, this, &Tfrmvideocli::BitBtn3Click);
 }
 
 Tfrmvideocli::Tipo Tfrmvideocli::tipo() const {

@@ -7,18 +7,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "panel/dialoghi.h"
 #include "panel/vendita.h"
 #include "widgets/dataerror.h"
 #include "widgets/fieldlinks.h"
 
-Tfrmvideoscontr::Tfrmvideoscontr(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-    setObjectName(QStringLiteral("Tfrmvideoscontr"));
-    setWindowTitle(QStringLiteral("Intestazione scontrino"));
-    setModal(true);
-    QFont grande = font();
-    grande.setPointSizeF(15);
-    setFont(grande);
+Tfrmvideoscontr::Tfrmvideoscontr(QWidget* parent) : QDialog(parent) {
+    preparaDialogo(this, "Tfrmvideoscontr", QStringLiteral("Intestazione scontrino"), 15);
 
     auto* lay = new QVBoxLayout(this);
     lay->setSpacing(8);
@@ -46,23 +41,9 @@ Tfrmvideoscontr::Tfrmvideoscontr(QWidget* parent)
     numRow->addStretch();
     lay->addLayout(numRow);
 
-    auto* buttons = new QHBoxLayout;
-    auto* annulla = new QPushButton(QStringLiteral("Annulla"), this);
-    annulla->setObjectName(QStringLiteral("BitBtn2"));
-    auto* stampa = new QPushButton(QStringLiteral("Stampa"), this);
-    stampa->setObjectName(QStringLiteral("BitBtn3"));
-    for (QPushButton* b : {annulla, stampa}) {
-        b->setMinimumSize(160, 56);
-        b->setAutoDefault(false);
-    }
-    stampa->setDefault(true);
-    buttons->addStretch();
-    buttons->addWidget(annulla);
-    buttons->addWidget(stampa);
-    lay->addSpacing(8);
-    lay->addLayout(buttons);
-    connect(annulla, &QPushButton::clicked, this, &Tfrmvideoscontr::BitBtn2Click);
-    connect(stampa, &QPushButton::clicked, this, &Tfrmvideoscontr::BitBtn3Click);
+    const BottoniDialogo b = bottoniAnnullaStampa(this, lay, "BitBtn2", "BitBtn3");
+    connect(b.annulla, &QPushButton::clicked, this, &Tfrmvideoscontr::BitBtn2Click);
+    connect(b.stampa, &QPushButton::clicked, this, &Tfrmvideoscontr::BitBtn3Click);
 }
 
 void Tfrmvideoscontr::scollega() {
