@@ -217,7 +217,7 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     datamov_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     datamov_->setCalendarPopup(true);
     datamov_->setFont(corpo(base, 13, true));
-    datamov_->setMinimumHeight(px(toccoMinimo) - px(4));
+    datamov_->setMinimumHeight(px(toccoMinimo));
     datamov_->setFixedWidth(px(156));
     dataBox->addWidget(dataLabel);
     dataBox->addWidget(datamov_);

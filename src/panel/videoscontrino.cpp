@@ -21,7 +21,7 @@ Tfrmvideoscontr::Tfrmvideoscontr(QWidget* parent) : QDialog(parent) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
         e->setMaxLength(50);
-        e->setMinimumHeight(44);
+        e->setMinimumHeight(48);
         e->setMinimumWidth(520);
         e->installEventFilter(this);
         lay->addWidget(e);
@@ -34,7 +34,7 @@ Tfrmvideoscontr::Tfrmvideoscontr(QWidget* parent) : QDialog(parent) {
     edit_[4] = new QLineEdit(this);
     edit_[4]->setObjectName(QStringLiteral("Edit5"));
     edit_[4]->setMaxLength(13);
-    edit_[4]->setMinimumHeight(44);
+    edit_[4]->setMinimumHeight(48);
     edit_[4]->setMaximumWidth(220);
     label->setBuddy(edit_[4]);
     numRow->addWidget(edit_[4]);

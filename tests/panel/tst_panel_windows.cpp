@@ -105,6 +105,10 @@ private Q_SLOTS:
         QVERIFY(!w.cella(1, 0)->prodotto());
 
         show(w);
+        // Worked by touch: nothing to press is lower than 48 pixels.
+        for (QWidget* t : w.findChildren<QWidget*>())
+            if (qobject_cast<QAbstractButton*>(t) || qobject_cast<QDateEdit*>(t))
+                QVERIFY2(t->height() >= 48, qPrintable(t->objectName()));
         CellaSinottico* primo = w.cella(0, 0);
         CellaSinottico* sesto = w.cella(0, 1);
         QCOMPARE(w.cella_scelta(), primo);
