@@ -84,9 +84,9 @@ bool VenditaInCorso::regola_scarica() const {
 
 // ---- selection
 
-std::optional<ProdottoPannello> VenditaInCorso::trova_prodotto(const QString& nomeBreve) const {
+std::optional<ProdottoPannello> prodotto_per_nome(Database& db, const QString& nomeBreve) {
     if (nomeBreve.isEmpty()) return std::nullopt;
-    QSqlQuery q = db_.select(
+    QSqlQuery q = db.select(
         QStringLiteral("SELECT p.Codice_prodotto, p.Nome_breve, p.Descrizione, p.UM, p.Stato, "
                        "p.Litri, p.Prezzo_sinottico, (SELECT i.Volume FROM Imballi i WHERE "
                        "i.Bottiglia = p.Bottiglia ORDER BY i.rowid LIMIT 1) "
@@ -112,7 +112,7 @@ std::optional<ProdottoPannello> VenditaInCorso::trova_prodotto(const QString& no
 }
 
 void VenditaInCorso::Seleziona(const QString& nomeBreve) {
-    prodotto_scelto = trova_prodotto(nomeBreve);
+    prodotto_scelto = prodotto_per_nome(db_, nomeBreve);
     if (!prodotto_scelto) {
         // tipo_SB keeps what it showed; with no limit nothing can be sold.
         disponibile.clear();

@@ -43,6 +43,10 @@ struct RigaVendita {
     double volume = 0;
 };
 
+// The first product (by Codice_prodotto) whose Nome_breve is the name, as stored now; none for
+// an empty name. Throws DatabaseError.
+std::optional<ProdottoPannello> prodotto_per_nome(Database& db, const QString& nomeBreve);
+
 class VenditaInCorso : public QObject {
     Q_OBJECT
 public:
@@ -82,11 +86,9 @@ public:
     // The entry read as a number with a decimal comma; 0 when it does not read as one.
     static double leggi_quantita(const QString& testo);
 
-    // The first product (by Codice_prodotto) whose Nome_breve is the name, read as stored now;
-    // an empty name or no such product selects none.
+    // The product of that short name becomes the selected one (prodotto_per_nome); an empty
+    // name or no such product selects none.
     void Seleziona(const QString& nomeBreve);
-    // The product as stored now, without selecting it. Throws DatabaseError.
-    std::optional<ProdottoPannello> trova_prodotto(const QString& nomeBreve) const;
 
     // "SCARICA": one line of the selected product and the typed quantity, then the entry is
     // cleared. False, nothing written, when "SCARICA" is not enabled. Throws DatabaseError.
@@ -123,14 +125,16 @@ public:
             "stato scaricato   ");
     }
 
+    // Every statement of emptying a sale, for a caller that holds the transaction: the lines
+    // given deleted, the heading lines emptied, the receipt number counted up when asked.
+    void svuota(const QVector<qint64>& ids, bool contaNumero);
+    // The sale's data sets read again after a write (or a rollback).
+    void rileggi();
+
 Q_SIGNALS:
     // The lines, the total or the labels changed.
     void cambiata();
 
 private:
-    // Every statement of emptying a sale, inside the caller's transaction.
-    void svuota(const QVector<qint64>& ids, bool contaNumero);
-    void rileggi();
-
     Database& db_;
 };
