@@ -1,5 +1,5 @@
-// One receipt from the panel through the real print routine, the shipped template and the CUPS
-// capture queue: two printed copies, each followed by its own cut job of exactly ten bytes, and
+// One receipt from the panel through the real print routine, the shipped template and a CUPS
+// scheduler of the test's own: two printed copies, each followed by its own cut job of exactly ten bytes, and
 // the stock discharged only after that.
 #include <QApplication>
 #include <QDir>
@@ -26,8 +26,9 @@ private Q_SLOTS:
     void initTestCase() { installItalianLocale(); }
 
     void receiptCopiesAndCuts() {
-        QString folder, why;
-        switch (capture::startQueue(&folder, &why)) {
+        capture::Scheduler cups;
+        QString why;
+        switch (cups.start(&why)) {
             case capture::Start::NoScheduler:
                 QSKIP(qPrintable(QStringLiteral("no CUPS scheduler can be started here: ") + why));
             case capture::Start::Fault:
@@ -35,7 +36,7 @@ private Q_SLOTS:
             case capture::Start::Ready:
                 break;
         }
-        capture::Folder jobs(folder);
+        capture::Folder jobs(cups.captureFolder());
         ScriptedMessages msgs;
         TestFolder tf;
         QVERIFY(QDir().mkpath(tf.file(QStringLiteral("stampe"))));
