@@ -1,6 +1,6 @@
 // One receipt from the panel through the real print routine, the shipped template and a CUPS
-// scheduler of the test's own: two printed copies, each followed by its own cut job of exactly ten bytes, and
-// the stock discharged only after that.
+// scheduler of the test's own: two printed copies, each followed by its own cut job of exactly ten
+// bytes, and the stock discharged only after that.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
