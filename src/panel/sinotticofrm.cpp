@@ -389,10 +389,10 @@ Tfrmsinottico::~Tfrmsinottico() {
 Tfrmsinottico::Stampa Tfrmsinottico::stampaCon(std::function<PrintRoutine&()> get) {
     return
         [get](const QString& name, const QString& title, bool document, int output, int printer) {
+            // The flag too, for whoever reads it after the panel printed.
             PrintRoutine& routine = get();
             routine.setReportPrinted(false);
-            routine.setta_stampante(name, title, document, output, printer);
-            return routine.reportPrinted();
+            return routine.setta_stampante(name, title, document, output, printer);
         };
 }
 
@@ -601,7 +601,7 @@ void Tfrmsinottico::btnscaricaClick() {
 void Tfrmsinottico::ScontrinoDblClick(int riga) {
     const QModelIndex i = scontrino_->model()->index(riga, 0);
     if (!i.isValid()) return;
-    if (!Mymsg::question(msgEliminaRiga(i.data().toString()))) return;
+    if (!Mymsg::confirmDelete(msgEliminaRiga(i.data().toString()))) return;
     try {
         vendita_.elimina_riga(i.data(RigheModel::Id).toLongLong());
     } catch (const DatabaseError& err) {
@@ -612,7 +612,7 @@ void Tfrmsinottico::ScontrinoDblClick(int riga) {
 void Tfrmsinottico::SpeedButton1Click() {
     try {
         // A sale of several lines is not thrown away by a stray touch.
-        if (!vendita_.vuota() && !Mymsg::question(msgSvuotaVendita())) return;
+        if (!vendita_.vuota() && !Mymsg::confirmDelete(msgSvuotaVendita())) return;
         vendita_.svuota_vendita();
         vendita_.aggiorna_totale();
         vendita_.azzera_ingresso();

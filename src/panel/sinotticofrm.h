@@ -34,8 +34,8 @@ public:
     explicit Tfrmsinottico(Database& db, const QRect& areaLavoro = {}, QWidget* parent = nullptr);
     ~Tfrmsinottico() override;
 
-    // The program's print routine as the panel prints: the report-printed flag set false, the
-    // template printed, the flag read. routine gives it with the settings in force.
+    // The program's print routine as the panel prints: whether paper was really printed by
+    // this print. routine gives it with the settings in force.
     static Stampa stampaCon(std::function<PrintRoutine&()> routine);
 
     VenditaInCorso& vendita() { return vendita_; }

@@ -177,6 +177,7 @@ private Q_SLOTS:
             msgs.answer(false);
             dblClickRiga(w, 0);
             QCOMPARE(msgs.last(), Tfrmsinottico::msgEliminaRiga(QStringLiteral("Descrizione P6")));
+            QCOMPARE(msgs.kinds.last(), QStringLiteral("questionNo"));  // Enter never deletes
             QCOMPARE(righe(w).size(), 2);
             msgs.answer(true);
             dblClickRiga(w, 0);
@@ -192,6 +193,7 @@ private Q_SLOTS:
         msgs.answer(false);
         click(w, "SpeedButton1");
         QCOMPARE(msgs.last(), Tfrmsinottico::msgSvuotaVendita());
+        QCOMPARE(msgs.kinds.last(), QStringLiteral("questionNo"));
         QCOMPARE(righe(w).size(), 1);
         msgs.answer(true);
         click(w, "SpeedButton1");
