@@ -3,6 +3,22 @@
 #include <QBoxLayout>
 #include <QDialog>
 #include <QPushButton>
+#include <algorithm>
+
+#include "platform/desktop.h"
+
+double adattamento(const QRect& area) {
+    if (!area.isValid()) return 1.0;
+    return std::min({1.0, area.width() / 1024.0, area.height() / 768.0});
+}
+
+double adattamento() {
+    return adattamento(availableWorkArea());
+}
+
+int misura(int pixel) {
+    return int(pixel * adattamento() + 0.5);
+}
 
 void preparaDialogo(QDialog* d, const char* nome, const QString& titolo, double corpo) {
     d->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -10,7 +26,7 @@ void preparaDialogo(QDialog* d, const char* nome, const QString& titolo, double 
     d->setWindowTitle(titolo);
     d->setModal(true);
     QFont grande = d->font();
-    grande.setPointSizeF(corpo);
+    grande.setPointSizeF(corpo * adattamento());
     d->setFont(grande);
 }
 
@@ -23,7 +39,7 @@ BottoniDialogo bottoniAnnullaStampa(QDialog* d, QBoxLayout* layout, const char* 
     auto* riga = new QHBoxLayout;
     riga->addStretch();
     for (QPushButton* p : {b.annulla, b.stampa}) {
-        p->setMinimumSize(160, 56);
+        p->setMinimumSize(misura(160), misura(56));
         p->setAutoDefault(false);
         riga->addWidget(p);
     }

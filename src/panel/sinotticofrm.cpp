@@ -21,6 +21,7 @@
 #include "common/messages.h"
 #include "data/database.h"
 #include "panel/cella.h"
+#include "panel/dialoghi.h"
 #include "panel/griglia.h"
 #include "panel/videoscontrino.h"
 #include "platform/desktop.h"
@@ -42,9 +43,10 @@ W* named(W* w, const char* name) {
     return w;
 }
 
-QFont corpo(const QFont& base, double pt, bool bold = false) {
+// pt: the size drawn for 1024 x 768; adatta: adattamento() of the panel's area.
+QFont corpo(const QFont& base, double adatta, double pt, bool bold = false) {
     QFont f = base;
-    f.setPointSizeF(pt);
+    f.setPointSizeF(pt * adatta);
     f.setBold(bold);
     return f;
 }
@@ -187,9 +189,13 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
         const double dpi = s->logicalDotsPerInch();
         if (dpi > 0 && std::abs(dpi - 96.0) > 0.5) scala_ = dpi / 96.0;
     }
-    auto px = [this](int v) { return int(v * scala_ + 0.5); };
     QRect area = areaLavoro.isValid() ? areaLavoro : availableWorkArea();
     if (!area.isValid()) area = QRect(0, 0, 1024, 768);
+    // A work area smaller than the panel was drawn for gets all of it smaller alike.
+    const double adatta = adattamento(area);
+    scala_ *= adatta;
+    adatta_ = adatta;
+    auto px = [this](int v) { return int(v * scala_ + 0.5); };
     setGeometry(area);
     setFocusPolicy(Qt::StrongFocus);
 
@@ -212,11 +218,11 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     auto* dataBox = new QVBoxLayout;
     dataBox->setSpacing(0);
     auto* dataLabel = named(new QLabel(QStringLiteral("Data movimenti"), alto), "Label1");
-    dataLabel->setFont(corpo(base, 10));
+    dataLabel->setFont(corpo(base, adatta, 10));
     datamov_ = named(new QDateEdit(QDate::currentDate(), alto), "datamov");
     datamov_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     datamov_->setCalendarPopup(true);
-    datamov_->setFont(corpo(base, 13, true));
+    datamov_->setFont(corpo(base, adatta, 13, true));
     datamov_->setMinimumHeight(px(toccoMinimo));
     datamov_->setFixedWidth(px(156));
     dataBox->addWidget(dataLabel);
@@ -225,7 +231,7 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
 
     auto* tasti = new QHBoxLayout;
     tasti->setSpacing(px(3));
-    const QFont fontTasti = corpo(base, 20, true);
+    const QFont fontTasti = corpo(base, adatta, 20, true);
     auto aggiungi = [&](QPushButton* b) {
         b->setMinimumSize(px(40), altezzaTasto);
         b->setMaximumSize(px(96), altezzaTasto);
@@ -255,7 +261,7 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     auto* qBox = new QVBoxLayout;
     qBox->setSpacing(0);
     auto* qLabel = named(new QLabel(QStringLiteral("Quantità"), alto), "Label2");
-    qLabel->setFont(corpo(base, 10));
+    qLabel->setFont(corpo(base, adatta, 10));
     ingresso_ = named(new QLabel(alto), "ingresso");
     ingresso_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ingresso_->setLineWidth(2);
@@ -264,7 +270,7 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     bianco.setColor(QPalette::Window, Qt::white);
     bianco.setColor(QPalette::WindowText, Qt::black);
     ingresso_->setPalette(bianco);
-    ingresso_->setFont(corpo(base, 22, true));
+    ingresso_->setFont(corpo(base, adatta, 22, true));
     ingresso_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ingresso_->setFixedSize(px(110), px(toccoMinimo));
     qBox->addWidget(qLabel);
@@ -274,18 +280,18 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     auto* dispBox = new QVBoxLayout;
     dispBox->setSpacing(0);
     auto* label5 = named(new QLabel(QStringLiteral("disponibilità"), alto), "Label5");
-    label5->setFont(corpo(base, 10));
+    label5->setFont(corpo(base, adatta, 10));
     tipoSB_ = named(new QLabel(alto), "tipo_SB");
-    tipoSB_->setFont(corpo(base, 11));
+    tipoSB_->setFont(corpo(base, adatta, 11));
     disponibile_ = named(new QLabel(alto), "disponibile");
-    disponibile_->setFont(corpo(base, 16, true));
+    disponibile_->setFont(corpo(base, adatta, 16, true));
     for (QLabel* l : {label5, tipoSB_, disponibile_}) {
         l->setFixedWidth(px(100));
         dispBox->addWidget(l);
     }
     barra->addLayout(dispBox);
 
-    scarica_ = tasto(alto, "btnscarica", QStringLiteral("SCARICA"), corpo(base, 16, true));
+    scarica_ = tasto(alto, "btnscarica", QStringLiteral("SCARICA"), corpo(base, adatta, 16, true));
     scarica_->setFixedSize(px(112), altezzaTasto);
     scarica_->setEnabled(false);
     connect(scarica_, &QPushButton::clicked, this, &Tfrmsinottico::btnscaricaClick);
@@ -304,7 +310,7 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     col->setContentsMargins(px(4), px(4), px(4), px(4));
     col->setSpacing(px(4));
     scontrino_ = named(new QListView(colonna), "Scontrino");
-    scontrino_->setFont(corpo(base, 12));
+    scontrino_->setFont(corpo(base, adatta, 12));
     scontrino_->setModel(new RigheModel(vendita_.appoggio_R, scontrino_));
     scontrino_->setItemDelegate(new RigheDelegate(scontrino_));
     scontrino_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -329,18 +335,19 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     connect(svuota, &QToolButton::clicked, this, &Tfrmsinottico::SpeedButton1Click);
     totRow->addWidget(svuota);
     auto* label4 = named(new QLabel(QStringLiteral("Totale €"), panel2), "Label4");
-    label4->setFont(corpo(base, 14, true));
+    label4->setFont(corpo(base, adatta, 14, true));
     totRow->addWidget(label4);
     totale_ = named(new QLabel(panel2), "DBText5");
-    totale_->setFont(corpo(base, 24, true));
+    totale_->setFont(corpo(base, adatta, 24, true));
     totale_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     totRow->addWidget(totale_, 1);
     col->addWidget(panel2);
 
     auto* fine = new QHBoxLayout;
     auto* stampaIntest =
-        tasto(colonna, "StampaIntest", QStringLiteral("Scontrino"), corpo(base, 15, true));
-    auto* fattura = tasto(colonna, "Fattura", QStringLiteral("Ricevuta"), corpo(base, 15, true));
+        tasto(colonna, "StampaIntest", QStringLiteral("Scontrino"), corpo(base, adatta, 15, true));
+    auto* fattura =
+        tasto(colonna, "Fattura", QStringLiteral("Ricevuta"), corpo(base, adatta, 15, true));
     for (QPushButton* b : {stampaIntest, fattura}) {
         b->setMinimumHeight(px(64));
         fine->addWidget(b);
@@ -349,7 +356,8 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     // A sale turned into a document comes with the documents' own rules.
     fattura->setEnabled(false);
     col->addLayout(fine);
-    auto* esci = tasto(colonna, "btnEsci", QStringLiteral("Fine lavoro"), corpo(base, 13, true));
+    auto* esci =
+        tasto(colonna, "btnEsci", QStringLiteral("Fine lavoro"), corpo(base, adatta, 13, true));
     esci->setMinimumHeight(px(toccoMinimo));
     connect(esci, &QPushButton::clicked, this, &Tfrmsinottico::btnEsciClick);
     col->addWidget(esci);
@@ -362,9 +370,9 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
     auto* bassoRow = new QHBoxLayout(basso);
     bassoRow->setContentsMargins(px(8), 0, px(8), 0);
     auto* label3 = named(new QLabel(QStringLiteral("Ultimo inserimento:"), basso), "Label3");
-    label3->setFont(corpo(base, 12));
+    label3->setFont(corpo(base, adatta, 12));
     ultimo_ = named(new QLabel(vendita_.ultimo, basso), "ultimo");
-    ultimo_->setFont(corpo(base, 14, true));
+    ultimo_->setFont(corpo(base, adatta, 14, true));
     bassoRow->addWidget(label3);
     bassoRow->addWidget(ultimo_, 1);
 
@@ -403,7 +411,7 @@ void Tfrmsinottico::costruisciGriglia(Database& db, const QSize& area) {
     const MisureGriglia m = misure_griglia(area.width(), area.height(), x_, y_);
     const QVector<CellaGriglia> celle = celle_griglia(prodotti_griglia(db, x_ * y_), x_, y_);
     celle_.reserve(celle.size());
-    const QFont fontCella = corpo(font(), 18, true);
+    const QFont fontCella = corpo(font(), adatta_, 18, true);
     for (int r = 0; r < y_; ++r) {
         for (int c = 0; c < x_; ++c) {
             const CellaGriglia& g = celle[r * x_ + c];

@@ -90,7 +90,8 @@ private:
     VenditaInCorso vendita_;
     Stampa stampa_;
     QPointer<Tfrmvideoscontr> intestazione_;
-    double scala_ = 1;
+    double scala_ = 1;   // pixels: the screen's density over 96, times adatta_
+    double adatta_ = 1;  // how much smaller the work area needs the panel
     int x_ = 1;
     int y_ = 1;
     QVector<CellaSinottico*> celle_;  // row by row

@@ -71,7 +71,7 @@ Tfrmvideocli::Tfrmvideocli(Database& db, QWidget* parent)
         k->setObjectName(QString::fromLatin1(b.name));
         k->setCheckable(true);
         k->setAutoDefault(false);
-        k->setMinimumHeight(56);
+        k->setMinimumHeight(misura(56));
         // The kind chosen must be seen at a glance.
         k->setStyleSheet(
             QStringLiteral("QPushButton { padding: 4px 10px; }"
@@ -91,8 +91,8 @@ Tfrmvideocli::Tfrmvideocli(Database& db, QWidget* parent)
     griglia_->setSelectionBehavior(QAbstractItemView::SelectRows);
     griglia_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     griglia_->horizontalHeader()->setStretchLastSection(true);
-    griglia_->verticalHeader()->setDefaultSectionSize(48);
-    griglia_->setMinimumSize(560, 8 * 48 + 40);
+    griglia_->verticalHeader()->setDefaultSectionSize(misura(48));
+    griglia_->setMinimumSize(misura(560), misura(8 * 48 + 40));
     middle->addWidget(griglia_, 1);
     auto* scroll = new QVBoxLayout;
     const struct {
@@ -109,8 +109,8 @@ Tfrmvideocli::Tfrmvideocli(Database& db, QWidget* parent)
         auto* b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(f.name));
         b->setIcon(freccia(f.su, f.fine));
-        b->setIconSize(QSize(40, 40));
-        b->setFixedSize(64, 64);
+        b->setIconSize(QSize(misura(40), misura(40)));
+        b->setFixedSize(misura(64), misura(64));
         b->setToolTip(QString::fromUtf8(f.tip));
         b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QToolButton::clicked, this, f.slot);

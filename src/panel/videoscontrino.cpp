@@ -21,8 +21,8 @@ Tfrmvideoscontr::Tfrmvideoscontr(QWidget* parent) : QDialog(parent) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
         e->setMaxLength(50);
-        e->setMinimumHeight(48);
-        e->setMinimumWidth(520);
+        e->setMinimumHeight(misura(48));
+        e->setMinimumWidth(misura(520));
         e->installEventFilter(this);
         lay->addWidget(e);
         edit_[i] = e;
@@ -34,8 +34,8 @@ Tfrmvideoscontr::Tfrmvideoscontr(QWidget* parent) : QDialog(parent) {
     edit_[4] = new QLineEdit(this);
     edit_[4]->setObjectName(QStringLiteral("Edit5"));
     edit_[4]->setMaxLength(13);
-    edit_[4]->setMinimumHeight(48);
-    edit_[4]->setMaximumWidth(220);
+    edit_[4]->setMinimumHeight(misura(48));
+    edit_[4]->setMaximumWidth(misura(220));
     label->setBuddy(edit_[4]);
     numRow->addWidget(edit_[4]);
     numRow->addStretch();

@@ -14,6 +14,8 @@
 #include "common/format.h"
 #include "common/messages.h"
 #include "panel/cella.h"
+#include "panel/dialoghi.h"
+#include "panel/griglia.h"
 #include "panel/sinotticofrm.h"
 #include "panel/videoscontrino.h"
 #include "support/testfolder.h"
@@ -135,6 +137,45 @@ private Q_SLOTS:
         QCOMPARE(w.cella_scelta(), primo);
         QVERIFY(!sesto->colore().isValid());
         QCOMPARE(sesto->bevelInterno(), CellaSinottico::Bevel::Nessuno);
+    }
+
+    // Work areas smaller than the panel was drawn for get all of it smaller alike; larger ones
+    // keep the drawn sizes. Every control stays inside the window and the keys do not overlap.
+    void adatta_data() {
+        QTest::addColumn<QRect>("lavoro");
+        QTest::addColumn<double>("fattore");
+        QTest::newRow("800x600") << QRect(0, 0, 800, 600) << 600 / 768.0;
+        QTest::newRow("1024x768") << QRect(0, 0, 1024, 768) << 1.0;
+        QTest::newRow("1366x728 with a task bar") << QRect(0, 40, 1366, 728) << 728 / 768.0;
+        QTest::newRow("1920x1080") << QRect(0, 0, 1920, 1080) << 1.0;
+        QTest::newRow("no area") << QRect() << 1.0;
+    }
+    void adatta() {
+        QFETCH(QRect, lavoro);
+        QFETCH(double, fattore);
+        QCOMPARE(adattamento(lavoro), fattore);
+        if (!lavoro.isValid()) return;
+        Tfrmsinottico w(tf->db(), lavoro);
+        show(w);
+        QCOMPARE(w.geometry(), lavoro);
+        auto* colonna = child<QWidget>(w, "Panel4");
+        QCOMPARE(colonna->width(), int(292 * fattore + 0.5));
+        const QRect finestra(QPoint(0, 0), lavoro.size());
+        QList<QRect> tasti;
+        for (QWidget* t : w.findChildren<QWidget*>()) {
+            if (!t->isVisible()) continue;
+            const QRect r(t->mapTo(&w, QPoint(0, 0)), t->size());
+            QVERIFY2(finestra.contains(r), qPrintable(t->objectName()));
+            if (qobject_cast<QAbstractButton*>(t) && t->parentWidget()->objectName() == u"Panel3")
+                tasti << r;
+        }
+        QCOMPARE(tasti.size(), 13);  // ten digits, the comma, the clear key, "SCARICA"
+        for (int i = 0; i < tasti.size(); ++i)
+            for (int j = i + 1; j < tasti.size(); ++j) QVERIFY(!tasti[i].intersects(tasti[j]));
+        // The product area keeps the cell arithmetic whatever the size.
+        auto* pannello = child<QWidget>(w, "Pannello");
+        const MisureGriglia m = misure_griglia(pannello->width(), pannello->height(), 5, 2);
+        QCOMPARE(w.cella(0, 0)->geometry(), QRect(m.sinistra, m.alto, m.larghezza, m.altezza));
     }
 
     // Tap, keypad, "SCARICA", a line removed only when the user says so; the sale and the
