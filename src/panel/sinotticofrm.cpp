@@ -23,6 +23,7 @@
 #include "panel/cella.h"
 #include "panel/dialoghi.h"
 #include "panel/griglia.h"
+#include "panel/videocliente.h"
 #include "panel/videoscontrino.h"
 #include "platform/desktop.h"
 #include "printing/settastampante.h"
@@ -353,8 +354,7 @@ Tfrmsinottico::Tfrmsinottico(Database& db, const QRect& areaLavoro, QWidget* par
         fine->addWidget(b);
     }
     connect(stampaIntest, &QPushButton::clicked, this, &Tfrmsinottico::StampaIntestClick);
-    // A sale turned into a document comes with the documents' own rules.
-    fattura->setEnabled(false);
+    connect(fattura, &QPushButton::clicked, this, &Tfrmsinottico::FatturaClick);
     col->addLayout(fine);
     auto* esci =
         tasto(colonna, "btnEsci", QStringLiteral("Fine lavoro"), corpo(base, adatta, 13, true));
@@ -454,6 +454,15 @@ void Tfrmsinottico::setIntestazione(Tfrmvideoscontr* finestra) {
 Tfrmvideoscontr* Tfrmsinottico::intestazione() {
     if (!intestazione_) setIntestazione(new Tfrmvideoscontr(this));
     return intestazione_;
+}
+
+void Tfrmsinottico::setClienti(Tfrmvideocli* finestra) {
+    clienti_ = finestra;
+}
+
+Tfrmvideocli* Tfrmsinottico::clienti() {
+    if (!clienti_) clienti_ = new Tfrmvideocli(vendita_.db(), this);
+    return clienti_;
 }
 
 // ---- opening and closing
@@ -647,6 +656,32 @@ void Tfrmsinottico::StampaIntestClick() {
             else if (esito == VenditaInCorso::Scontrino::Stampato)
                 rileggiScelta();
         } catch (const DatabaseError& err) {
+            showDataError(err);
+        }
+    }
+    vendita_.azzera_ingresso();
+}
+
+void Tfrmsinottico::FatturaClick() {
+    try {
+        if (vendita_.vuota()) return;
+    } catch (const DatabaseError& err) {
+        showDataError(err);
+        return;
+    }
+    Tfrmvideocli* scelta = clienti();
+    if (scelta->esegui()) {
+        try {
+            VenditaDocumento v;
+            v.tipo = scelta->tipoDocumento();
+            v.cliente = scelta->cliente();
+            v.datamov = datamov();
+            v.adesso = QDateTime::currentDateTime();
+            const EsitoVenditaDocumento e = documento_da_vendita(vendita_, v, stampaDoc_);
+            if (!e.messaggio.isEmpty()) Mymsg::message(e.messaggio);
+            if (e.esito == EsitoVenditaDocumento::Stampato) rileggiScelta();
+        } catch (const DatabaseError& err) {
+            vendita_.rileggi();
             showDataError(err);
         }
     }

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <functional>
 
+#include "panel/documento.h"
 #include "panel/vendita.h"
 
 class QDateEdit;
@@ -19,6 +20,7 @@ class QAbstractButton;
 class CellaSinottico;
 class Database;
 class PrintRoutine;
+class Tfrmvideocli;
 class Tfrmvideoscontr;
 
 class Tfrmsinottico : public QDialog {
@@ -43,6 +45,11 @@ public:
     // The header window created at start-up; without one the panel makes its own.
     void setIntestazione(Tfrmvideoscontr* finestra);
     Tfrmvideoscontr* intestazione();
+    // The customer window created at start-up, likewise.
+    void setClienti(Tfrmvideocli* finestra);
+    Tfrmvideocli* clienti();
+    // Prints a document made from the sale (two copies on the main printer), positioned on it.
+    void setStampaDocumento(StampaDocumentoPannello stampa) { stampaDoc_ = std::move(stampa); }
 
     int colonne() const { return x_; }
     int righe() const { return y_; }
@@ -66,6 +73,7 @@ public:
     void ScontrinoDblClick(int riga);
     void SpeedButton1Click();
     void StampaIntestClick();
+    void FatturaClick();
 
     static QString msgEliminaRiga(const QString& descrizione) {
         return QStringLiteral("   Eliminare dalla vendita la riga \"%1\" ?   ").arg(descrizione);
@@ -90,6 +98,8 @@ private:
     VenditaInCorso vendita_;
     Stampa stampa_;
     QPointer<Tfrmvideoscontr> intestazione_;
+    QPointer<Tfrmvideocli> clienti_;
+    StampaDocumentoPannello stampaDoc_;
     double scala_ = 1;   // pixels: the screen's density over 96, times adatta_
     double adatta_ = 1;  // how much smaller the work area needs the panel
     int x_ = 1;

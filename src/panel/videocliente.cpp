@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "documents/kinds.h"
 #include "panel/dialoghi.h"
 #include "widgets/dataerror.h"
 #include "widgets/datagrid.h"
@@ -127,6 +128,18 @@ Tfrmvideocli::Tfrmvideocli(Database& db, QWidget* parent)
 
 Tfrmvideocli::Tipo Tfrmvideocli::tipo() const {
     return Tipo(tipi_->checkedId());
+}
+
+int Tfrmvideocli::tipoDocumento() const {
+    switch (tipo()) {
+        case Trasporto:
+            return KindDdt;
+        case Fattura:
+            return KindFattura;
+        case Ricevuta:
+            break;
+    }
+    return KindRicevuta;
 }
 
 void Tfrmvideocli::setTipo(Tipo t) {

@@ -22,6 +22,8 @@ public:
     DataSet clienti;
 
     Tipo tipo() const;
+    // The kind chosen as the documents number it (DocumentKind index).
+    int tipoDocumento() const;
     void setTipo(Tipo t);
     // Codice of the customer chosen; empty when the list is empty.
     QString cliente() const;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "panel/dialoghi.h"
@@ -79,9 +80,10 @@ void Tfrmvideoscontr::FormShow() {
     vendita_->prepara_intestazione(datamov_);
     for (LineEditLink* l : std::as_const(links_)) l->refresh();
     stampa_confermata = false;
-    // The lines kept from last time are not selected: a stray key must not replace them.
+    // The lines kept from last time are not selected: a stray key must not replace them. The
+    // dialog selects its first field's text as it shows, so this waits until it is shown.
     edit_[0]->setFocus();
-    edit_[0]->end(false);
+    QTimer::singleShot(0, edit_[0], [e = edit_[0]] { e->end(false); });
 }
 
 bool Tfrmvideoscontr::eventFilter(QObject* watched, QEvent* event) {

@@ -9,6 +9,7 @@
 #include "panel/griglia.h"
 #include "panel/vendita.h"
 #include "support/testfolder.h"
+#include "vendi.h"
 
 namespace {
 QVariant nullable(const QString& s) {
@@ -38,18 +39,6 @@ class TestPanelRules : public QObject {
             ->value(QStringLiteral("SELECT Litri FROM Prodotti WHERE Codice_prodotto = ?"),
                     {codice})
             .toDouble();
-    }
-    // Selects by short name, types the quantity on the keypad and presses "SCARICA".
-    static bool vendi(VenditaInCorso& v, const QString& breve, const QString& tasti) {
-        v.Seleziona(breve);
-        v.azzera_ingresso();
-        for (QChar c : tasti) {
-            if (c == QLatin1Char(','))
-                v.Inserisce_virgola();
-            else
-                v.Inserisce_numeri(QString(c));
-        }
-        return v.btnscaricaClick();
     }
 
 private Q_SLOTS:

@@ -13,10 +13,12 @@
 
 #include "common/format.h"
 #include "common/messages.h"
+#include "documents/service.h"
 #include "panel/cella.h"
 #include "panel/dialoghi.h"
 #include "panel/griglia.h"
 #include "panel/sinotticofrm.h"
+#include "panel/videocliente.h"
 #include "panel/videoscontrino.h"
 #include "support/testfolder.h"
 
@@ -75,6 +77,18 @@ class TestPanelWindows : public QObject {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
         QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    // The panel shown on 8 March 2025; the end button pressed with no lines (which does
+    // nothing at all), then a line of 3 of the second product, and 2 typed.
+    void unaRiga(Tfrmsinottico& w, const char* fine) {
+        w.setDatamov(QDate(2025, 3, 8));
+        show(w);
+        click(w, fine);
+        QTest::mouseClick(w.cella(0, 1), Qt::LeftButton);
+        digita(w, QStringLiteral("3"));
+        click(w, "btnscarica");
+        digita(w, QStringLiteral("2"));
     }
 
 private Q_SLOTS:
@@ -254,7 +268,9 @@ private Q_SLOTS:
         QFETCH(QString, bottone);
         QFETCH(bool, stampato);
         ScriptedMessages msgs;
-        tf->insert(QStringLiteral("Appoggio_I"), {{QStringLiteral("Docum_numero"), "41"}});
+        // A heading line kept from the last receipt is added to, never replaced by a key.
+        tf->insert(QStringLiteral("Appoggio_I"),
+                   {{QStringLiteral("Intesta1"), "Sig."}, {QStringLiteral("Docum_numero"), "41"}});
         Tfrmvideoscontr header;
         Tfrmsinottico w(tf->db(), area);
         w.setIntestazione(&header);
@@ -268,19 +284,14 @@ private Q_SLOTS:
                               .arg(printer);
                 return stampato;
             });
-        w.setDatamov(QDate(2025, 3, 8));
-        show(w);
-        click(w, "StampaIntest");  // no lines: nothing at all
+        unaRiga(w, "StampaIntest");
         QVERIFY(stampe.isEmpty());
-        QTest::mouseClick(w.cella(0, 1), Qt::LeftButton);
-        digita(w, QStringLiteral("3"));
-        click(w, "btnscarica");
-        digita(w, QStringLiteral("2"));
 
         bool vista = false;
         QTimer::singleShot(0, &header, [&] {
+            QVERIFY(QTest::qWaitForWindowExposed(&header));
             vista = header.isVisible() && header.windowTitle() == u"Intestazione scontrino";
-            QTest::keyClicks(child<QLineEdit>(header, "Edit1"), QStringLiteral("Sig. Rossi"));
+            QTest::keyClicks(child<QLineEdit>(header, "Edit1"), QStringLiteral(" Rossi"));
             child<QPushButton>(header, qPrintable(bottone))->click();
         });
         click(w, "StampaIntest");
@@ -300,6 +311,76 @@ private Q_SLOTS:
                                           "Appoggio_I")),
                  QVariant(fatto ? QStringLiteral("/42") : QStringLiteral("Sig. Rossi/41")));
         QCOMPARE(text(w, "disponibile"), fatto ? QStringLiteral("97") : QStringLiteral("100"));
+    }
+
+    // "Ricevuta": the customer window's kind and customer, then the document printed (or not)
+    // on the main printer; the kind chosen stays chosen for the next sale.
+    void ricevuta_data() {
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<QString>("bottone");
+        QTest::addColumn<bool>("stampato");
+        QTest::addColumn<QString>("messaggio");
+        QTest::addColumn<QString>("documento");  // written and kept; empty: none
+        QTest::newRow("invoice to the last customer") << "doc_fattura"
+                                                      << "BitBtn5" << true << ""
+                                                      << "F-2025-000001 Z";
+        QTest::newRow("printer refused") << "doc_trasporto"
+                                         << "BitBtn5" << false << msgDocumentoNonStampato() << "";
+        QTest::newRow("no private customer") << "doc_ricevuta"
+                                             << "BitBtn5" << true << msgSelezionareCliente() << "";
+        QTest::newRow("Annulla") << "doc_fattura"
+                                 << "BitBtn2" << true << ""
+                                 << "";
+    }
+    void ricevuta() {
+        QFETCH(QString, tipo);
+        QFETCH(QString, bottone);
+        QFETCH(bool, stampato);
+        QFETCH(QString, messaggio);
+        QFETCH(QString, documento);
+        ScriptedMessages msgs;
+        tf->insert(QStringLiteral("IVA"), {{QStringLiteral("Ordine"), 1}, {"IVA", "22"}});
+        for (const char* c : {"Z", "A"})
+            tf->insert(QStringLiteral("Anagrafica"),
+                       {{QStringLiteral("Codice"), c},
+                        {QStringLiteral("RagioneSociale"), QStringLiteral("Cliente ") + c},
+                        {QStringLiteral("Giur_Pers"), "G"}});
+        tf->insert(QStringLiteral("Appoggio_I"), {{QStringLiteral("Docum_numero"), "41"}});
+        Tfrmvideocli scelta(tf->db());
+        Tfrmsinottico w(tf->db(), area);
+        w.setClienti(&scelta);
+        QStringList stampe;
+        w.setStampaDocumento([&](const QString& numero, const QString& modello, const QString&) {
+            stampe << numero + u' ' + modello;
+            return stampato;
+        });
+        unaRiga(w, "Fattura");
+        QVERIFY(stampe.isEmpty());
+
+        bool vista = false;
+        QTimer::singleShot(0, &scelta, [&] {
+            vista = scelta.isVisible() &&
+                    scelta.windowTitle() == u"Stampa Ricevute, Fatture e Documenti di trasporto";
+            click(scelta, qPrintable(tipo));
+            click(scelta, "SpeedButton4");
+            child<QPushButton>(scelta, qPrintable(bottone))->click();
+        });
+        click(w, "Fattura");
+        QVERIFY(vista);
+        QCOMPARE(msgs.texts, messaggio.isEmpty() ? QStringList() : QStringList{messaggio});
+        QCOMPARE(text(w, "ingresso"), QString());  // the entry is cleared in every case
+        const bool stampa = bottone == u"BitBtn5" && tipo != u"doc_ricevuta";
+        const QString numero = tipo == u"doc_fattura" ? QStringLiteral("F-2025-000001 fattura_imm")
+                                                      : QStringLiteral("B-2025-000001 doctrasp");
+        QCOMPARE(stampe, stampa ? QStringList{numero} : QStringList{});
+        QCOMPARE(tf->value(QStringLiteral("SELECT Docum_numero || ' ' || Codice FROM Fatture"))
+                     .toString(),
+                 documento);
+        QCOMPARE(righe(w).size(), documento.isEmpty() ? 1 : 0);
+        QCOMPARE(text(w, "disponibile"),
+                 documento.isEmpty() ? QStringLiteral("100") : QStringLiteral("97"));
+        // The window lives on with the kind chosen.
+        QVERIFY(child<QPushButton>(scelta, qPrintable(tipo))->isChecked());
     }
 };
 
