@@ -21,20 +21,25 @@
 
 class TstPanelCommand : public QObject {
     Q_OBJECT
+    // The main window started on the folder, with every window created.
+    static void avvia(TestFolder& tf, TMainForm& form) {
+        QFile ini(tf.file(QStringLiteral("vinorda.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[TMainForm]\nDIRECTORY=%1\n").arg(tf.path()).toUtf8());
+        ini.close();
+        form.setFormIniPath(tf.file(QStringLiteral("form.ini")));
+        form.FormCreate(ini.fileName());
+        form.createWindows();
+    }
+
 private Q_SLOTS:
     void initTestCase() { installItalianLocale(); }
 
     void openedAroundThePanel() {
         TestFolder tf(false);
-        QFile ini(tf.file(QStringLiteral("vinorda.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(QStringLiteral("[TMainForm]\nDIRECTORY=%1\n").arg(tf.path()).toUtf8());
-        ini.close();
         SharedData shared(tf.db());
         TMainForm form(tf.db(), shared);
-        form.setFormIniPath(tf.file(QStringLiteral("form.ini")));
-        form.FormCreate(ini.fileName());
-        form.createWindows();
+        avvia(tf, form);
         auto* panel =
             qobject_cast<Tfrmsinottico*>(form.programWindow(QStringLiteral("Tfrmsinottico")));
         QVERIFY(panel);
@@ -96,15 +101,9 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(tf.file(QStringLiteral("stampe"))));
         QVERIFY(QFile::copy(QStringLiteral(VINORDA_TEMPLATES "/doctrasp.frf"),
                             tf.file(QStringLiteral("stampe/doctrasp.frf"))));
-        QFile ini(tf.file(QStringLiteral("vinorda.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(QStringLiteral("[TMainForm]\nDIRECTORY=%1\n").arg(tf.path()).toUtf8());
-        ini.close();
         SharedData shared(tf.db());
         TMainForm form(tf.db(), shared);
-        form.setFormIniPath(tf.file(QStringLiteral("form.ini")));
-        form.FormCreate(ini.fileName());
-        form.createWindows();
+        avvia(tf, form);
         spooler.sd = &shared;
         spooler.accetta = accetta;
         form.printing().setPrintBackend(&spooler);
