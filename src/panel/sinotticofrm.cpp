@@ -681,7 +681,6 @@ void Tfrmsinottico::FatturaClick() {
             if (!e.messaggio.isEmpty()) Mymsg::message(e.messaggio);
             if (e.esito == EsitoVenditaDocumento::Stampato) rileggiScelta();
         } catch (const DatabaseError& err) {
-            vendita_.rileggi();
             showDataError(err);
         }
     }
