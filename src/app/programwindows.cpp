@@ -14,10 +14,50 @@
 #include "masterdata/frmintesta.h"
 #include "masterdata/frmlistino.h"
 #include "masterdata/masterdata_rules.h"
+#include "panel/sinotticofrm.h"
+#include "panel/videocliente.h"
+#include "panel/videoscontrino.h"
 #include "stock/ask.h"
 #include "stock/giornalefrm.h"
 #include "stock/sfuso1.h"
 #include "widgets/formgeometry.h"
+
+namespace {
+// A document the sales panel made, printed twice on the main printer: the templates read the
+// shared header, its customer, place of delivery and lines, positioned on it for the print and
+// closed again after it, as they were.
+bool stampaDocumentoPannello(TMainForm& m, const QString& numero, const QString& modello,
+                             const QString& titolo) {
+    SharedData& sd = m.shared();
+    DataSet* const tabelle[] = {&sd.Fatture, &sd.clifatt, &sd.destfatt, &sd.righe};
+    bool aperte[4];
+    for (int i = 0; i < 4; ++i) aperte[i] = tabelle[i]->isOpen();
+    const bool filtrato = sd.Fatture.isFiltered();
+    bool stampato = false;
+    try {
+        sd.Fatture.setFiltered(false);
+        for (DataSet* ds : tabelle)
+            if (ds->isOpen())
+                ds->refresh();
+            else
+                ds->open();
+        if (sd.Fatture.locate(QStringLiteral("Docum_numero"), numero)) {
+            PrintRoutine& routine = m.printing().routine();
+            routine.setReportPrinted(false);
+            stampato = routine.setta_stampante(modello, titolo, true, PrintMode::TwoCopies, 1);
+        }
+    } catch (...) {
+        for (int i = 3; i >= 0; --i)
+            if (!aperte[i] && tabelle[i]->isOpen()) tabelle[i]->close();
+        sd.Fatture.setFiltered(filtrato);
+        throw;
+    }
+    for (int i = 3; i >= 0; --i)
+        if (!aperte[i]) tabelle[i]->close();
+    sd.Fatture.setFiltered(filtrato);
+    return stampato;
+}
+}  // namespace
 
 void attachProgramRules(SharedData& shared) {
     attachMasterDataRules(shared);
@@ -82,6 +122,27 @@ QHash<QString, WindowFactory> programWindowFactories() {
     });
     f.insert(QStringLiteral("TfrmSfuso1"),
              [](TMainForm& m) -> QWidget* { return new TfrmSfuso1(m.shared(), m.zoom()); });
+    f.insert(QStringLiteral("Tfrmvideoscontr"),
+             [](TMainForm&) -> QWidget* { return new Tfrmvideoscontr; });
+    f.insert(QStringLiteral("Tfrmvideocli"),
+             [](TMainForm& m) -> QWidget* { return new Tfrmvideocli(m.db()); });
+    f.insert(QStringLiteral("Tfrmsinottico"), [](TMainForm& m) -> QWidget* {
+        auto* w = new Tfrmsinottico(m.db());
+        w->setIntestazione(
+            qobject_cast<Tfrmvideoscontr*>(m.programWindow(QStringLiteral("Tfrmvideoscontr"))));
+        w->setClienti(qobject_cast<Tfrmvideocli*>(m.programWindow(QStringLiteral("Tfrmvideocli"))));
+        // The receipt template reads the sale by these names.
+        VenditaInCorso& v = w->vendita();
+        for (DataSet* ds : {&v.appoggio_R, &v.appoggio_I, &v.Somma}) m.printing().addDataSet(*ds);
+        TMainForm* main = &m;
+        w->setStampa(Tfrmsinottico::stampaCon(
+            [main]() -> PrintRoutine& { return main->printing().routine(); }));
+        w->setStampaDocumento(
+            [main](const QString& numero, const QString& modello, const QString& titolo) {
+                return stampaDocumentoPannello(*main, numero, modello, titolo);
+            });
+        return w;
+    });
     f.insert(QStringLiteral("Tfrm_ask"), [](TMainForm& m) -> QWidget* {
         auto* ask = new Tfrm_ask(m.db(), m.zoom());
         // Created after the quick registration, which hands its searches to this window.
