@@ -262,7 +262,8 @@ private Q_SLOTS:
                 }
             }
         });
-        QVERIFY(!ReportDesigner::openDesigner(model, path(QStringLiteral("modale")), nullptr));
+        QString file = path(QStringLiteral("modale"));
+        QVERIFY(!ReportDesigner::openDesigner(model, file, nullptr));
         QVERIFY(model.findObject(QStringLiteral("Barcode1")));
         QCOMPARE(msgs.kinds, QStringList{QStringLiteral("question")});
         QVERIFY(!QFile::exists(path(QStringLiteral("modale"))));
