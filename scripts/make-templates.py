@@ -288,10 +288,11 @@ def barcode():
     w = 190
     cells = [
         BC("Codice128", 4, 3, 50, 16, "[prodotti.Auto_ID]"),
-        T("LblDescr", 80, 3, 110, 6, "[prodotti.Descrizione]", size=11, bold=True, wrap=True),
-        T("LblCodice", 80, 10, 110, 5, "Codice [prodotti.Codice_prodotto]   ID [prodotti.Auto_ID]",
+        # Room for a description of two lines above the code and the lot.
+        T("LblDescr", 80, 2, 110, 10.5, "[prodotti.Descrizione]", size=10.5, bold=True, wrap=True),
+        T("LblCodice", 80, 13, 110, 5, "Codice [prodotti.Codice_prodotto]   ID [prodotti.Auto_ID]",
           size=9),
-        T("LblLotto", 80, 15, 110, 5, "Lotto [prodotti.Lotto]   Annata [prodotti.Annata]", size=8),
+        T("LblLotto", 80, 18, 110, 5, "Lotto [prodotti.Lotto]   Annata [prodotti.Annata]", size=8),
         L("Taglio", 0, 23.5, w, 0, lw=0.1),
     ]
     bands = [list_header(w, "Leggere il codice con il lettore per registrare lo scarico"),
