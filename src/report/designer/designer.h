@@ -157,6 +157,8 @@ public:
     void preview();
     // The "Apri" list: a choice of templateNames(); opens the one chosen.
     void askOpen();
+    // The question before a save replaces an existing file.
+    static QString msgSovrascrivo(const QString& fileName);
 
     // The model shown while a drag is under way, committed by the canvas at the end of it.
     Report& liveModel() { return model_; }
@@ -185,7 +187,6 @@ private:
     void clampSelection();
     bool askSaveAs();
     bool keepChanges();  // pending edits saved or dropped as the user says; false = stay
-    static QString msgSovrascrivo(const QString& fileName);
 
     Report model_;
     Report liveStart_;
