@@ -25,20 +25,13 @@
 #include "report/engine.h"
 #include "stock/giornale.h"
 #include "support/testfolder.h"
+#include "support/whenshown.h"
 
 namespace {
 
 // Runs act on the selection window once it is on screen (inside its modal loop).
-void whenShown(TSelezioneForm* form, std::function<void()> act) {
-    auto* timer = new QTimer(form);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, form, [form, timer, act] {
-        if (!form->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
-        act();
-    });
-    timer->start();
+[[nodiscard]] std::shared_ptr<bool> whenShown(TSelezioneForm* form, std::function<void()> act) {
+    return ::whenShown(form->objectName(), [act](QWidget*) { act(); });
 }
 
 template <typename W>
@@ -106,7 +99,7 @@ private Q_SLOTS:
         SelezioneMovimenti s{{}, {}, QStringLiteral("BAR")};
         QString shownDescr;
         QStringList tabs;
-        whenShown(f, [&] {
+        const auto shown = whenShown(f, [&] {
             tabs = visibleTabs(f);
             shownDescr = child<QLabel>(f, "mov_descrizione")->text();
             type(f, "mov_da", QStringLiteral("01/03/2026"));
@@ -123,7 +116,7 @@ private Q_SLOTS:
         // Next use: the dates typed are still there, the product is the caller's again.
         s = {{}, {}, QStringLiteral("BAR")};
         QString da, prod;
-        whenShown(f, [&] {
+        const auto shown2 = whenShown(f, [&] {
             da = child<QLineEdit>(f, "mov_da")->text();
             prod = child<QComboBox>(f, "mov_prod")->currentText();
             click(f, "btn_annulla");
@@ -138,7 +131,7 @@ private Q_SLOTS:
         SelezioneFatture s;
         s.da = QDate(2017, 1, 1);
         s.a = QDate(2026, 3, 9);
-        whenShown(f, [&] {
+        const auto shown = whenShown(f, [&] {
             child<QCheckBox>(f, "Sel_Fatt")->setChecked(false);
             type(f, "clientefatt", QStringLiteral("acme srl"));
             click(f, "btn_conferma");
@@ -152,7 +145,7 @@ private Q_SLOTS:
         s.da = QDate(2017, 1, 1);
         QString da, a, cliente;
         bool fatt = true;
-        whenShown(f, [&] {
+        const auto shown2 = whenShown(f, [&] {
             da = child<QLineEdit>(f, "Fattureda")->text();
             a = child<QLineEdit>(f, "Fatturea")->text();
             cliente = child<QComboBox>(f, "clientefatt")->currentText();
@@ -195,7 +188,7 @@ private Q_SLOTS:
         TSelezioneForm* f = form_.get();
         ScriptedMessages msgs;
         bool stayed = false;
-        whenShown(f, [&] {
+        const auto shown = whenShown(f, [&] {
             type(f, field.toLatin1().constData(), text);
             click(f, "btn_conferma");
             stayed = f->isVisible();
@@ -252,7 +245,7 @@ private Q_SLOTS:
             QVERIFY2(engine.exportPdf(pdf), qPrintable(engine.errorString()));
         });
         lists.setSelezione(&form);
-        whenShown(&form, [&] { click(&form, "btn_conferma"); });
+        const auto shown = whenShown(&form, [&] { click(&form, "btn_conferma"); });
         QVERIFY(lists.run(command));
         QCOMPARE(msgs.texts, QStringList());
         QVERIFY(!pdf.isEmpty());

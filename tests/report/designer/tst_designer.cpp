@@ -18,30 +18,11 @@
 #include "report/prepareprogress.h"
 #include "report/preview.h"
 #include "report/templatefile.h"
+#include "support/whenshown.h"
 
 using namespace report;
 
 namespace {
-// Runs act once on the first visible top-level widget of that name, polling inside whatever modal
-// loop is running; true once it ran.
-std::shared_ptr<bool> whenShown(const QString& name, std::function<void(QWidget*)> act) {
-    auto ran = std::make_shared<bool>(false);
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, name, act, ran] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (!w->isVisible() || w->objectName() != name) continue;
-            timer->stop();
-            timer->deleteLater();
-            *ran = true;
-            act(w);
-            return;
-        }
-    });
-    timer->start();
-    return ran;
-}
-
 // A list of products: one master band printing the code.
 Report productList() {
     Report r = emptyReport();
