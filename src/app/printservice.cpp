@@ -7,6 +7,7 @@
 #include "common/messages.h"
 #include "data/dataset.h"
 #include "data/shareddata.h"
+#include "printing/templates.h"
 #include "report/designer/designer.h"
 #include "report/expression.h"
 #include "report/prepareprogress.h"
@@ -45,9 +46,14 @@ ProgramPrinting::ProgramPrinting(SharedData& shared, QWidget* window, IniFile* s
         QString path = engine.fileName().isEmpty() ? App::dataFolder() + QStringLiteral("stampe/")
                                                    : engine.fileName();
         const bool saved = report::ReportDesigner::openDesigner(
-            model, path, &engine.dataSources(), window_,
-            [this](const report::Report& r, const std::function<bool()>& prepare) {
-                return previewData(r, prepare);
+            model, path, &engine.dataSources(), window_, [this](report::ReportDesigner& d) {
+                d.setPreviewData(
+                    [this](const report::Report& r, const std::function<bool()>& prepare) {
+                        return previewData(r, prepare);
+                    });
+                QHash<QString, QString> titles;
+                for (const PrintTemplate& t : printTemplates()) titles.insert(t.name, t.title);
+                d.setTemplateTitles(titles);
             });
         // Another template opened in the designer is the one loaded from now on.
         const bool other = QFileInfo(path).isFile() && path != engine.fileName();

@@ -25,8 +25,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPushButton>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -571,9 +571,10 @@ ReportDesigner::ReportDesigner(Report model, QString filePath, DataSourceRegistr
 }
 
 bool ReportDesigner::openDesigner(Report& model, QString& filePath, DataSourceRegistry* sources,
-                                  QWidget* parent, const PreviewData& previewData) {
+                                  QWidget* parent,
+                                  const std::function<void(ReportDesigner&)>& setup) {
     ReportDesigner designer(model, filePath, sources, parent);
-    designer.setPreviewData(previewData);
+    if (setup) setup(designer);
     designer.setWindowModality(Qt::ApplicationModal);
     // A designer wants room: the whole work area, also where no window manager maximises.
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -737,6 +738,8 @@ void ReportDesigner::buildUi() {
     connect(fields_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (item->parent()) insertField(item->parent()->text(0), item->text(0));
     });
+    // The page is what the user works on: narrow side panels leave it room on a small screen.
+    resizeDocks({fieldDock, panelDock}, {170, 360}, Qt::Horizontal);
 }
 
 QWidget* ReportDesigner::buildPanel() {
@@ -1397,7 +1400,9 @@ bool ReportDesigner::askSaveAs() {
 void ReportDesigner::preview() {
     ReportEngine engine;
     engine.setReport(model_, path_);
-    engine.setTitle(model_.name.isEmpty() ? QStringLiteral("Modello") : model_.name);
+    // The title the program prints the template under, where it is one of the program's.
+    engine.setTitle(titles_.value(model_.name,
+                                  model_.name.isEmpty() ? QStringLiteral("Modello") : model_.name));
     if (sources_)
         for (ReportDataSource* s : sources_->all()) engine.dataSources().add(s);
     PrepareProgress progress(this, engine.title());
@@ -1435,7 +1440,13 @@ void ReportDesigner::askOpen() {
         QStringLiteral("Modelli di stampa in %1").arg(QDir::toNativeSeparators(folder_)), &dialog));
     auto* list = new QListWidget(&dialog);
     list->setObjectName(QStringLiteral("elencoModelli"));
-    list->addItems(names);
+    for (const QString& name : names) {
+        // The name of the file, and what the program prints with it.
+        const QString title = titles_.value(name);
+        auto* item = new QListWidgetItem(
+            title.isEmpty() ? name : QStringLiteral("%1  -  %2").arg(name, title), list);
+        item->setData(Qt::UserRole, name);
+    }
     const int current = names.indexOf(QFileInfo(path_).completeBaseName());
     list->setCurrentRow(std::max(current, 0));
     lay->addWidget(list);
@@ -1450,7 +1461,7 @@ void ReportDesigner::askOpen() {
     connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
     dialog.resize(360, 420);
     if (dialog.exec() != QDialog::Accepted || !list->currentItem()) return;
-    openTemplate(list->currentItem()->text());
+    openTemplate(list->currentItem()->data(Qt::UserRole).toString());
 }
 
 bool ReportDesigner::keepChanges() {

@@ -2,6 +2,7 @@
 // The template designer: a window over the engine's model. Every change goes through the undo
 // stack as a before/after pair of the whole model (a plain value), so each edit, however made,
 // can be undone.
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSet>
@@ -102,15 +103,19 @@ public:
 
     // Shows the designer modally; returns when it is closed. model gets the edited template (as
     // last saved or not) and filePath the file it belongs to (another one after "Apri" or
-    // "Salva con nome"); true when it was saved at least once.
+    // "Salva con nome"); true when it was saved at least once. setup completes the window before
+    // it shows (preview data, template titles).
     static bool openDesigner(Report& model, QString& filePath, DataSourceRegistry* sources,
-                             QWidget* parent = nullptr, const PreviewData& previewData = {});
+                             QWidget* parent = nullptr,
+                             const std::function<void(ReportDesigner&)>& setup = {});
 
     void setPreviewData(PreviewData previewData) { previewData_ = std::move(previewData); }
     // The folder whose templates "Apri" lists (the data folder's stampe/).
     QString templateFolder() const { return folder_; }
     // The template names (without ".frf") of templateFolder(), in alphabetical order.
     QStringList templateNames() const;
+    // What the program prints with each template, shown beside its name in "Apri".
+    void setTemplateTitles(QHash<QString, QString> titles) { titles_ = std::move(titles); }
     // Opens a template of the folder by name, after asking to save pending changes; false when
     // the user kept the current one or the file cannot be read (the error is shown).
     bool openTemplate(const QString& name);
@@ -194,6 +199,7 @@ private:
     QString folder_;                  // where "Save as" starts and what "Apri" lists
     QSet<QString> overwriteAllowed_;  // files the user agreed to replace in this session
     PreviewData previewData_;
+    QHash<QString, QString> titles_;
     DataSourceRegistry* sources_;
     QUndoStack undo_;
     int page_ = 0;
