@@ -44,6 +44,19 @@ const QString kRagioneSociale = QStringLiteral("RagioneSociale");
 const QString kCodiceProdotto = QStringLiteral("Codice_prodotto");
 const QString kPosGriglia = QStringLiteral("Pos_griglia");
 
+// The grid check reads the products by grid position; afterwards they are in code order again,
+// also when the print fails.
+void inGridOrder(DataSet& prodotti, const std::function<void()>& use) {
+    prodotti.sortBy(kPosGriglia);
+    try {
+        use();
+    } catch (...) {
+        prodotti.sortBy(kCodiceProdotto);
+        throw;
+    }
+    prodotti.sortBy(kCodiceProdotto);
+}
+
 bool isProductList(const QString& name) {
     static const QStringList names = {QStringLiteral("prodotti"), QStringLiteral("listino1"),
                                       QStringLiteral("listino2"), QStringLiteral("listino3"),
@@ -153,49 +166,38 @@ void PrintedLists::RubricatelefonicaClienti1Click() {
 
 // ---- products
 
-void PrintedLists::stampaProdotti(const QString& name) {
+void PrintedLists::stampaProdotti(const QString& name, const QString& vuoto) {
     DataSet& prodotti = sd_.prodotti;
     Opened opened{&prodotti};
     prodotti.open();
     if (prodotti.isEmpty()) {
-        Mymsg::message(msgNoProdotti());
+        Mymsg::message(vuoto);
         return;
     }
-    printTemplate(name);
+    if (name == QLatin1String("griglia"))
+        inGridOrder(prodotti, [&] { printTemplate(name); });
+    else
+        printTemplate(name);
 }
 
 void PrintedLists::ElencoProdottiClick() {
-    stampaProdotti(QStringLiteral("prodotti"));
+    stampaProdotti(QStringLiteral("prodotti"), msgNoProdotti());
 }
 
 void PrintedLists::ListinoClick(int n) {
-    stampaProdotti(QStringLiteral("listino%1").arg(qBound(1, n, 5)));
+    stampaProdotti(QStringLiteral("listino%1").arg(qBound(1, n, 5)), msgNoProdotti());
 }
 
 void PrintedLists::Listinicomparato1Click() {
-    stampaProdotti(QStringLiteral("listinox"));
+    stampaProdotti(QStringLiteral("listinox"), msgNoProdotti());
 }
 
 void PrintedLists::Stampaperscaricobarcode1Click() {
-    stampaProdotti(QStringLiteral("barcode"));
+    stampaProdotti(QStringLiteral("barcode"), msgNoProdotti());
 }
 
 void PrintedLists::StampacontrolloGriglia1Click() {
-    DataSet& prodotti = sd_.prodotti;
-    Opened opened{&prodotti};
-    prodotti.open();
-    if (prodotti.isEmpty()) {
-        Mymsg::message(msgNoGriglia());
-        return;
-    }
-    prodotti.sortBy(kPosGriglia);
-    try {
-        printTemplate(QStringLiteral("griglia"));
-    } catch (...) {
-        prodotti.sortBy(kCodiceProdotto);
-        throw;
-    }
-    prodotti.sortBy(kCodiceProdotto);
+    stampaProdotti(QStringLiteral("griglia"), msgNoGriglia());
 }
 
 // ---- movements of one product
@@ -267,14 +269,7 @@ bool PrintedLists::withListData(const QString& name, const std::function<void()>
             return true;
         }
         opened.open(sd_.prodotti);
-        sd_.prodotti.sortBy(kPosGriglia);
-        try {
-            use();
-        } catch (...) {
-            sd_.prodotti.sortBy(kCodiceProdotto);
-            throw;
-        }
-        sd_.prodotti.sortBy(kCodiceProdotto);
+        inGridOrder(sd_.prodotti, use);
         return true;
     } else if (name == QLatin1String("analisi")) {
         if (!sd_.Appo1.isOpen() && !sd_.appo2.isOpen()) {

@@ -96,7 +96,7 @@ public:
 
 private:
     void stampaClienti(const QString& name);
-    void stampaProdotti(const QString& name);
+    void stampaProdotti(const QString& name, const QString& vuoto);
     void printTemplate(const QString& name);
 
     SharedData& sd_;
