@@ -44,16 +44,16 @@ void fill(TestFolder& tf, int customers, int journal) {
     Database& db = tf.db();
     Database::Transaction tx(db);
     for (int i = 0; i < customers; ++i)
-        db.exec(QStringLiteral("INSERT INTO Anagrafica (Codice, RagioneSociale, Indirizzo, "
-                               "Ncivico, CAP, Citta, Prov, PartitaIVA, Telefono1, Email) "
-                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                {QStringLiteral("C%1").arg(i, 6, 10, QLatin1Char('0')),
-                 QStringLiteral("Enoteca %1 di Rossi & C. s.n.c.").arg(i),
-                 QStringLiteral("Via dei Vigneti"), QString::number(i % 300),
-                 QStringLiteral("31020"), QStringLiteral("San Pietro di Feletto"),
-                 QStringLiteral("TV"), QStringLiteral("0%1").arg(1000000000 + i),
-                 QStringLiteral("0438 %1").arg(100000 + i),
-                 QStringLiteral("cliente%1@esempio.it").arg(i)});
+        db.exec(
+            QStringLiteral("INSERT INTO Anagrafica (Codice, RagioneSociale, Indirizzo, "
+                           "Ncivico, CAP, Citta, Prov, PartitaIVA, Telefono1, Email) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {QStringLiteral("C%1").arg(i, 6, 10, QLatin1Char('0')),
+             QStringLiteral("Enoteca %1 di Rossi & C. s.n.c.").arg(i),
+             QStringLiteral("Via dei Vigneti"), QString::number(i % 300), QStringLiteral("31020"),
+             QStringLiteral("San Pietro di Feletto"), QStringLiteral("TV"),
+             QStringLiteral("0%1").arg(1000000000 + i), QStringLiteral("0438 %1").arg(100000 + i),
+             QStringLiteral("cliente%1@esempio.it").arg(i)});
     for (int p = 0; p < 50; ++p)
         db.exec(QStringLiteral("INSERT INTO Prodotti (Codice_prodotto, Descrizione, Stato, Litri) "
                                "VALUES (?, ?, '1', 1000)"),
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     fill(tf, rows, rows);
     QDir().mkpath(tf.file(QStringLiteral("stampe")));
     for (const char* t : {"clienti", "analisi"})
-        QFile::copy(qEnvironmentVariable("BENCH_TEMPLATES", QStringLiteral(VINORDA_TEMPLATES_DIR)) + "/" + t + QStringLiteral(".frf"),
+        QFile::copy(QStringLiteral(VINORDA_TEMPLATES_DIR "/") + t + QStringLiteral(".frf"),
                     tf.file(QStringLiteral("stampe/%1.frf").arg(QString::fromLatin1(t))));
 
     SharedData sd(tf.db());
@@ -152,10 +152,11 @@ int main(int argc, char** argv) {
             refs.push_back(reference(c.referenceSql));
         }
         const double t = median(times), ref = median(refs);
-        std::printf("%s: %d righe, %d pagine, %.0f ms dalla conferma al report pronto, di cui "
-                    "%.0f ms per i dati (riferimento: lettura delle stesse righe %.0f ms, "
-                    "rapporto %.1f)\n",
-                    c.label, printedRows, pages, t, median(datas), ref, t / ref);
+        std::printf(
+            "%s: %d righe, %d pagine, %.0f ms dalla conferma al report pronto, di cui "
+            "%.0f ms per i dati (riferimento: lettura delle stesse righe %.0f ms, "
+            "rapporto %.1f)\n",
+            c.label, printedRows, pages, t, median(datas), ref, t / ref);
     }
     return 0;
 }
