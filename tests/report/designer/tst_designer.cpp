@@ -419,32 +419,6 @@ private Q_SLOTS:
         QCOMPARE(bak.readAll(), before);
     }
 
-    // The preview asks the program for its data around the preparation.
-    void previewWithData() {
-        ScriptedMessages msgs;
-        MemoryDataSource prodotti(QStringLiteral("prodotti"), {QStringLiteral("Codice_prodotto")});
-        DataSourceRegistry sources;
-        sources.add(&prodotti);
-        ReportDesigner d(productList(), path(QStringLiteral("listino1")), &sources);
-        QString asked;
-        d.setPreviewData([&](const Report& r, const std::function<bool()>& prepare) {
-            asked = r.name;
-            prodotti.addRow({QStringLiteral("BAR23")});
-            return prepare();
-        });
-        QStringList shown;
-        const auto ran = whenShown(QStringLiteral("frmAnteprima"), [&](QWidget* w) {
-            for (const PreparedPage& page : static_cast<ReportPreview*>(w)->prepared().pages)
-                for (const DrawOp& op : page.ops) shown << op.lines;
-            w->close();
-        });
-        d.preview();
-        QVERIFY(*ran);
-        QCOMPARE(asked, QStringLiteral("listino1"));
-        QVERIFY2(shown.contains(QStringLiteral("BAR23")), qPrintable(shown.join('|')));
-        QCOMPARE(msgs.texts, QStringList());
-    }
-
     // A long preparation shows its progress; "Annulla" stops it and nothing is shown.
     void cancelLongPreparation() {
         ScriptedMessages msgs;
