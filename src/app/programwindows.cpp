@@ -51,6 +51,21 @@ QHash<QString, WindowFactory> programWindowFactories() {
         w->setPrint([main](const QString& name, const QString& title) {
             main->printing().routine().setta_stampante(name, title, false, PrintMode::Preview, 1);
         });
+        w->setCartellaEsportazione([main] {
+            AppSettings s = App::settings();
+            if (s.esportazione.trimmed().isEmpty()) {
+                // An empty export folder becomes the data folder, kept as the header window
+                // shows it.
+                s.esportazione = s.exportFolder = App::dataFolder();
+                App::setSettings(s);
+                if (auto* intesta = qobject_cast<TfrmIntesta*>(
+                        main->programWindow(QStringLiteral("TfrmIntesta")))) {
+                    intesta->setEsportazioneText(s.esportazione);
+                    intesta->storeSettings();
+                }
+            }
+            return cartellaEsportazione(s.esportazione, App::dataFolder());
+        });
         return w;
     });
     f.insert(QStringLiteral("TfrmSfuso1"),

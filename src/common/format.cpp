@@ -266,6 +266,39 @@ QString formatGeneral(double value, const QLocale& locale) {
     return out;
 }
 
+QByteArray formatZeroPadded(double value, int digits) {
+    const double a = std::fabs(value);
+    if (std::isfinite(a) && a < 1e14) {
+        // Rounding to 15 significant digits first, as formatFloat does, only matters within
+        // a hair of a half: leave those to it.
+        const double whole = std::floor(a);
+        const double frac = a - whole;
+        const double guard = whole < 1 ? 1e-13 : std::pow(10.0, std::floor(std::log10(whole)) - 13);
+        if (std::fabs(frac - 0.5) > guard) {
+            const qint64 n = qint64(whole) + (frac > 0.5 ? 1 : 0);
+            QByteArray out = QByteArray::number(n);
+            if (out.size() < digits) out.prepend(digits - out.size(), '0');
+            if (n != 0 && std::signbit(value)) out.prepend('-');
+            return out;
+        }
+    }
+    return formatFloat(QString(digits, QLatin1Char('0')), value).toLatin1();
+}
+
+QByteArray formatGeneralLatin1(double value) {
+    const double a = std::fabs(value);
+    if (a < 1e15 && a == std::floor(a)) return QByteArray::number(qint64(value));
+    if (a >= 1e-4 && a < 1e15) {
+        // Fixed notation with 15 significant digits and no trailing zeros, as formatGeneral.
+        char buf[40];
+        const int n = std::snprintf(buf, sizeof buf, "%.15g", value);
+        QByteArray out(buf, n);
+        out.replace('.', ',');
+        return out;
+    }
+    return formatGeneral(value).toLatin1();
+}
+
 namespace {
 QString padded(int value, int width) {
     return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));

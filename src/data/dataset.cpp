@@ -3,13 +3,13 @@
 #include <sqlite3.h>
 
 #include <QRegularExpression>
-#include <QSqlDriver>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
 #include <cmath>
 
+#include "data/cursor.h"
 #include "data/database.h"
 
 // Makes Field read a given row (or the edit buffer, -1) for the time of a computation.
@@ -121,51 +121,6 @@ QVariant readColumn(sqlite3_stmt* st, int col, FieldType t) {
             return columnText(st, col);
     }
 }
-
-class Statement {
-public:
-    Statement(Database& db, const QString& sql, const QVariantList& params) {
-        const QVariant h = db.connection().driver()->handle();
-        if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
-            throw DatabaseError(QStringLiteral("Database non aperto"));
-        db_ = *static_cast<sqlite3* const*>(h.constData());
-        if (!db_) throw DatabaseError(QStringLiteral("Database non aperto"));
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(db_, text.constData(), int(text.size()), &st_, nullptr) != SQLITE_OK)
-            throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db_)));
-        for (int i = 0; i < params.size(); ++i) {
-            const QVariant v = Database::bindValue(params[i]);
-            int rc;
-            if (!v.isValid() || v.isNull())
-                rc = sqlite3_bind_null(st_, i + 1);
-            else if (v.typeId() == QMetaType::Double)
-                rc = sqlite3_bind_double(st_, i + 1, v.toDouble());
-            else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong ||
-                     v.typeId() == QMetaType::UInt || v.typeId() == QMetaType::ULongLong)
-                rc = sqlite3_bind_int64(st_, i + 1, v.toLongLong());
-            else {
-                const QString s = v.toString();
-                rc =
-                    sqlite3_bind_text16(st_, i + 1, s.utf16(), int(s.size() * 2), SQLITE_TRANSIENT);
-            }
-            if (rc != SQLITE_OK) throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db_)));
-        }
-    }
-    ~Statement() { sqlite3_finalize(st_); }
-    bool step() {
-        const int rc = sqlite3_step(st_);
-        if (rc == SQLITE_ROW) return true;
-        if (rc == SQLITE_DONE) return false;
-        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db_)));
-    }
-    sqlite3_stmt* get() const { return st_; }
-    int columns() const { return sqlite3_column_count(st_); }
-    QString columnName(int i) const { return QString::fromUtf8(sqlite3_column_name(st_, i)); }
-
-private:
-    sqlite3* db_ = nullptr;
-    sqlite3_stmt* st_ = nullptr;
-};
 
 bool sameValue(const QVariant& a, const QVariant& b) {
     const bool an = !a.isValid() || a.isNull(), bn = !b.isValid() || b.isNull();
@@ -405,7 +360,7 @@ void DataSet::load() {
     QVariantList binds;
     const QString sql = selectText(&binds);
     if (!storedQuery_.isEmpty()) sourceTables_ = tablesIn(sql);
-    Statement st(db_, sql, binds);
+    SqlCursor st(db_, sql, binds);
     const int ncols = st.columns();
     int rowidCol = -1;
     QStringList names;

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStyle>
@@ -14,7 +15,11 @@
 #include <QVBoxLayout>
 
 #include "common/inifile.h"
+#include "common/messages.h"
+#include "data/database.h"
 #include "data/shareddata.h"
+#include "stock/esportacsv.h"
+#include "stock/vireg.h"
 #include "widgets/dataerror.h"
 #include "widgets/datagrid.h"
 
@@ -196,11 +201,11 @@ QWidget* TfrmGiornale::exportPage(const char* name, bool vireg) {
         row->addStretch();
         lay->addLayout(row);
     }
-    // The export files are written by the export module; until then the button stays off.
     auto* crea = named(new QPushButton(QStringLiteral("Crea file di esportazione"), page),
                        vireg ? "btn_esporta_vireg" : "btn_esporta_csv");
-    crea->setEnabled(false);
     crea->setAutoDefault(false);
+    connect(crea, &QPushButton::clicked, this,
+            vireg ? &TfrmGiornale::btn_esporta_viregClick : &TfrmGiornale::ExplorerButton3Click);
     lay->addWidget(crea, 0, Qt::AlignLeft);
     lay->addStretch();
     lay->addWidget(
@@ -296,5 +301,67 @@ void TfrmGiornale::btn_ok_viregClick() {
     guarded([this] {
         periodoDaCampi();
         if (giornale_.esportazioneOk()) pages_->setCurrentWidget(tabNuovi_);
+    });
+}
+
+bool TfrmGiornale::spuntato(const char* name) const {
+    const auto* ck = findChild<QCheckBox*>(QString::fromLatin1(name));
+    return ck && ck->isChecked();
+}
+
+QString TfrmGiornale::cartellaEsportazione() const {
+    return cartella_ ? cartella_() : sd_.db.folder();
+}
+
+void TfrmGiornale::esporta(const QString& label,
+                           const std::function<EsitoEsportazione(const Avanzamento&)>& run) {
+    // A long export shows how far it is and may be stopped; the window takes no input meanwhile.
+    QProgressDialog progress(label, QStringLiteral("Interrompi"), 0, 1000, this);
+    progress.setObjectName(QStringLiteral("avanzamento_esportazione"));
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+    const Avanzamento avanzamento = [&progress](qint64 fatte, qint64 totale) {
+        progress.setValue(totale > 0 ? int(qMin<qint64>(1000, fatte * 1000 / totale)) : 0);
+        return !progress.wasCanceled();
+    };
+    EsitoEsportazione esito;
+    guarded([&] { esito = run(avanzamento); });
+    progress.close();
+    if (!esito.nome.isEmpty()) mostraEsito(esito);
+}
+
+void TfrmGiornale::btn_esporta_viregClick() {
+    SezioniVireg s;
+    s.clienti = spuntato("ck_cli");
+    s.prodotti = spuntato("ck_prod");
+    s.movimenti = spuntato("ck_mov");
+    s.giacenze = spuntato("ck_gia");
+    s.carico = spuntato("ck_carico");
+    if (s.carico) {
+        const auto* data1 = findChild<QLineEdit*>(QStringLiteral("data1"));
+        const QString errore = controllaDataCarico(data1->text(), &s.dataCarico);
+        if (!errore.isEmpty()) {
+            Mymsg::message(errore);
+            return;
+        }
+    }
+    const PeriodoViste periodo = PeriodoViste::diGiornale(giornale_);
+    esporta(QStringLiteral("Creazione del file per VIREG..."), [&](const Avanzamento& a) {
+        return esportaVireg(sd_.db, cartellaEsportazione(), periodo, s, orologio_, a);
+    });
+}
+
+void TfrmGiornale::ExplorerButton3Click() {
+    SezioniCsv s;
+    s.clienti = spuntato("ck_cli1");
+    s.prodotti = spuntato("ck_prod1");
+    s.movimenti = spuntato("ck_mov1");
+    s.giacenze = spuntato("ck_gia1");
+    const PeriodoViste periodo = PeriodoViste::diGiornale(giornale_);
+    esporta(QStringLiteral("Creazione dei file CSV..."), [&](const Avanzamento& a) {
+        return esportaCsv(sd_.db, cartellaEsportazione(), periodo, s, orologio_, a);
     });
 }

@@ -3,6 +3,7 @@
 // cancellation of one row, the journal print and the two export pages.
 #include <QDialog>
 
+#include "stock/esportazione.h"
 #include "stock/giornale.h"
 
 class DataGrid;
@@ -34,6 +35,16 @@ public:
     void btn_esporta1Click();
     void SpeedButton1Click();
     void btn_ok_viregClick();
+    // "Crea file di esportazione" of the two export pages, over the views as last selected.
+    void btn_esporta_viregClick();
+    void ExplorerButton3Click();
+
+    // The export folder: the setting, or the data folder when it is empty. Without it the data
+    // folder is used.
+    void setCartellaEsportazione(std::function<QString()> cartella) {
+        cartella_ = std::move(cartella);
+    }
+    void setOrologio(Orologio orologio) { orologio_ = std::move(orologio); }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -44,6 +55,10 @@ private:
     void periodoDaCampi();
     void periodoNeiCampi();
     void aggiornaDettaglio();
+    bool spuntato(const char* name) const;
+    QString cartellaEsportazione() const;
+    void esporta(const QString& label,
+                 const std::function<EsitoEsportazione(const Avanzamento&)>& run);
 
     SharedData& sd_;
     IniFile& settings_;
@@ -62,4 +77,6 @@ private:
     QLabel* dettaglioLitri_ = nullptr;
     QLineEdit* da_ = nullptr;
     QLineEdit* a_ = nullptr;
+    std::function<QString()> cartella_;
+    Orologio orologio_ = orologioDiSistema();
 };

@@ -2,6 +2,8 @@
 // controls by object name under the offscreen platform.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -9,6 +11,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -373,16 +376,16 @@ private Q_SLOTS:
         QTest::mouseClick(child<QPushButton>(w, "btn_annulla"), Qt::LeftButton);
         QCOMPARE(msgs.last(), GiornaleMovimenti::msgConfermaRiga());
         QCOMPARE(stock(QStringLiteral("V2")), 12.0);
-        // The export pages: files come later, "Esportazione OK" works now.
+        // The export pages.
         auto* pages = child<QStackedWidget>(w, "PageControl1");
         QTest::mouseClick(child<QPushButton>(w, "btn_esporta1"), Qt::LeftButton);
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("tab_esporta_csv"));
-        QVERIFY(!child<QPushButton>(w, "btn_esporta_csv")->isEnabled());
+        QVERIFY(child<QPushButton>(w, "btn_esporta_csv")->isEnabled());
         QTest::mouseClick(child<QToolButton>(w, "SpeedButton1"), Qt::LeftButton);
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("tab_nuovi"));
         QTest::mouseClick(child<QPushButton>(w, "btn_esporta"), Qt::LeftButton);
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("tab_esporta_vireg"));
-        QVERIFY(!child<QPushButton>(w, "btn_esporta_vireg")->isEnabled());
+        QVERIFY(child<QPushButton>(w, "btn_esporta_vireg")->isEnabled());
         msgs.answer(true);
         QTest::mouseClick(child<QPushButton>(w, "btn_ok_vireg"), Qt::LeftButton);
         QCOMPARE(msgs.last(), QStringLiteral("   Confermi che vuoi cancellare i movimenti dal "
@@ -394,6 +397,58 @@ private Q_SLOTS:
         QVERIFY(!w.giornale().documenti.isOpen());
         QVERIFY(
             ini.contains(QStringLiteral("TfrmGiornale"), QStringLiteral("dbgDocumenti_Colonne")));
+    }
+
+    // The two "Crea file di esportazione" buttons write over the views as last selected: a
+    // date typed but not applied with "&Seleziona" does not count.
+    void journalExports() {
+        ScriptedMessages msgs;
+        tf->insert(QStringLiteral("Intesta"), {{QStringLiteral("CodiceAZ"), "AB12"}});
+        product(QStringLiteral("V1"), QStringLiteral("1"), {}, 10, 0);
+        product(QStringLiteral("B2"), QStringLiteral("2"), QStringLiteral("BT75"), 9, 0);
+        for (int day : {10, 28})
+            tf->insert(QStringLiteral("Giornale"),
+                       {{QStringLiteral("Data_Ora"), QDate(2025, 2, day)},
+                        {QStringLiteral("Cod_vino"), "B2"},
+                        {QStringLiteral("Litri"), 4.5},
+                        {QStringLiteral("Tipo"), "N"}});
+        QTemporaryDir out;
+        const QString folder = out.path() + QLatin1Char('/');
+        const QString base = folder + QStringLiteral("esportato_2025_03_01_10_00");
+        IniFile ini;
+        TfrmGiornale w(*sd, ini);
+        w.setCartellaEsportazione([folder] { return folder; });
+        w.setOrologio([] { return QDateTime(QDate(2025, 3, 1), QTime(10, 0)); });
+        show(w);
+        child<QLineEdit>(w, "esporta_a")->setText(QStringLiteral("27/02/2025"));
+        QTest::mouseClick(child<QPushButton>(w, "btn_apre"), Qt::LeftButton);
+        child<QLineEdit>(w, "esporta_a")->setText(QStringLiteral("28/02/2025"));
+
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta"), Qt::LeftButton);
+        child<QCheckBox>(w, "ck_mov")->setChecked(true);
+        child<QCheckBox>(w, "ck_carico")->setChecked(true);
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta_vireg"), Qt::LeftButton);
+        QCOMPARE(msgs.last(), MsgEsportazione::dataCaricoMancante());
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{});
+        child<QCheckBox>(w, "ck_carico")->setChecked(false);
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta_vireg"), Qt::LeftButton);
+        QCOMPARE(msgs.last(), MsgEsportazione::effettuata(base + QStringLiteral(".txt")));
+        QFile f(base + QStringLiteral(".txt"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(
+            f.readAll(),
+            QByteArray("AB12    2025030110000000002SRECORSV &#001I&#00220250227&#008VENDITA"
+                       "&#004CO20250227&#005000000001&#006CORRISPETTIVI&#007I&#032B2&#033T"
+                       "&#035S&#08200000000000450000&#0830000000006&#086&#087BT75&#088I&#\r\n"));
+
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta1"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta_csv"), Qt::LeftButton);
+        QCOMPARE(msgs.last(), MsgEsportazione::effettuata(base));
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
+        child<QCheckBox>(w, "ck_gia1")->setChecked(true);
+        QTest::mouseClick(child<QPushButton>(w, "btn_esporta_csv"), Qt::LeftButton);
+        QCOMPARE(msgs.last(), MsgEsportazione::effettuata(base));
+        QVERIFY(QFile::exists(base + QStringLiteral("_GIA.csv")));
     }
 
     // Column widths come back in a new window.

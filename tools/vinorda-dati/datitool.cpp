@@ -732,6 +732,8 @@ void usage(QTextStream& s) {
          "                      cartella con molti dati, per le misure di velocità\n"
          "  stampa CARTELLA MODELLO FILE.pdf [--documento NUMERO]\n"
          "                      scrive in PDF un modello di stampe/ con i dati della cartella\n"
+         "  esporta CARTELLA vireg|csv --dal GG/MM/AAAA --al GG/MM/AAAA [--sezioni ...]\n"
+         "                      file per VIREG o file CSV del periodo (esporta --help)\n"
          "Opzioni: --forza      sostituisce un database già presente (i dati vanno persi)\n";
 }
 

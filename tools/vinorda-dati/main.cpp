@@ -3,6 +3,7 @@
 
 #include "common/format.h"
 #include "datitool.h"
+#include "esporta.h"
 #include "stampa.h"
 
 int main(int argc, char* argv[]) {
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (!args.isEmpty() && args.first() == QLatin1String("stampa")) return runStampa(args.mid(1));
+    if (!args.isEmpty() && args.first() == QLatin1String("esporta")) return runEsporta(args.mid(1));
     QTextStream out(stdout);
     QTextStream err(stderr);
     const int rc = DatiTool::run(args, out, err);
