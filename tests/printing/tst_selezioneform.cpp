@@ -94,70 +94,55 @@ private Q_SLOTS:
         form_ = std::make_unique<TSelezioneForm>(*sd_, 100);
     }
 
-    void movementsPresetsAndKeptDates() {
+    // One page at a time, the caller's presets shown, what the user typed kept for next time:
+    // the movements' dates, the documents' three kinds.
+    void presetsAndKeptValues() {
         TSelezioneForm* f = form_.get();
-        SelezioneMovimenti s{{}, {}, QStringLiteral("BAR")};
-        QString shownDescr;
+        SelezioneMovimenti m{{}, {}, QStringLiteral("BAR")};
         QStringList tabs;
-        const auto shown = whenShown(f, [&] {
+        QString descr;
+        auto shown = whenShown(f, [&] {
             tabs = visibleTabs(f);
-            shownDescr = child<QLabel>(f, "mov_descrizione")->text();
+            descr = child<QLabel>(f, "mov_descrizione")->text();
             type(f, "mov_da", QStringLiteral("01/03/2026"));
             type(f, "mov_prod", QStringLiteral("vino's"));  // typed, any case
             click(f, "btn_conferma");
         });
-        QVERIFY(f->selezionaMovimenti(s));
+        QVERIFY(f->selezionaMovimenti(m));
         QCOMPARE(tabs, QStringList{QStringLiteral("MOVIMENTI")});
-        QCOMPARE(shownDescr, QStringLiteral("Barbera d'Asti"));
-        QCOMPARE(s.prodotto, QStringLiteral("VINO'S"));
-        QCOMPARE(s.da, d("01/03/2026"));
-        QVERIFY(!s.a.isValid());
+        QCOMPARE(descr, QStringLiteral("Barbera d'Asti"));
+        QCOMPARE(m.prodotto, QStringLiteral("VINO'S"));
+        QCOMPARE(m.da, d("01/03/2026"));
+        QVERIFY(!m.a.isValid());
 
-        // Next use: the dates typed are still there, the product is the caller's again.
-        s = {{}, {}, QStringLiteral("BAR")};
-        QString da, prod;
-        const auto shown2 = whenShown(f, [&] {
-            da = child<QLineEdit>(f, "mov_da")->text();
-            prod = child<QComboBox>(f, "mov_prod")->currentText();
-            click(f, "btn_annulla");
-        });
-        QVERIFY(!f->selezionaMovimenti(s));
-        QCOMPARE(da, QStringLiteral("01/03/2026"));
-        QCOMPARE(prod, QStringLiteral("BAR"));
-    }
-
-    void documentsPresetsAndKeptKinds() {
-        TSelezioneForm* f = form_.get();
         SelezioneFatture s;
         s.da = QDate(2017, 1, 1);
-        s.a = QDate(2026, 3, 9);
-        const auto shown = whenShown(f, [&] {
+        shown = whenShown(f, [&] {
+            tabs = visibleTabs(f);
             child<QCheckBox>(f, "Sel_Fatt")->setChecked(false);
             type(f, "clientefatt", QStringLiteral("acme srl"));
             click(f, "btn_conferma");
         });
         QVERIFY(f->selezionaFatture(s));
+        QCOMPARE(tabs, QStringList{QStringLiteral("FATTURE")});
         QCOMPARE(s.cliente, QStringLiteral("ACME"));
-        QVERIFY(s.ddt && !s.fatture && s.privati);
-        QCOMPARE(s.da, QDate(2017, 1, 1));
+        QVERIFY(s.ddt && !s.fatture && s.privati && !s.a.isValid());
 
-        s = SelezioneFatture();
-        s.da = QDate(2017, 1, 1);
-        QString da, a, cliente;
-        bool fatt = true;
-        const auto shown2 = whenShown(f, [&] {
-            da = child<QLineEdit>(f, "Fattureda")->text();
-            a = child<QLineEdit>(f, "Fatturea")->text();
-            cliente = child<QComboBox>(f, "clientefatt")->currentText();
-            fatt = child<QCheckBox>(f, "Sel_Fatt")->isChecked();
-            click(f, "btn_conferma");
+        // Next uses: the presets again, the rest as left.
+        m.prodotto = QStringLiteral("BAR");
+        QString da, prod;
+        shown = whenShown(f, [&] {
+            da = child<QLineEdit>(f, "mov_da")->text();
+            prod = child<QComboBox>(f, "mov_prod")->currentText();
+            click(f, "btn_annulla");
         });
+        QVERIFY(!f->selezionaMovimenti(m));
+        QCOMPARE(da, QStringLiteral("01/03/2026"));
+        QCOMPARE(prod, QStringLiteral("BAR"));
+        s = SelezioneFatture();
+        shown = whenShown(f, [&] { click(f, "btn_conferma"); });
         QVERIFY(f->selezionaFatture(s));
-        QCOMPARE(da, QStringLiteral("01/01/2017"));
-        QCOMPARE(a, QString());
-        QCOMPARE(cliente, QString());
-        QVERIFY(!fatt);
-        QVERIFY(!s.a.isValid() && s.cliente.isEmpty() && !s.fatture);
+        QVERIFY(s.cliente.isEmpty() && !s.fatture && !s.da.isValid());
     }
 
     // What cannot be used is named in a message and the window stays open on it; once put
