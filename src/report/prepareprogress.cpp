@@ -33,7 +33,9 @@ bool PrepareProgress::report(int pages, double done) {
     if (lastEvents_.elapsed() < 50) return true;
     lastEvents_.restart();
     if (!dialog_ && started_.elapsed() >= g_showDelay) {
-        dialog_ = new QProgressDialog(parent_);
+        // Over the window that asked for the print (the journal, the designer ...), not behind it.
+        QWidget* owner = QApplication::activeModalWidget();
+        dialog_ = new QProgressDialog(owner ? owner : parent_);
         dialog_->setObjectName(QStringLiteral("progressoStampa"));
         dialog_->setWindowTitle(QStringLiteral("Preparazione della stampa"));
         dialog_->setCancelButtonText(QStringLiteral("Annulla"));
