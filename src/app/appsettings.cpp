@@ -11,6 +11,14 @@ AppSettings readSettings(const IniFile& ini) {
     bool ok = false;
     const int z = ini.value(mainSection, zoom, QStringLiteral("100")).trimmed().toInt(&ok);
     s.zoom = ok && z >= 10 && z <= 1000 ? z : 100;
+    s.backup = ini.value(mainSection, backup).trimmed();
+    const auto whole = [&](const QString& key, int def, int lo, int hi) {
+        bool good = false;
+        const int v = ini.value(mainSection, key).trimmed().toInt(&good);
+        return good && v >= lo && v <= hi ? v : def;
+    };
+    s.backupDays = whole(backupDays, s.backupDays, 1, 3650);
+    s.backupMonths = whole(backupMonths, s.backupMonths, 0, 600);
 
     s.stampante1 = ini.value(intestaSection, stampante1, s.stampante1);
     s.stampante2 = ini.value(intestaSection, stampante2, s.stampante2);

@@ -10,6 +10,11 @@ struct AppSettings {
     QString directory = QStringLiteral("./");  // DIRECTORY as written in the file
     QString dataFolder;                        // the same, normalised: ends with "/"
     int zoom = 100;
+    // Dated copies of the database: the folder as written (empty: "backup/" of the data
+    // folder; a relative folder is taken inside the data folder) and how long they are kept.
+    QString backup;
+    int backupDays = 14;
+    int backupMonths = 12;
     // [TfrmIntesta]
     QString stampante1 = QStringLiteral("stampante1");
     QString stampante2 = QStringLiteral("stampante2");
@@ -29,6 +34,9 @@ inline const QString intestaSection = QStringLiteral("TfrmIntesta");
 inline const QString fattureSection = QStringLiteral("TfrmFatture");
 inline const QString directory = QStringLiteral("DIRECTORY");
 inline const QString zoom = QStringLiteral("ZOOM");
+inline const QString backup = QStringLiteral("BACKUP");
+inline const QString backupDays = QStringLiteral("BACKUP_GIORNI");
+inline const QString backupMonths = QStringLiteral("BACKUP_MESI");
 inline const QString stampante1 = QStringLiteral("stampante1_Text");
 inline const QString stampante2 = QStringLiteral("stampante2_Text");
 inline const QString esportazione = QStringLiteral("esportazione_Text");
@@ -45,7 +53,8 @@ inline QString formIniFileName() {
 }
 
 // Reads the keys with their defaults. A ZOOM that is not a whole number from 10 to 1000 counts
-// as 100, so a typing slip in the file cannot make the windows unusable.
+// as 100, so a typing slip in the file cannot make the windows unusable; likewise the backup
+// days (1 to 3650) and months (0 to 600).
 AppSettings readSettings(const IniFile& ini);
 // Reads path (a missing file gives the defaults).
 AppSettings readSettingsFile(const QString& path);

@@ -11,6 +11,7 @@
 #include "data/shareddata.h"
 #include "platform/singleinstance.h"
 #include "widgets/dialogmessages.h"
+#include "widgets/lockwaitnotice.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -34,6 +35,7 @@ int main(int argc, char* argv[]) {
     splash.showNow();
 
     Database db;
+    LockWaitNotice lockWait(db);
     SharedData shared(db);
     TMainForm mainForm(db, shared);
     messages.setParent(&mainForm);

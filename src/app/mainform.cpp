@@ -98,6 +98,13 @@ TMainForm::TMainForm(Database& db, SharedData& shared, QWidget* parent)
     hint_->setFixedWidth(400);
     hint_->setFrameStyle(QFrame::Panel | QFrame::Raised);
     status->addWidget(hint_);
+    readOnly_ =
+        new QLabel(QStringLiteral(" SOLA LETTURA: le modifiche non vengono salvate "), status);
+    readOnly_->setObjectName(QStringLiteral("StatusLineReadOnly"));
+    readOnly_->setStyleSheet(
+        QStringLiteral("QLabel { background: #b00020; color: white; font-weight: bold; }"));
+    readOnly_->hide();
+    status->addPermanentWidget(readOnly_);
     setStatusBar(status);
     resize(1024, 700);
 }
@@ -182,11 +189,17 @@ void TMainForm::FormCreate(const QString& iniPath) {
     report_ = runStartup(iniPath, db_, shared_);
     settingsIni_.load(iniPath);
     applyZoom(report_.settings.zoom);
-    if (!report_.warning.isEmpty()) Mymsg::error(report_.warning);
+    // One window for everything the user must know, before any error that stops the start.
+    if (!report_.warnings.isEmpty())
+        Mymsg::message(
+            QStringLiteral("   %1   ").arg(report_.warnings.join(QStringLiteral("\n\n"))));
     if (!report_.error.isEmpty()) {
         Mymsg::error(report_.error);
         return;
     }
+    // A read-only database stays in sight for the whole run, not only in the start-up message.
+    readOnly_->setVisible(db_.isReadOnly());
+    readOnly_->setToolTip(db_.readOnlyReason());
     setWindowTitle(applicationTitle());
 }
 

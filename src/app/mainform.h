@@ -100,6 +100,7 @@ private:
     StartupReport report_;
     QString formIni_;
     QLabel* hint_ = nullptr;
+    QLabel* readOnly_ = nullptr;
     QHash<QString, QAction*> actions_;
     QHash<QString, QMenu*> menus_;
     QHash<QString, QWidget*> windows_;

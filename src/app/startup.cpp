@@ -19,6 +19,14 @@ QString readDefaultVatRate(SharedData& shared) {
     return rate;
 }
 
+MaintenanceOptions maintenanceOptions(const AppSettings& settings) {
+    MaintenanceOptions o;
+    o.backups.folder = settings.backup;
+    o.backups.days = settings.backupDays;
+    o.backups.months = settings.backupMonths;
+    return o;
+}
+
 StartupReport startDatabase(const AppSettings& settings, Database& db, SharedData& shared) {
     StartupReport r;
     r.settings = settings;
@@ -27,14 +35,24 @@ StartupReport startDatabase(const AppSettings& settings, Database& db, SharedDat
         for (DataSet* ds : shared.all()) ds->close();
         db.close();
         if (!Database::inUseElsewhere(folder)) {
-            r.maintenanceRan = true;
-            r.maintenance = Database::maintain(folder);
+            r.maintenance = Database::maintain(folder, maintenanceOptions(settings));
+            r.maintenanceRan = r.maintenance.ran;
             if (!r.maintenance.error.isEmpty()) {
                 r.error = r.maintenance.error;
                 return r;
             }
         }
         db.open(folder);
+        if (db.isReadOnly()) {
+            r.readOnly = true;
+            r.warnings << QStringLiteral(
+                              "Il database è aperto in SOLA LETTURA: %1.\nSi possono "
+                              "consultare i dati, ma nessuna modifica verrà salvata.")
+                              .arg(db.readOnlyReason());
+        }
+        if (!db.lockMarkerProblem().isEmpty()) r.warnings << db.lockMarkerProblem();
+        // The copies that could not be written come after what concerns the whole run.
+        r.warnings << r.maintenance.warnings;
         r.defaultVatRate = readDefaultVatRate(shared);
         shared.Intestazione.open();
         r.opened = true;
@@ -53,8 +71,10 @@ StartupReport runStartup(const QString& iniPath, Database& db, SharedData& share
     App::setSettings(settings);
     StartupReport r = startDatabase(settings, db, shared);
     if (!readable)
-        r.warning =
-            QStringLiteral("   Impossibile leggere %1: %2   ").arg(iniPath, ini.errorString());
+        r.warnings.prepend(ini.errorString() +
+                           QStringLiteral(".\nSono in uso le impostazioni predefinite, e le "
+                                          "impostazioni non verranno salvate finché il file non "
+                                          "sarà riparato."));
     App::setDefaultVatRate(r.defaultVatRate);
     return r;
 }

@@ -12,11 +12,17 @@ struct StartupReport {
     AppSettings settings;
     bool maintenanceRan = false;  // false when another program holds the database
     MaintenanceResult maintenance;
-    bool opened = false;  // connection open and Intestazione open
+    bool opened = false;    // connection open and Intestazione open
+    bool readOnly = false;  // opened, but nothing can be saved (Database::readOnlyReason)
     QString defaultVatRate;
-    QString error;    // the text of the error that stopped the sequence, else empty
-    QString warning;  // vinorda.ini present but unreadable: the defaults are in use
+    QString error;  // the text of the error that stopped the sequence, else empty
+    // What the user must know although the program runs: vinorda.ini unreadable (defaults in
+    // use, settings not saved), a backup not written, the database read-only, no lock marker.
+    QStringList warnings;
 };
+
+// Options of the start-up maintenance from the settings.
+MaintenanceOptions maintenanceOptions(const AppSettings& settings);
 
 // Steps after the settings are read: close the connection, maintain the database when nobody
 // else holds it, open it, read the default VAT rate, open Intestazione. Any error stops the

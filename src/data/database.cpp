@@ -1,20 +1,54 @@
 #include "data/database.h"
 
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <QAtomicInt>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include "data/connection_p.h"
 #include "data/schema.h"
 
 namespace {
 QAtomicInt connectionCounter;
+constexpr int kLongWaitMs = 60000;
+
+}  // namespace
+
+namespace dbimpl {
+
+QString systemErrorText(int err) {
+    switch (err) {
+        case EROFS:
+            return QStringLiteral("il disco è in sola lettura");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("permessi insufficienti");
+        case ENOSPC:
+            return QStringLiteral("il disco è pieno");
+        case ENOENT:
+            return QStringLiteral("la cartella non esiste");
+        default:
+            return QString::fromLocal8Bit(strerror(err));
+    }
+}
+
+QString accessProblem(const QString& path, int mode) {
+    if (::access(QFile::encodeName(path).constData(), mode) == 0) return {};
+    return systemErrorText(errno);
+}
 
 QString engineText(const QSqlError& e) {
     QString t = e.databaseText();
@@ -22,11 +56,23 @@ QString engineText(const QSqlError& e) {
     return t.trimmed();
 }
 
-// Opens a connection on path with the settings every connection of the program uses.
-QSqlDatabase openConnection(const QString& name, const QString& path, bool readOnly = false) {
+bool isBusy(const QSqlError& e) {
+    bool ok = false;
+    const int code = e.nativeErrorCode().toInt(&ok);
+    return ok && (code & 0xff) == SQLITE_BUSY;
+}
+
+sqlite3* handleOf(const QSqlDatabase& c) {
+    if (!c.isValid() || !c.driver()) return nullptr;
+    const QVariant h = c.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(h.constData());
+}
+
+QSqlDatabase openConnection(const QString& name, const QString& path, bool readOnly, int busyMs) {
     QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     c.setDatabaseName(path);
-    QString opts = QStringLiteral("QSQLITE_BUSY_TIMEOUT=60000");
+    QString opts = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMs);
     if (readOnly) opts += QStringLiteral(";QSQLITE_OPEN_READONLY");
     c.setConnectOptions(opts);
     if (!c.open()) throw DatabaseError(engineText(c.lastError()));
@@ -38,43 +84,26 @@ void execOn(QSqlDatabase& c, const QString& sql) {
     if (!q.exec(sql)) throw DatabaseError(engineText(q.lastError()));
 }
 
-// "ok", or the first problems the integrity check reports.
-QString integrityOf(QSqlDatabase& c) {
-    QSqlQuery q(c);
-    if (!q.exec(QStringLiteral("PRAGMA integrity_check"))) return engineText(q.lastError());
-    QStringList problems;
-    while (q.next()) problems << q.value(0).toString();
-    if (problems.size() == 1 && problems.first() == QLatin1String("ok")) return {};
-    if (problems.isEmpty()) return QStringLiteral("controllo di integrità senza risposta");
-    return problems.mid(0, 5).join(QLatin1Char('\n'));
-}
-
-// Whether the file looks like a database at all: SQLite opens anything lazily, so read it.
-QString checkReadable(QSqlDatabase& c) {
-    QSqlQuery q(c);
-    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-        return engineText(q.lastError());
-    return {};
-}
-
-class ScopedConnection {
-public:
-    ScopedConnection(const QString& path, bool readOnly = false)
-        : name_(QStringLiteral("vl_tmp_%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {
-        db_ = openConnection(name_, path, readOnly);
-    }
-    ~ScopedConnection() {
-        db_.close();
+ScopedConnection::ScopedConnection(const QString& path, bool readOnly, int busyMs)
+    : name_(QStringLiteral("vl_tmp_%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {
+    try {
+        db_ = openConnection(name_, path, readOnly, busyMs);
+    } catch (...) {
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
+        throw;
     }
-    QSqlDatabase& get() { return db_; }
+}
 
-private:
-    QString name_;
-    QSqlDatabase db_;
-};
-}  // namespace
+ScopedConnection::~ScopedConnection() {
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+}  // namespace dbimpl
+
+using namespace dbimpl;
 
 // ---------------------------------------------------------------------------------------------
 LockMarker::LockMarker(const QString& path) : path_(path) {}
@@ -82,19 +111,47 @@ LockMarker::~LockMarker() {
     release();
 }
 
-bool LockMarker::acquire() {
+bool LockMarker::lock(int how) {
     if (fd_ >= 0) return true;
-    fd_ = ::open(QFile::encodeName(path_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ < 0) return false;
-    if (::flock(fd_, LOCK_SH | LOCK_NB) != 0) {
-        // Someone holds it exclusively for a moment (a check in progress): wait for it.
-        if (::flock(fd_, LOCK_SH) != 0) {
+    const QByteArray name = QFile::encodeName(path_);
+    // A holder that leaves removes the file; a lock taken on the removed file would protect
+    // nothing, so take it again on the file that is there now.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        fd_ = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd_ < 0) {
+            error_ = systemErrorText(errno);
+            return false;
+        }
+        // Other users of other workstations must be able to lock it too.
+        ::fchmod(fd_, 0666);
+        int rc = ::flock(fd_, how | LOCK_NB);
+        // A maintenance holds it alone for a moment: a shared holder waits for it.
+        if (rc != 0 && how == LOCK_SH) rc = ::flock(fd_, LOCK_SH);
+        if (rc != 0) {
+            error_ = errno == EWOULDBLOCK ? QStringLiteral("in uso da un altro programma")
+                                          : systemErrorText(errno);
             ::close(fd_);
             fd_ = -1;
             return false;
         }
+        struct stat held, now;
+        if (::fstat(fd_, &held) == 0 && ::stat(name.constData(), &now) == 0 &&
+            held.st_ino == now.st_ino && held.st_dev == now.st_dev)
+            return true;
+        ::flock(fd_, LOCK_UN);
+        ::close(fd_);
+        fd_ = -1;
     }
-    return true;
+    error_ = QStringLiteral("il file continua a essere rimosso da un altro programma");
+    return false;
+}
+
+bool LockMarker::acquire() {
+    return lock(LOCK_SH);
+}
+
+bool LockMarker::tryExclusive() {
+    return lock(LOCK_EX);
 }
 
 void LockMarker::release() {
@@ -107,7 +164,8 @@ void LockMarker::release() {
 }
 
 bool LockMarker::isLive(const QString& path) {
-    int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    // Read-only is enough to test a lock, and works on a marker another user created.
+    int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;  // no marker
     bool live = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
     if (!live) ::flock(fd, LOCK_UN);
@@ -128,7 +186,7 @@ void Database::create(const QString& path) {
     if (QFileInfo::exists(path))
         throw DatabaseError(QStringLiteral("Il database %1 esiste già").arg(path));
     {
-        ScopedConnection c(path);
+        ScopedConnection c(path, false, kLongWaitMs);
         execOn(c.get(), QStringLiteral("PRAGMA journal_mode=DELETE"));
         execOn(c.get(), QStringLiteral("BEGIN IMMEDIATE"));
         try {
@@ -157,71 +215,6 @@ bool Database::inUseElsewhere(const QString& folder) {
     return LockMarker::isLive(folder + lockName());
 }
 
-MaintenanceResult Database::maintain(const QString& folder) {
-    MaintenanceResult r;
-    if (inUseElsewhere(folder)) return r;
-    r.ran = true;
-    const QString db = folder + fileName();
-    const QString backup = folder + backupName();
-    const QString old = folder + oldBackupName();
-    if (QFile::exists(old)) r.removedOldBackup = QFile::remove(old);
-    if (!QFile::exists(db)) {
-        r.error = QStringLiteral("Impossibile trovare il file %1").arg(db);
-        return r;
-    }
-    try {
-        ScopedConnection c(db);
-        // A leftover hot journal from a crash is rolled back by this first read.
-        if (QString e = checkReadable(c.get()); !e.isEmpty()) {
-            r.error = QStringLiteral("%1: %2").arg(db, e);
-            return r;
-        }
-        if (QString e = integrityOf(c.get()); !e.isEmpty()) {
-            r.error = QStringLiteral("Il database %1 è danneggiato:\n%2").arg(db, e);
-            return r;
-        }
-        // Only a healthy database replaces the last good backup: a consistent copy under a
-        // temporary name, checked, then renamed over the old one.
-        const QString tmp = backup + QStringLiteral(".tmp");
-        QFile::remove(tmp);
-        QSqlQuery vac(c.get());
-        vac.prepare(QStringLiteral("VACUUM INTO ?"));
-        vac.addBindValue(tmp);
-        if (vac.exec()) {
-            bool good = false;
-            {
-                // The copy was just written from a checked database: the quick check (pages
-                // and records, without cross-checking every index) is enough to trust it.
-                ScopedConnection check(tmp, true);
-                QSqlQuery q(check.get());
-                good = q.exec(QStringLiteral("PRAGMA quick_check")) && q.next() &&
-                       q.value(0).toString() == QLatin1String("ok");
-            }
-            if (good && ::rename(QFile::encodeName(tmp).constData(),
-                                 QFile::encodeName(backup).constData()) == 0)
-                r.backupWritten = true;
-            else
-                QFile::remove(tmp);
-        }
-        // Compaction in place, when there is something to give back: a tenth of the file free.
-        // (A healthy database needs no repair; a damaged one never gets this far.)
-        QSqlQuery pages(c.get());
-        qint64 free = 0, total = 0;
-        if (pages.exec(QStringLiteral("PRAGMA freelist_count")) && pages.next())
-            free = pages.value(0).toLongLong();
-        if (pages.exec(QStringLiteral("PRAGMA page_count")) && pages.next())
-            total = pages.value(0).toLongLong();
-        pages.finish();  // VACUUM refuses to run beside an open statement
-        if (free * 10 >= total && free > 0) {
-            execOn(c.get(), QStringLiteral("VACUUM"));
-            r.compacted = true;
-        }
-    } catch (const DatabaseError& e) {
-        r.error = QStringLiteral("%1: %2").arg(db, e.text());
-    }
-    return r;
-}
-
 void Database::open(const QString& folder) {
     close();
     folder_ = folder;
@@ -229,16 +222,31 @@ void Database::open(const QString& folder) {
     if (!QFile::exists(p))
         throw DatabaseError(QStringLiteral("Impossibile trovare il file %1").arg(p));
     lock_ = std::make_unique<LockMarker>(folder + lockName());
-    lock_->acquire();  // best effort: a read-only folder still lets the data be read
+    // Without the marker the data can still be used, but other workstations would think nobody
+    // has the database open and run their maintenance under us: the user must hear of it.
+    if (!lock_->acquire())
+        lockProblem_ = QStringLiteral(
+                           "Impossibile creare il file di blocco %1 (%2): le altre "
+                           "postazioni non sapranno che il database è in uso.")
+                           .arg(folder + lockName(), lock_->errorString());
+    // Writing needs the file and, for the rollback journal beside it, the folder.
+    if (QString why = accessProblem(p, W_OK); !why.isEmpty())
+        readOnlyReason_ = QStringLiteral("il file %1 non si può scrivere (%2)").arg(p, why);
+    else if (QString why = accessProblem(folder, W_OK | X_OK); !why.isEmpty())
+        readOnlyReason_ =
+            QStringLiteral("nella cartella %1 non si può scrivere (%2)").arg(folder, why);
     try {
-        QSqlDatabase c = openConnection(connName_, p);
-        prepareConnection();
+        openConnection(connName_, p, isReadOnly(), kLongWaitMs);
         QSqlDatabase conn = connection();
-        if (QString e = checkReadable(conn); !e.isEmpty())
-            throw DatabaseError(p + QStringLiteral(": ") + e);
+        if (!isReadOnly() && sqlite3_db_readonly(handleOf(conn), "main") == 1)
+            readOnlyReason_ = QStringLiteral("il file %1 non si può scrivere").arg(p);
+        prepareConnection();
         QSqlQuery probe(conn);
-        if (!probe.exec(QStringLiteral("SELECT 1 FROM Anagrafica LIMIT 0")))
+        if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
             throw DatabaseError(p + QStringLiteral(": ") + engineText(probe.lastError()));
+        probe.finish();
+        if (QString missing = DatabaseFiles::structureProblem(conn); !missing.isEmpty())
+            throw DatabaseError(p + QStringLiteral(": ") + missing);
     } catch (...) {
         close();
         throw;
@@ -248,10 +256,15 @@ void Database::open(const QString& folder) {
 void Database::prepareConnection() {
     QSqlDatabase c = connection();
     // A rollback journal works on a shared folder (WAL does not); FULL sync for every commit.
-    execOn(c, QStringLiteral("PRAGMA journal_mode=DELETE"));
+    // A read-only connection cannot change the journal mode, and writes no journal anyway.
+    if (!isReadOnly()) execOn(c, QStringLiteral("PRAGMA journal_mode=DELETE"));
     execOn(c, QStringLiteral("PRAGMA synchronous=FULL"));
-    execOn(c, QStringLiteral("PRAGMA busy_timeout=60000"));
+    execOn(c, QStringLiteral("PRAGMA busy_timeout=%1").arg(kLongWaitMs));
     execOn(c, QStringLiteral("PRAGMA foreign_keys=OFF"));
+}
+
+void Database::setBusyTimeout(int ms) {
+    if (sqlite3* h = handleOf(connection())) sqlite3_busy_timeout(h, ms);
 }
 
 void Database::close() {
@@ -265,6 +278,8 @@ void Database::close() {
     }
     lock_.reset();
     txDepth_ = 0;
+    readOnlyReason_.clear();
+    lockProblem_.clear();
     if (wasOpen) Q_EMIT closed();
 }
 
@@ -308,12 +323,39 @@ QSqlQuery Database::run(const QString& sql, const QVariantList& params) {
         failOn_.clear();
         throw DatabaseError(QStringLiteral("errore simulato: %1").arg(sql));
     }
-    QSqlQuery q(connection());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql)) throw DatabaseError(engineText(q.lastError()));
-    for (const QVariant& p : params) q.addBindValue(bindValue(p));
-    if (!q.exec()) throw DatabaseError(engineText(q.lastError()));
-    return q;
+    // Outside a transaction a statement that found the database busy changed nothing, and a
+    // busy COMMIT leaves the transaction open: both can simply be tried again. Those wait in
+    // short tries, so the window can show that it waits; any other statement inside a
+    // transaction waits in the engine.
+    const bool retry =
+        txDepth_ == 0 || sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
+    QElapsedTimer waited;
+    waited.start();
+    bool waiting = false;
+    for (;;) {
+        // Set for every try: what the window repaints meanwhile may run statements of its own.
+        if (retry) setBusyTimeout(lockPollMs);
+        QSqlQuery q(connection());
+        q.setForwardOnly(true);
+        bool ok = q.prepare(sql);
+        if (ok) {
+            for (const QVariant& p : params) q.addBindValue(bindValue(p));
+            ok = q.exec();
+        }
+        if (ok) {
+            if (retry) setBusyTimeout(kLongWaitMs);
+            if (waiting) Q_EMIT lockWaitEnded();
+            return q;
+        }
+        const QSqlError e = q.lastError();
+        if (!retry || !isBusy(e) || waited.elapsed() >= lockWaitLimit_) {
+            if (retry) setBusyTimeout(kLongWaitMs);
+            if (waiting) Q_EMIT lockWaitEnded();
+            throw DatabaseError(engineText(e));
+        }
+        waiting = true;
+        Q_EMIT lockWait(int(waited.elapsed()));
+    }
 }
 
 int Database::exec(const QString& sql, const QVariantList& params) {
@@ -344,6 +386,11 @@ QString Database::storedQuerySql(const QString& name) {
 }
 
 Database::Transaction::Transaction(Database& db) : db_(db) {
+    if (db_.isReadOnly())
+        throw DatabaseError(
+            QStringLiteral("Il database è aperto in sola lettura (%1): le modifiche non possono "
+                           "essere salvate.")
+                .arg(db_.readOnlyReason()));
     if (db_.txDepth_ == 0) {
         db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
     } else {

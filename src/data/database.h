@@ -9,16 +9,9 @@
 #include <memory>
 
 #include "data/errors.h"
+#include "data/maintenance.h"
 
 class LockMarker;
-
-struct MaintenanceResult {
-    bool ran = false;               // false when another program holds the database
-    bool removedOldBackup = false;  // "database.bak_mdb" deleted
-    bool backupWritten = false;     // "database_bak.mdb" replaced by a checked copy
-    bool compacted = false;         // VACUUM ran (only when a tenth of the file was free)
-    QString error;                  // not empty when the database is damaged or unreadable
-};
 
 class Database : public QObject {
     Q_OBJECT
@@ -36,19 +29,28 @@ public:
     // never overwrites an existing file.
     static void create(const QString& path);
 
-    // Start-up maintenance when nobody holds the lock marker: delete the old backup name, check
-    // integrity, only then replace the backup with a consistent copy, and compact.
-    // A damaged database keeps the old backup and reports the error.
-    static MaintenanceResult maintain(const QString& folder);
+    // Start-up maintenance when nobody holds the lock marker (DatabaseFiles::maintain): check,
+    // only then back up, and compact when it can. A damaged database keeps every backup.
+    static MaintenanceResult maintain(const QString& folder,
+                                      const MaintenanceOptions& options = {}) {
+        return DatabaseFiles::maintain(folder, options);
+    }
 
     // Whether another program holds folder's database (a live lock on database.ldb).
     static bool inUseElsewhere(const QString& folder);
 
     // Opens folder + "database.mdb" (folder ends with "/"), holding the lock marker while open.
-    // Throws DatabaseError with the engine's text (missing file, not a database).
+    // A file or folder that cannot be written is opened read-only (isReadOnly). Throws
+    // DatabaseError with the engine's text (missing file, not a database, a table missing).
     void open(const QString& folder);
     void close();
     bool isOpen() const;
+    // Opened read-only: every write is refused with readOnlyReason() (a text for the user).
+    bool isReadOnly() const { return !readOnlyReason_.isEmpty(); }
+    QString readOnlyReason() const { return readOnlyReason_; }
+    // Why the lock marker database.ldb could not be created or held, else empty: other
+    // workstations then cannot see that this one has the database open.
+    QString lockMarkerProblem() const { return lockProblem_; }
     QString folder() const { return folder_; }
     QString path() const { return folder_ + fileName(); }
     QSqlDatabase connection() const;
@@ -70,7 +72,8 @@ public:
     static QDateTime parseDateTime(const QString& text);
 
     // A write transaction: BEGIN IMMEDIATE (so two writers never deadlock), or a savepoint
-    // when one is already open. Rolled back unless commit() was called.
+    // when one is already open. Rolled back unless commit() was called. Refused at once on a
+    // database opened read-only.
     class Transaction {
     public:
         explicit Transaction(Database& db);
@@ -88,17 +91,31 @@ public:
     // For tests: an error raised by the next statement whose text contains the given text.
     void failNextStatementContaining(const QString& text) { failOn_ = text; }
 
+    // A statement that finds the database locked by another workstation is tried again every
+    // lockPollMs until lockWaitLimitMs have passed, with lockWait emitted between the tries.
+    static constexpr int lockPollMs = 250;
+    void setLockWaitLimit(int ms) { lockWaitLimit_ = ms; }
+    int lockWaitLimit() const { return lockWaitLimit_; }
+
 Q_SIGNALS:
     void closed();
+    // A statement waits for another workstation's lock (emitted after each try that found the
+    // database busy), and the wait is over (the statement ran or gave up).
+    void lockWait(int elapsedMs);
+    void lockWaitEnded();
 
 private:
     void prepareConnection();
+    void setBusyTimeout(int ms);
     QSqlQuery run(const QString& sql, const QVariantList& params);
     QString connName_;
     QString folder_;
     std::unique_ptr<LockMarker> lock_;
     int txDepth_ = 0;
     QString failOn_;
+    QString readOnlyReason_;
+    QString lockProblem_;
+    int lockWaitLimit_ = 60000;
 };
 
 // The marker database.ldb: held with a shared advisory lock while a program has the database
@@ -107,12 +124,19 @@ class LockMarker {
 public:
     explicit LockMarker(const QString& path);
     ~LockMarker();
-    bool acquire();  // creates the file and holds a shared lock
+    // Creates the file and holds a shared lock (waiting while a maintenance holds it alone).
+    bool acquire();
+    // Holds the marker alone, without waiting: false when another program holds it or the file
+    // cannot be created (errorString() tells which).
+    bool tryExclusive();
     void release();  // drops the lock and removes the file when nobody else holds it
+    QString errorString() const { return error_; }
     // True when some process holds a lock on the file at path.
     static bool isLive(const QString& path);
 
 private:
+    bool lock(int how);
     QString path_;
+    QString error_;
     int fd_ = -1;
 };

@@ -55,6 +55,61 @@ double TextMeasure::lineHeight(const QFont& font) {
     return cache_->of(font).lineSpacing() / kRefDotsPerMm;
 }
 
+namespace {
+
+// Where a word longer than the box is cut: never inside a surrogate pair, nor before an accent
+// that belongs to the letter in front of it.
+bool cutAllowedAt(const QString& word, qsizetype at) {
+    if (at <= 0 || at >= word.size()) return true;
+    return !word.at(at).isLowSurrogate() && !word.at(at).isMark();
+}
+
+// Pieces of a word longer than the box, each the longest that fits (at least one character).
+// The cut is guessed from the widths of single characters, then checked on the piece itself
+// (kerning may differ by a character or two), so a word costs time in proportion to its length.
+void breakWord(QFontMetricsF& fm, const QString& word, double limit, QStringList& out,
+               QString& rest) {
+    const qsizetype n = word.size();
+    qsizetype start = 0;
+    const auto fits = [&](qsizetype end) {
+        return fm.horizontalAdvance(QStringView(word).mid(start, end - start).toString()) <= limit;
+    };
+    for (;;) {
+        qsizetype end = start;
+        double sum = 0;
+        while (end < n) {
+            sum += fm.horizontalAdvance(word.at(end));
+            if (sum > limit) break;
+            ++end;
+        }
+        const auto back = [&](qsizetype e) {
+            while (e > start + 1 && !cutAllowedAt(word, e)) --e;
+            return e;
+        };
+        const auto forward = [&](qsizetype e) {
+            while (e < n && !cutAllowedAt(word, e)) ++e;
+            return e;
+        };
+        end = end <= start ? forward(start + 1) : back(end);
+        while (end - start > 1 && !fits(end)) {
+            const qsizetype shorter = back(end - 1);
+            if (shorter == end) break;
+            end = shorter;
+        }
+        for (qsizetype longer = forward(end + 1); end < n && longer <= n && fits(longer);
+             longer = forward(end + 1))
+            end = longer;
+        if (end >= n) {
+            rest = word.mid(start);
+            return;
+        }
+        out << word.mid(start, end - start);
+        start = end;
+    }
+}
+
+}  // namespace
+
 QStringList TextMeasure::breakLines(const QFont& font, const QString& text, double width,
                                     bool wrap) {
     QStringList out;
@@ -67,23 +122,20 @@ QStringList TextMeasure::breakLines(const QFont& font, const QString& text, doub
             out << para;
             continue;
         }
+        // A line grows word by word only up to the box width, so each measure is short.
         QString line;
         const QStringList words = para.split(QLatin1Char(' '));
         for (const QString& word : words) {
-            const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-            if (fm.horizontalAdvance(candidate) <= limit) {
-                line = candidate;
+            if (!line.isEmpty() && fm.horizontalAdvance(line + QLatin1Char(' ') + word) <= limit) {
+                line += QLatin1Char(' ') + word;
                 continue;
             }
             if (!line.isEmpty()) out << line;
-            // A word longer than the box is broken between characters.
-            line = word;
-            while (line.size() > 1 && fm.horizontalAdvance(line) > limit) {
-                int n = line.size() - 1;
-                while (n > 1 && fm.horizontalAdvance(line.left(n)) > limit) --n;
-                out << line.left(n);
-                line = line.mid(n);
-            }
+            line.clear();
+            if (fm.horizontalAdvance(word) <= limit)
+                line = word;
+            else
+                breakWord(fm, word, limit, out, line);
         }
         out << line;
     }

@@ -2,6 +2,7 @@
 // filter, the status line, running without a database.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +19,7 @@
 #include "common/messages.h"
 #include "common/nativewheel.h"
 #include "data/shareddata.h"
+#include "support/smalldisk.h"
 #include "support/testfolder.h"
 #include "widgets/formgeometry.h"
 
@@ -58,6 +60,8 @@ private Q_SLOTS:
     void disabledUntilBuilt();
     void commandAroundModalWindow();
     void withoutDatabase();
+    void startupWarnings_data();
+    void startupWarnings();
     void wheelToArrows_data();
     void wheelToArrows();
     void wheelLeftToNativeWidgets();
@@ -208,6 +212,66 @@ void TstMainForm::withoutDatabase() {
     QCOMPARE(messages.kinds, QStringList{QStringLiteral("error")});
     form.close();
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("form.ini"))));
+}
+
+// What the user must know at start-up comes in one message before anything else: settings that
+// will not be saved, a database opened read-only (which stays marked in the status line).
+void TstMainForm::startupWarnings_data() {
+    QTest::addColumn<bool>("damagedIni");
+    QTest::addColumn<QStringList>("kinds");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("damaged vinorda.ini")
+        << true << QStringList{"message", "error"} << "le impostazioni non verranno salvate";
+    QTest::newRow("read-only database") << false << QStringList{"message"} << "SOLA LETTURA";
+}
+
+void TstMainForm::startupWarnings() {
+    QFETCH(bool, damagedIni);
+    QFETCH(QStringList, kinds);
+    QFETCH(QString, said);
+    QTemporaryDir cwd;
+    const QString oldCwd = QDir::currentPath();
+    QDir::setCurrent(cwd.path());
+    const QString ini = cwd.filePath(QStringLiteral("vinorda.ini"));
+    const QByteArray damaged = QByteArray("[TMainForm]\nZOOM=100\n") + QByteArray(512, '\0');
+    TestFolder tf(false);
+    std::unique_ptr<ReadOnlyData> ro;
+    if (damagedIni) {
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(damaged);
+    } else {
+        QString why;
+        auto kind = ReadOnlyData::Kind::Disk;
+        if (!ReadOnlyData::available(kind, &why)) kind = ReadOnlyData::Kind::File;
+        ro = std::make_unique<ReadOnlyData>(kind, tf.path());
+        QVERIFY2(ro->isValid(), qPrintable(ro->errorString()));
+        writeIni(ini, ro->path());
+    }
+    {
+        ScriptedMessages messages;
+        Database db;
+        SharedData shared(db);
+        TMainForm form(db, shared);
+        form.setFormIniPath(cwd.filePath(QStringLiteral("form.ini")));
+        form.FormCreate(ini);
+        QCOMPARE(messages.kinds, kinds);
+        QVERIFY2(messages.texts.first().contains(said), qPrintable(messages.texts.first()));
+        auto* mark = form.findChild<QLabel*>(QStringLiteral("StatusLineReadOnly"));
+        QVERIFY(mark);
+        QCOMPARE(mark->isVisibleTo(&form), !damagedIni);
+        if (damagedIni) {
+            // The settings the windows store are refused, and the file keeps every byte.
+            form.settingsIni().setValue(QStringLiteral("TfrmIntesta"),
+                                        QStringLiteral("stampante1_Text"), QStringLiteral("HP"));
+            QVERIFY(!form.settingsIni().save());
+            form.close();
+            QFile f(ini);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), damaged);
+        }
+    }
+    QDir::setCurrent(oldCwd);
 }
 
 void TstMainForm::wheelToArrows_data() {

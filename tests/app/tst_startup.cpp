@@ -1,7 +1,10 @@
 // Start-up without windows: vinorda.ini, maintenance conditions, default VAT rate, the commands'
 // data sets around the modal display, trasferisci.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 #include "app/appsettings.h"
@@ -11,6 +14,7 @@
 #include "common/inifile.h"
 #include "common/messages.h"
 #include "data/shareddata.h"
+#include "support/smalldisk.h"
 #include "support/testfolder.h"
 
 class TstStartup : public QObject {
@@ -30,6 +34,10 @@ private Q_SLOTS:
     void commandWithoutDatabase();
     void trasferisci_data();
     void trasferisci();
+    void backupSettings_data();
+    void backupSettings();
+    void healthyDatabaseAlwaysOpens_data();
+    void healthyDatabaseAlwaysOpens();
 };
 
 void TstStartup::settings_data() {
@@ -304,6 +312,196 @@ void TstStartup::trasferisci() {
     if (result || targetExists) {
         QVERIFY(t.open(QIODevice::ReadOnly));
         QCOMPARE(t.readAll(), QByteArray(result ? "nuovo" : "vecchio"));
+    }
+}
+
+void TstStartup::backupSettings_data() {
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<QString>("folder");  // "@" = the data folder
+    QTest::addColumn<int>("days");
+    QTest::addColumn<int>("months");
+    QTest::newRow("no keys") << "[TMainForm]\nDIRECTORY=/srv/dati/\n"
+                             << "/srv/dati/backup/" << 14 << 12;
+    QTest::newRow("second disk") << "[TMainForm]\nDIRECTORY=/srv/dati/\nBACKUP=/mnt/disco2/copie\n"
+                                 << "/mnt/disco2/copie/" << 14 << 12;
+    QTest::newRow("inside the data folder")
+        << "[TMainForm]\nDIRECTORY=/srv/dati/\nBACKUP=copie/\nBACKUP_GIORNI=30\nBACKUP_MESI=0\n"
+        << "/srv/dati/copie/" << 30 << 0;
+    QTest::newRow("slips in the file")
+        << "[TMainForm]\nDIRECTORY=/srv/dati/\nBACKUP=\nBACKUP_GIORNI=0\nBACKUP_MESI=dodici\n"
+        << "/srv/dati/backup/" << 14 << 12;
+}
+
+void TstStartup::backupSettings() {
+    QFETCH(QString, ini);
+    QFETCH(QString, folder);
+    QFETCH(int, days);
+    QFETCH(int, months);
+    IniFile file;
+    file.fromText(ini);
+    const AppSettings s = readSettings(file);
+    const MaintenanceOptions o = maintenanceOptions(s);
+    QCOMPARE(DatabaseFiles::backupFolder(s.dataFolder, o.backups), folder);
+    QCOMPARE(o.backups.days, days);
+    QCOMPARE(o.backups.months, months);
+}
+
+namespace {
+enum class Situation {
+    OtherReader,
+    DiskNearlyFull,
+    DiskFull,
+    ReadOnlyFile,
+    ReadOnlyFolder,
+    ReadOnlyDisk
+};
+
+// A database of about a megabyte with two thirds free, so that a compaction is due.
+void fillWithFreeSpace(TestFolder& tf) {
+    tf.db().open(tf.path());
+    tf.insert(QStringLiteral("Intesta"), {{"RagioneSociale", "Cantina"}});
+    tf.insert(QStringLiteral("IVA"), {{"Ordine", 1}, {"IVA", "22"}});
+    Database::Transaction t(tf.db());
+    for (int i = 0; i < 3000; ++i)
+        tf.insert(QStringLiteral("Righe"), {{"Descrizione", QString(250, QLatin1Char('r'))}});
+    tf.db().exec(QStringLiteral("DELETE FROM Righe WHERE rowid % 3 <> 0"));
+    t.commit();
+    tf.db().close();
+}
+}  // namespace
+
+// Whatever stands in the way of the maintenance (another program reading, a full disk, a
+// read-only file), a healthy database is opened, without a long wait, and what could not be
+// done is skipped or reported.
+void TstStartup::healthyDatabaseAlwaysOpens_data() {
+    QTest::addColumn<int>("situation");
+    QTest::addColumn<bool>("backupsWritten");
+    QTest::addColumn<QString>("compactionSkipped");
+    QTest::addColumn<QStringList>("warned");
+    QTest::newRow("another program reading")
+        << int(Situation::OtherReader) << true << "in uso da un altro programma" << QStringList();
+    QTest::newRow("disk nearly full") << int(Situation::DiskNearlyFull) << true
+                                      << "spazio su disco insufficiente" << QStringList();
+    QTest::newRow("disk full") << int(Situation::DiskFull) << false
+                               << "spazio su disco insufficiente"
+                               << QStringList{"Il disco è pieno", "Il disco è pieno"};
+    QTest::newRow("read-only file")
+        << int(Situation::ReadOnlyFile) << true << "" << QStringList{"SOLA LETTURA"};
+    QTest::newRow("read-only folder") << int(Situation::ReadOnlyFolder) << false << ""
+                                      << QStringList{"SOLA LETTURA", "database.ldb",
+                                                     "non si può scrivere (permessi insufficienti)",
+                                                     "Impossibile creare la cartella delle copie"};
+    QTest::newRow("read-only disk")
+        << int(Situation::ReadOnlyDisk) << false << ""
+        << QStringList{"SOLA LETTURA", "database.ldb",
+                       "non si può scrivere (il disco è in sola lettura)",
+                       "Impossibile creare la cartella delle copie"};
+}
+
+void TstStartup::healthyDatabaseAlwaysOpens() {
+    QFETCH(int, situation);
+    QFETCH(bool, backupsWritten);
+    QFETCH(QString, compactionSkipped);
+    QFETCH(QStringList, warned);
+    const auto what = Situation(situation);
+    TestFolder tf(false);
+    fillWithFreeSpace(tf);
+    QString folder = tf.path();
+    QString why;
+    std::unique_ptr<SmallDisk> disk;
+    std::unique_ptr<ReadOnlyData> readOnly;
+    QProcess reader;
+    switch (what) {
+        case Situation::OtherReader: {
+            const QString cli = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+            if (cli.isEmpty()) QSKIP("sqlite3 (package sqlite3) is not installed");
+            reader.start(cli, {tf.file(QStringLiteral("database.mdb"))});
+            QVERIFY(reader.waitForStarted());
+            reader.write("BEGIN; SELECT count(*) FROM Righe; SELECT 'pronto';\n");
+            while (!reader.readAllStandardOutput().contains("pronto"))
+                QVERIFY(reader.waitForReadyRead(10000));
+            break;
+        }
+        case Situation::DiskNearlyFull:
+        case Situation::DiskFull: {
+            if (!SmallDisk::available(&why)) QSKIP(qPrintable(why));
+            disk = std::make_unique<SmallDisk>(8 << 20);
+            QVERIFY2(disk->isValid(), qPrintable(disk->errorString()));
+            folder = disk->path();
+            QVERIFY(QFile::copy(tf.file(QStringLiteral("database.mdb")),
+                                folder + QStringLiteral("database.mdb")));
+            QFile old(folder + Database::backupName());
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("vecchia copia");
+            old.close();
+            QVERIFY(disk->leaveFree(what == Situation::DiskFull ? 100 << 10 : 2200 << 10));
+            break;
+        }
+        case Situation::ReadOnlyFile:
+        case Situation::ReadOnlyFolder:
+        case Situation::ReadOnlyDisk: {
+            const auto kind = what == Situation::ReadOnlyFile     ? ReadOnlyData::Kind::File
+                              : what == Situation::ReadOnlyFolder ? ReadOnlyData::Kind::Folder
+                                                                  : ReadOnlyData::Kind::Disk;
+            if (!ReadOnlyData::available(kind, &why)) QSKIP(qPrintable(why));
+            readOnly = std::make_unique<ReadOnlyData>(kind, tf.path());
+            QVERIFY2(readOnly->isValid(), qPrintable(readOnly->errorString()));
+            folder = readOnly->path();
+            break;
+        }
+    }
+
+    Database db;
+    SharedData shared(db);
+    AppSettings s;
+    s.dataFolder = folder;
+    QElapsedTimer t;
+    t.start();
+    const StartupReport r = startDatabase(s, db, shared);
+    QVERIFY2(t.elapsed() < 20000, qPrintable(QString::number(t.elapsed())));
+    QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+    QVERIFY(r.opened && db.isOpen());
+    QCOMPARE(r.defaultVatRate, QStringLiteral("22"));
+    QVERIFY(r.maintenance.ran);
+    QCOMPARE(r.maintenance.backupWritten, backupsWritten);
+    QCOMPARE(!r.maintenance.datedBackup.isEmpty(), backupsWritten);
+    QVERIFY(!r.maintenance.compacted);
+    QVERIFY2(r.maintenance.compactionSkipped.contains(compactionSkipped),
+             qPrintable(r.maintenance.compactionSkipped));
+    QCOMPARE(r.warnings.size(), warned.size());
+    for (int i = 0; i < warned.size(); ++i)
+        QVERIFY2(r.warnings[i].contains(warned[i]), qPrintable(r.warnings[i]));
+    QCOMPARE(r.readOnly, what >= Situation::ReadOnlyFile);
+    if (r.readOnly) {
+        // Every save is refused with the reason, and nothing is written.
+        try {
+            Database::Transaction tx(db);
+            QFAIL("a write transaction on a read-only database");
+        } catch (const DatabaseError& e) {
+            QVERIFY2(e.text().contains(QStringLiteral("sola lettura")), qPrintable(e.text()));
+        }
+        try {
+            db.exec(QStringLiteral("DELETE FROM IVA"));
+            QFAIL("a write on a read-only database");
+        } catch (const DatabaseError& e) {
+            QVERIFY(e.text().startsWith(QStringLiteral("Il database è aperto in sola lettura")));
+            QVERIFY(e.text().endsWith(QStringLiteral("(attempt to write a readonly database)")));
+        }
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM IVA")).toInt(), 1);
+    }
+    if (what == Situation::DiskFull) {
+        // The last good copy stays, and no half-written copy is left anywhere.
+        QFile old(folder + Database::backupName());
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("vecchia copia"));
+        QCOMPARE(QDir(folder).entryList({QStringLiteral("*.tmp")}, QDir::Files), QStringList());
+        QCOMPARE(QDir(folder + QStringLiteral("backup")).entryList(QDir::Files), QStringList());
+    }
+    for (DataSet* ds : shared.all()) ds->close();
+    db.close();
+    if (reader.state() != QProcess::NotRunning) {
+        reader.closeWriteChannel();
+        QVERIFY(reader.waitForFinished());
     }
 }
 

@@ -2,8 +2,10 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include "data/database.h"
@@ -34,6 +36,101 @@ void writeFile(const QString& path, const QByteArray& data) {
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void fillCustomers(TestFolder& tf, int n) {
+    Database::Transaction t(tf.db());
+    for (int i = 0; i < n; ++i)
+        tf.insert("Anagrafica",
+                  {{"Codice", QString::number(i)}, {"RagioneSociale", QString(100, 'x')}});
+    t.commit();
+}
+
+// Every file under folder (relative name -> content), folders included as empty content.
+QMap<QString, QByteArray> filesIn(const QString& folder) {
+    QMap<QString, QByteArray> out;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        out.insert(QDir(folder).relativeFilePath(path),
+                   it.fileInfo().isDir() ? QByteArray("<dir>") : readFile(path));
+    }
+    return out;
+}
+
+// "2024-01-01..2024-01-31, 2024-05-02": the days listed, in order.
+QList<QDate> dates(const QString& text) {
+    QList<QDate> out;
+    for (const QString& part : text.split(',', Qt::SkipEmptyParts)) {
+        const QStringList ends = part.trimmed().split("..");
+        QDate d = QDate::fromString(ends.first(), Qt::ISODate);
+        const QDate last = QDate::fromString(ends.last(), Qt::ISODate);
+        for (; d <= last; d = d.addDays(1)) out << d;
+    }
+    return out;
+}
+
+enum class Damage {
+    ZeroLength,
+    EmptySqlite,
+    MissingTable,
+    MissingColumn,
+    Truncated,
+    Scribbled,
+    BadHeader,
+    NotSqlite,
+    Directory
+};
+
+void runSql(const QString& path, const QStringList& statements) {
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "spoil");
+        c.setDatabaseName(path);
+        QVERIFY(c.open());
+        for (const QString& st : statements) QVERIFY2(QSqlQuery(c).exec(st), qPrintable(st));
+        c.close();
+    }
+    QSqlDatabase::removeDatabase("spoil");
+}
+
+void spoil(const QString& path, Damage damage) {
+    QFile f(path);
+    switch (damage) {
+        case Damage::ZeroLength:
+            QVERIFY(f.resize(0));
+            break;
+        case Damage::EmptySqlite:
+            QVERIFY(f.remove());
+            runSql(path, {"PRAGMA user_version = 1"});
+            break;
+        case Damage::MissingTable:
+            runSql(path, {"DROP TABLE Prodotti"});
+            break;
+        case Damage::MissingColumn:
+            runSql(path,
+                   {"DROP INDEX Giornale_Tipo_Periodo", "ALTER TABLE Giornale DROP COLUMN Litri"});
+            break;
+        case Damage::Truncated:
+            QVERIFY(f.resize(f.size() * 6 / 10));
+            break;
+        case Damage::Scribbled:
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(f.size() / 2);
+            f.write(QByteArray(8192, '\x5a'));
+            break;
+        case Damage::BadHeader:
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.write("Vinorda: dati\0\0\0", 16);
+            break;
+        case Damage::NotSqlite:
+            writeFile(path, QByteArray("[TMainForm]\nDIRECTORY=./\n").repeated(200));
+            break;
+        case Damage::Directory:
+            QVERIFY(f.remove());
+            QVERIFY(QDir().mkdir(path));
+            break;
+    }
 }
 }  // namespace
 
@@ -97,8 +194,12 @@ private Q_SLOTS:
         TestFolder tf(true);
         tf.insert("Anagrafica", {{"Codice", "C1"}, {"RagioneSociale", "Uno"}});
         // Rows written and deleted leave free pages for the compaction to give back.
-        for (int i = 0; i < 300; ++i)
-            tf.insert("Righe", {{"Descrizione", QString(250, QLatin1Char('r'))}});
+        {
+            Database::Transaction t(tf.db());
+            for (int i = 0; i < 300; ++i)
+                tf.insert("Righe", {{"Descrizione", QString(250, QLatin1Char('r'))}});
+            t.commit();
+        }
         tf.db().exec("DELETE FROM Righe");
         tf.db().close();
         const qint64 before = QFileInfo(tf.file("database.mdb")).size();
@@ -108,10 +209,16 @@ private Q_SLOTS:
         if (marker == 1) writeFile(tf.file("database.ldb"), "");
         if (marker == 2) holder = std::make_unique<OtherHolder>(tf.file("database.ldb"));
 
-        MaintenanceResult r = Database::maintain(tf.path());
+        MaintenanceOptions options;
+        options.today = QDate(2024, 5, 17);
+        MaintenanceResult r = Database::maintain(tf.path(), options);
         QCOMPARE(r.ran, runs);
         QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+        QVERIFY2(r.warnings.isEmpty(), qPrintable(r.warnings.join('\n')));
         QCOMPARE(QFile::exists(tf.file("database.bak_mdb")), !runs);
+        // Besides the last good copy, a dated one in backup/.
+        QCOMPARE(r.datedBackup, runs ? tf.file("backup/database_2024-05-17.mdb") : QString());
+        QCOMPARE(QFile::exists(tf.file("backup/database_2024-05-17.mdb")), runs);
         const QByteArray backup = readFile(tf.file("database_bak.mdb"));
         if (runs) {
             QVERIFY(r.backupWritten);
@@ -143,25 +250,146 @@ private Q_SLOTS:
         QVERIFY(!r.compacted);
     }
 
-    void damagedDatabaseKeepsTheLastGoodBackup() {
+    // Every kind of damaged file met after accidents: the check refuses it before any copy is
+    // made, the error names the fault, and every existing backup stays as it was.
+    void damagedFileKeepsEveryBackup_data() {
+        QTest::addColumn<int>("damage");
+        QTest::addColumn<QString>("reported");
+        // Whether opening refuses it as well (the full integrity check is the maintenance's).
+        QTest::addColumn<bool>("openRefused");
+        QTest::newRow("zero-length")
+            << int(Damage::ZeroLength) << "manca la tabella Intesta" << true;
+        QTest::newRow("empty SQLite")
+            << int(Damage::EmptySqlite) << "manca la tabella Intesta" << true;
+        QTest::newRow("missing table")
+            << int(Damage::MissingTable) << "manca la tabella Prodotti" << true;
+        QTest::newRow("missing column")
+            << int(Damage::MissingColumn) << "nella tabella Giornale mancano i campi Litri" << true;
+        QTest::newRow("truncated") << int(Damage::Truncated) << "danneggiato" << true;
+        QTest::newRow("scribbled pages") << int(Damage::Scribbled) << "danneggiato" << false;
+        QTest::newRow("bad header")
+            << int(Damage::BadHeader)
+            << "non è un database del programma, o è danneggiato.\n(file is not a database)"
+            << true;
+        QTest::newRow("not SQLite") << int(Damage::NotSqlite) << "(file is not a database)" << true;
+        QTest::newRow("a directory") << int(Damage::Directory) << "è una cartella" << true;
+    }
+    void damagedFileKeepsEveryBackup() {
+        QFETCH(int, damage);
+        QFETCH(QString, reported);
+        QFETCH(bool, openRefused);
         TestFolder tf(true);
-        for (int i = 0; i < 400; ++i)
-            tf.insert("Anagrafica",
-                      {{"Codice", QString::number(i)}, {"RagioneSociale", QString(100, 'x')}});
+        fillCustomers(tf, 400);
         tf.db().close();
-        writeFile(tf.file("database_bak.mdb"), "last good backup");
-        // Scribble over the middle of the file, past the header.
-        QFile f(tf.file("database.mdb"));
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        const qint64 size = f.size();
-        f.seek(size / 2);
-        f.write(QByteArray(8192, '\x5a'));
-        f.close();
-        MaintenanceResult r = Database::maintain(tf.path());
+        writeFile(tf.file("database_bak.mdb"), "ultima copia buona");
+        QVERIFY(QDir().mkpath(tf.file("backup")));
+        writeFile(tf.file("backup/database_2024-05-01.mdb"), "copia del primo maggio");
+        writeFile(tf.file("backup/database_2024-05-16.mdb"), "copia di ieri");
+        const QMap<QString, QByteArray> before = filesIn(tf.path());
+        spoil(tf.file("database.mdb"), Damage(damage));
+
+        MaintenanceOptions options;
+        options.today = QDate(2024, 5, 17);
+        const MaintenanceResult r = Database::maintain(tf.path(), options);
         QVERIFY(r.ran);
-        QVERIFY(!r.error.isEmpty());
+        QVERIFY2(r.error.contains(reported), qPrintable(r.error));
         QVERIFY(!r.backupWritten);
-        QCOMPARE(readFile(tf.file("database_bak.mdb")), QByteArray("last good backup"));
+        QVERIFY(r.datedBackup.isEmpty() && r.removedBackups.isEmpty());
+        QMap<QString, QByteArray> after = filesIn(tf.path());
+        after.remove("database.mdb");
+        QMap<QString, QByteArray> expected = before;
+        expected.remove("database.mdb");
+        QCOMPARE(after, expected);  // nothing replaced, nothing left behind (no .tmp)
+        if (openRefused) {
+            Database db;
+            QVERIFY_THROWS_EXCEPTION(DatabaseError, db.open(tf.path()));
+        }
+    }
+
+    // The copies kept after start-ups over simulated months and years: the last 14 days and
+    // the first copy of each of the last 12 months.
+    void backupRotation_data() {
+        QTest::addColumn<QString>("startups");
+        QTest::addColumn<bool>("closedSundaysAndAugust");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<int>("months");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("a month") << "2024-03-10..2024-04-08" << false << 14 << 12
+                                 << "2024-03-10, 2024-03-26..2024-04-08";
+        const QString year =
+            "2024-01-01, 2024-02-01, 2024-03-01, 2024-04-01, 2024-05-01, "
+            "2024-06-01, 2024-07-01, 2024-08-01, 2024-09-01, 2024-10-01, "
+            "2024-11-01, 2024-12-01, 2024-12-18..2024-12-31";
+        QTest::newRow("a year") << "2024-01-01..2024-12-31" << false << 14 << 12 << year;
+        QTest::newRow("thirteen months") << "2023-12-01..2024-12-31" << false << 14 << 12 << year;
+        QTest::newRow("closed on Sundays and in August")
+            << "2024-01-01..2024-12-31" << true << 14 << 12
+            << "2024-01-01, 2024-02-01, 2024-03-01, 2024-04-01, 2024-05-01, 2024-06-01, "
+               "2024-07-01, 2024-09-02, 2024-10-01, 2024-11-01, 2024-12-02, "
+               "2024-12-18..2024-12-21, 2024-12-23..2024-12-28, 2024-12-30, 2024-12-31";
+        QTest::newRow("back after three months away")
+            << "2024-01-01..2024-01-31, 2024-05-02" << false << 14 << 12
+            << "2024-01-01, 2024-05-02";
+        QTest::newRow("three days, no monthly copies")
+            << "2024-03-01..2024-03-20" << false << 3 << 0 << "2024-03-18..2024-03-20";
+        QTest::newRow("clock set back a year")
+            << "2025-01-10..2025-01-12, 2024-06-01..2024-06-03" << false << 14 << 12
+            << "2024-06-01..2024-06-03, 2025-01-10..2025-01-12";
+    }
+    void backupRotation() {
+        QFETCH(QString, startups);
+        QFETCH(bool, closedSundaysAndAugust);
+        QFETCH(int, days);
+        QFETCH(int, months);
+        QFETCH(QString, kept);
+        QList<QDate> copies;
+        for (const QDate& day : dates(startups)) {
+            if (closedSundaysAndAugust && (day.dayOfWeek() == 7 || day.month() == 8)) continue;
+            if (!copies.contains(day)) copies << day;
+            copies = DatabaseFiles::datesToKeep(copies, day, days, months);
+        }
+        QCOMPARE(copies, dates(kept));
+    }
+
+    // The same on disk, through the start-up maintenance: each start-up writes its dated copy
+    // and removes what the rotation no longer keeps, but nothing else of the folder; a start-up
+    // whose copy cannot be written removes nothing.
+    void datedCopiesOnDisk() {
+        TestFolder tf(true);
+        fillCustomers(tf, 20);
+        tf.db().close();
+        MaintenanceOptions options;
+        options.backups.folder = "copie";  // inside the data folder
+        options.compact = false;
+        const QString dir = tf.file("copie/");
+        QVERIFY(QDir().mkpath(dir));
+        writeFile(dir + "database_2024-01-26_101500.mdb", "copia fatta a mano");
+        writeFile(dir + "note.txt", "appunti");
+        for (const QDate& day : dates("2024-01-25..2024-02-20")) {
+            options.today = day;
+            const MaintenanceResult r = Database::maintain(tf.path(), options);
+            QVERIFY2(r.error.isEmpty() && r.warnings.isEmpty(),
+                     qPrintable(r.error + r.warnings.join('\n')));
+            QCOMPARE(r.datedBackup, dir + DatabaseFiles::datedName(day));
+        }
+        QStringList expected{"database_2024-01-25.mdb", "database_2024-01-26_101500.mdb",
+                             "database_2024-02-01.mdb", "note.txt"};
+        for (const QDate& d : dates("2024-02-07..2024-02-20"))
+            expected << DatabaseFiles::datedName(d);
+        expected.sort();
+        QCOMPARE(QDir(dir).entryList(QDir::Files, QDir::Name), expected);
+        // A copy is a whole database with the data.
+        QCOMPARE(DatabaseFiles::checkFile(dir + "database_2024-02-01.mdb", 0).problem, QString());
+
+        // The next copy cannot take its name: a warning, and the old copies all stay.
+        QVERIFY(QDir().mkpath(dir + DatabaseFiles::datedName(QDate(2024, 3, 20))));
+        options.today = QDate(2024, 3, 20);
+        const MaintenanceResult r = Database::maintain(tf.path(), options);
+        QVERIFY(r.error.isEmpty());
+        QCOMPARE(r.warnings.size(), 1);
+        QVERIFY(r.removedBackups.isEmpty());
+        QCOMPARE(QDir(dir).entryList(QDir::Files, QDir::Name), expected);
+        QVERIFY(QDir(dir).entryList({"*.tmp"}, QDir::AllEntries).isEmpty());
     }
 
     void missingDatabaseIsReportedByMaintenance() {
@@ -217,7 +445,12 @@ private Q_SLOTS:
         TestFolder tf;
         QCOMPARE(tf.value("PRAGMA journal_mode").toString(), QString("delete"));
         QCOMPARE(tf.value("PRAGMA synchronous").toInt(), 2);
-        QCOMPARE(tf.value("PRAGMA busy_timeout").toInt(), 60000);
+        // Between statements the engine waits long for a lock; a statement run by the data
+        // layer waits in short tries of its own.
+        QSqlQuery q(tf.db().connection());
+        QVERIFY(q.exec("PRAGMA busy_timeout") && q.next());
+        QCOMPARE(q.value(0).toInt(), 60000);
+        QCOMPARE(tf.value("PRAGMA busy_timeout").toInt(), Database::lockPollMs);
     }
 };
 

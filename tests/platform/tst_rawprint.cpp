@@ -1,5 +1,5 @@
-// Raw jobs through a real CUPS scheduler: a queue whose backend keeps every job's bytes in a
-// folder (tests/support/cups). Skipped only where no scheduler can be started.
+// Raw jobs through a real CUPS scheduler of the test's own: a queue whose backend keeps every
+// job's bytes in a folder (tests/support/cups). Skipped only where no scheduler can be run.
 #include <QTest>
 
 #include "cups/capturequeue.h"
@@ -11,12 +11,13 @@ using capture::kQueue;
 class TestRawPrint : public QObject {
     Q_OBJECT
 
+    capture::Scheduler cups_;
     capture::Folder capture_;
 
 private Q_SLOTS:
     void initTestCase() {
-        QString folder, why;
-        switch (capture::startQueue(&folder, &why)) {
+        QString why;
+        switch (cups_.start(&why)) {
             case capture::Start::NoScheduler:
                 QSKIP(qPrintable(QStringLiteral("no CUPS scheduler can be started here: ") + why));
             case capture::Start::Fault:
@@ -24,8 +25,9 @@ private Q_SLOTS:
             case capture::Start::Ready:
                 break;
         }
-        capture_.setPath(folder);
+        capture_.setPath(cups_.captureFolder());
     }
+    void cleanupTestCase() { cups_.stop(); }
 
     void queueIsListed() {
         QVERIFY2(installedPrinters().contains(kQueue), qPrintable(installedPrinters().join(u',')));

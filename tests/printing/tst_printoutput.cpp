@@ -167,8 +167,9 @@ private Q_SLOTS:
     // Two receipt copies on the receipt printer through the real spooler: each copy is
     // followed by its own cut job of exactly ten bytes.
     void receiptCopiesAndCutsReachTheQueue() {
-        QString folder, why;
-        switch (capture::startQueue(&folder, &why)) {
+        capture::Scheduler cups;
+        QString why;
+        switch (cups.start(&why)) {
             case capture::Start::NoScheduler:
                 QSKIP(qPrintable(QStringLiteral("no CUPS scheduler can be started here: ") + why));
             case capture::Start::Fault:
@@ -176,7 +177,7 @@ private Q_SLOTS:
             case capture::Start::Ready:
                 break;
         }
-        capture::Folder jobs(folder);
+        capture::Folder jobs(cups.captureFolder());
         ScriptedMessages messages;
         Fixture f(folder_, nullptr);
         f.routine.setReportPrinted(false);

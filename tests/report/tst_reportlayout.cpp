@@ -3,6 +3,7 @@
 
 #include "common/format.h"
 #include "report/engine.h"
+#include "report/layout.h"
 #include "reportfixtures.h"
 
 using namespace report;
@@ -29,6 +30,60 @@ class TestReportLayout : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { installItalianLocale(); }
+
+    // Text too long for its box: lines as long as they can be, each within the box, no
+    // character lost or cut in half (a letter and its accent, an emoji's two halves).
+    void longWordsBreakIntoFittingLines_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("width");  // mm
+        QTest::addColumn<bool>("oneWord");  // every line but the last filled to the brim
+        QString letters;
+        for (int i = 0; i < 10000; ++i) letters += QChar(u'A' + i % 26);
+        QTest::newRow("one 10,000-letter word") << letters << 110.0 << true;
+        QTest::newRow("accents as combining marks")
+            << QStringLiteral("e\u0301a\u0300").repeated(300) << 40.0 << true;
+        QTest::newRow("emoji") << QStringLiteral("\U0001F377").repeated(300) << 40.0 << true;
+        QTest::newRow("words around a long word")
+            << QStringLiteral("Prosecco ") + QString(500, u'X') + QStringLiteral(" Superiore DOCG")
+            << 60.0 << false;
+        QTest::newRow("box narrower than a letter") << QStringLiteral("WWWW") << 0.5 << true;
+    }
+    void longWordsBreakIntoFittingLines() {
+        QFETCH(QString, text);
+        QFETCH(double, width);
+        QFETCH(bool, oneWord);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPointSizeF(11);
+        font.setBold(true);
+        TextMeasure& tm = TextMeasure::instance();
+        const QStringList lines = tm.breakLines(font, text, width, true);
+        QVERIFY(lines.size() > 1);
+        QString joined;
+        for (int i = 0; i < lines.size(); ++i) {
+            const QString& line = lines[i];
+            QVERIFY(!line.isEmpty());
+            QVERIFY2(!line.front().isMark() && !line.front().isLowSurrogate(), qPrintable(line));
+            QVERIFY(!line.back().isHighSurrogate());
+            const int graphemes = QStringView(line).toUcs4().size();
+            QVERIFY2(tm.width(font, line) <= width || graphemes == 1, qPrintable(line));
+            if (oneWord && i + 1 < lines.size()) {
+                // One more character of the next line would not have fitted.
+                qsizetype next = 1;
+                while (next < lines[i + 1].size() &&
+                       (lines[i + 1][next].isMark() || lines[i + 1][next].isLowSurrogate()))
+                    ++next;
+                QVERIFY2(tm.width(font, line + lines[i + 1].left(next)) > width, qPrintable(line));
+            }
+            joined += line;
+            if (!oneWord) joined += u' ';
+        }
+        QString all = text;
+        if (!oneWord) {
+            all.remove(u' ');
+            joined.remove(u' ');
+        }
+        QCOMPARE(joined, all);
+    }
 
     void pagination_data() {
         QTest::addColumn<int>("rows");

@@ -10,6 +10,7 @@
 
 #include "common/format.h"
 #include "common/messages.h"
+#include "cups/capturequeue.h"
 #include "report/preview.h"
 #include "reportfixtures.h"
 
@@ -165,6 +166,9 @@ private Q_SLOTS:
     // The real spooler refuses a queue that does not exist (or is not running at all): the
     // failure comes back with a text, never as success.
     void cupsRefusesUnknownQueue() {
+        capture::Scheduler cups;
+        QString why;
+        if (cups.start(&why) == capture::Start::Fault) QFAIL(qPrintable(why));
         QString error;
         QVERIFY(!CupsBackend::instance().submitPdf(
             QStringLiteral("vinorda_coda_inesistente"), QStringLiteral("Prova"),

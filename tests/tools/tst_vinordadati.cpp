@@ -1,12 +1,14 @@
 // vinorda-dati: new, demo and generated folders, the check, and the refusals with their codes.
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "common/format.h"
 #include "common/inifile.h"
+#include "copie.h"
 #include "data/database.h"
 #include "datitool.h"
 
@@ -19,7 +21,8 @@ struct Result {
 Result runTool(const QStringList& args) {
     QString out, err;
     QTextStream o(&out), e(&err);
-    const int rc = DatiTool::run(args, o, e);
+    const int rc =
+        CopieTool::handles(args.value(0)) ? CopieTool::run(args, o, e) : DatiTool::run(args, o, e);
     o.flush();
     e.flush();
     return {rc, out, err};
@@ -37,8 +40,15 @@ private Q_SLOTS:
     void forzaReplaces();
     void verificaFindsProblems();
     void genera();
+    void backup_data();
+    void backup();
+    void ripristina_data();
+    void ripristina();
 
 private:
+    // A data folder whose customer K1 is called `name`.
+    QString folderWith(const QString& parent, const QString& name);
+    static QString customer(const QString& folder);
     QTemporaryDir source_;
 };
 
@@ -236,6 +246,159 @@ void TstVinordaDati::genera() {
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Fatture")).toInt(), 10);
     db.close();
     QCOMPARE(runTool({QStringLiteral("verifica"), folder}).code, 0);
+}
+
+QString TstVinordaDati::folderWith(const QString& parent, const QString& name) {
+    const QString folder = parent + QLatin1Char('/') + name.left(4) + QLatin1Char('/');
+    if (runTool({QStringLiteral("crea"), folder}).code != 0) return {};
+    Database db;
+    db.open(folder);
+    db.exec(QStringLiteral("INSERT INTO Anagrafica (Codice, RagioneSociale) VALUES ('K1', ?)"),
+            {name});
+    return folder;
+}
+
+QString TstVinordaDati::customer(const QString& folder) {
+    Database db;
+    try {
+        db.open(folder);
+        return db.scalar(QStringLiteral("SELECT RagioneSociale FROM Anagrafica WHERE Codice='K1'"))
+            .toString();
+    } catch (const DatabaseError& e) {
+        return e.text();
+    }
+}
+
+// A checked copy now, where it is asked for; a damaged database or a name taken writes nothing.
+void TstVinordaDati::backup_data() {
+    QTest::addColumn<QString>("iniBackup");  // BACKUP in the folder's vinorda.ini ("%T": temp)
+    QTest::addColumn<QString>("dest");       // "" = none given
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("lands");  // where the copy is expected (a folder ends with "/")
+    QTest::newRow("backup folder") << ""
+                                   << "" << false << 0 << "%D/backup/";
+    QTest::newRow("folder of vinorda.ini") << "%T/disco2"
+                                           << "" << false << 0 << "%T/disco2/";
+    QTest::newRow("folder given") << ""
+                                  << "%T/chiavetta/" << false << 0 << "%T/chiavetta/";
+    QTest::newRow("file given") << ""
+                                << "%T/copia.mdb" << false << 0 << "%T/copia.mdb";
+    QTest::newRow("file exists") << ""
+                                 << "%T/esiste.mdb" << false << 3 << "%T/esiste.mdb";
+    QTest::newRow("damaged database") << ""
+                                      << "%T/chiavetta/" << true << 5 << "%T/chiavetta/";
+}
+
+void TstVinordaDati::backup() {
+    QFETCH(QString, iniBackup);
+    QFETCH(QString, dest);
+    QFETCH(bool, damaged);
+    QFETCH(int, code);
+    QFETCH(QString, lands);
+    QTemporaryDir dir;
+    const QString folder = folderWith(dir.path(), QStringLiteral("Da tenere"));
+    QVERIFY(!folder.isEmpty());
+    const auto expand = [&](QString t) {
+        return t.replace(QStringLiteral("%T"), dir.path()).replace(QStringLiteral("%D/"), folder);
+    };
+    if (!iniBackup.isEmpty()) {
+        IniFile ini(folder + QStringLiteral("vinorda.ini"));
+        ini.setValue(QStringLiteral("TMainForm"), QStringLiteral("BACKUP"), expand(iniBackup));
+        QVERIFY(ini.save());
+    }
+    if (damaged) {
+        QFile f(folder + Database::fileName());
+        QVERIFY(f.resize(f.size() / 2));
+    }
+    const QString target = expand(lands);
+    if (code == 3) {
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("occupato");
+    }
+    QStringList args{QStringLiteral("backup"), folder};
+    if (!dest.isEmpty()) args << expand(dest);
+    const Result r = runTool(args);
+    QCOMPARE(r.code, code);
+    QString written;
+    if (target.endsWith(QLatin1Char('/'))) {
+        const QStringList files = QDir(target).entryList(QDir::Files);
+        QCOMPARE(files.size(), code == 0 ? 1 : 0);  // no temporary file either
+        if (code == 0) {
+            static const QRegularExpression name(
+                QStringLiteral("^database_\\d{4}-\\d{2}-\\d{2}_\\d{6}\\.mdb$"));
+            QVERIFY2(name.match(files.first()).hasMatch(), qPrintable(files.first()));
+            written = target + files.first();
+        }
+    } else if (code == 0) {
+        written = target;
+    }
+    if (code != 0) {
+        QVERIFY(!r.err.isEmpty());
+        return;
+    }
+    QVERIFY2(r.out.contains(written), qPrintable(r.out));
+    // The copy opens as a data folder of its own, with the data.
+    QTemporaryDir other;
+    QVERIFY(QFile::copy(written, other.filePath(QStringLiteral("database.mdb"))));
+    QCOMPARE(customer(other.path() + QLatin1Char('/')), QStringLiteral("Da tenere"));
+}
+
+// A copy goes back only while no program has the database open, only when it passes the
+// check, and the database it replaces is kept aside.
+void TstVinordaDati::ripristina_data() {
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("restored") << "ok" << 0 << "";
+    QTest::newRow("database open") << "open" << 6 << "aperto da un programma";
+    QTest::newRow("damaged copy") << "damaged" << 5 << "non supera il controllo";
+    QTest::newRow("no such copy") << "missing" << 2 << "non esiste";
+    QTest::newRow("the database itself") << "self" << 2 << "il database stesso";
+}
+
+void TstVinordaDati::ripristina() {
+    QFETCH(QString, situation);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString folder = folderWith(dir.path(), QStringLiteral("Da tenere"));
+    const QString source = folderWith(dir.path(), QStringLiteral("Dalla copia"));
+    QVERIFY(!folder.isEmpty() && !source.isEmpty());
+    QString copy = source + Database::fileName();
+    if (situation == QLatin1String("damaged")) {
+        QFile f(copy);
+        QVERIFY(f.resize(f.size() * 6 / 10));
+    }
+    if (situation == QLatin1String("missing")) copy = source + QStringLiteral("nessuna.mdb");
+    if (situation == QLatin1String("self")) copy = folder + Database::fileName();
+    Database open;
+    if (situation == QLatin1String("open")) open.open(folder);
+    const QStringList before = QDir(folder).entryList(QDir::Files);
+    const Result r = runTool({QStringLiteral("ripristina"), folder, copy});
+    open.close();
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QStringList after = QDir(folder).entryList(QDir::Files);
+    if (code != 0) {
+        // The marker of the open database went with it.
+        if (situation == QLatin1String("open")) after << Database::lockName();
+        after.sort();
+        QCOMPARE(after, before);
+        QCOMPARE(customer(folder), QStringLiteral("Da tenere"));
+        return;
+    }
+    QCOMPARE(customer(folder), QStringLiteral("Dalla copia"));
+    // The replaced database is kept aside, whole.
+    const QStringList aside = QDir(folder).entryList(
+        {QStringLiteral("database_prima_del_ripristino_*.mdb")}, QDir::Files);
+    QCOMPARE(aside.size(), 1);
+    after.removeAll(aside.first());
+    QCOMPARE(after, before);  // nothing else left behind
+    QTemporaryDir other;
+    QVERIFY(QFile::copy(folder + aside.first(), other.filePath(QStringLiteral("database.mdb"))));
+    QCOMPARE(customer(other.path() + QLatin1Char('/')), QStringLiteral("Da tenere"));
 }
 
 QTEST_GUILESS_MAIN(TstVinordaDati)

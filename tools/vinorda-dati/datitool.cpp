@@ -13,6 +13,7 @@
 
 #include "common/inifile.h"
 #include "common/paths.h"
+#include "copie.h"
 #include "data/database.h"
 #include "data/schema.h"
 
@@ -733,8 +734,9 @@ void usage(QTextStream& s) {
          "  stampa CARTELLA MODELLO FILE.pdf [--documento NUMERO]\n"
          "                      scrive in PDF un modello di stampe/ con i dati della cartella\n"
          "  esporta CARTELLA vireg|csv --dal GG/MM/AAAA --al GG/MM/AAAA [--sezioni ...]\n"
-         "                      file per VIREG o file CSV del periodo (esporta --help)\n"
-         "Opzioni: --forza      sostituisce un database già presente (i dati vanno persi)\n";
+         "                      file per VIREG o file CSV del periodo (esporta --help)\n";
+    CopieTool::usage(s);
+    s << "Opzioni: --forza      sostituisce un database già presente (i dati vanno persi)\n";
 }
 
 }  // namespace

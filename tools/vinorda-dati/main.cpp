@@ -2,6 +2,7 @@
 #include <QTextStream>
 
 #include "common/format.h"
+#include "copie.h"
 #include "datitool.h"
 #include "esporta.h"
 #include "stampa.h"
@@ -17,7 +18,9 @@ int main(int argc, char* argv[]) {
     if (!args.isEmpty() && args.first() == QLatin1String("esporta")) return runEsporta(args.mid(1));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int rc = DatiTool::run(args, out, err);
+    const int rc = !args.isEmpty() && CopieTool::handles(args.first())
+                       ? CopieTool::run(args, out, err)
+                       : DatiTool::run(args, out, err);
     out.flush();
     err.flush();
     return rc;

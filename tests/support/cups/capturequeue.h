@@ -1,13 +1,19 @@
 #pragma once
-// The raw receipt queue of the tests, whose jobs land as files in a capture folder (see
-// start-cups.sh and the capture backend next to this file). Header only: the tests that use it
-// define VINORDA_CUPS_SCRIPT with the script's path.
+// The raw receipt queue of the tests on a CUPS scheduler of their own (private-cups.sh next to
+// this file): its configuration, spool and socket live in a temporary folder, CUPS_SERVER points
+// at it for the rest of the process, and it stops with the Scheduler object. The machine's
+// printers are never used or changed. Jobs land as files in a capture folder (the capture
+// backend). Header only: the tests that use it define VINORDA_CUPS_SCRIPT with the script's path.
+#include <cups/cups.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace capture {
@@ -16,26 +22,90 @@ inline const QString kQueue = QStringLiteral("vinorda-scontrino");
 
 enum class Start { Ready, NoScheduler, Fault };
 
-// Runs the start script: scheduler, backend, queue. folder gets the capture folder, why the
-// script's complaint.
-inline Start startQueue(QString* folder, QString* why) {
-    QProcess script;
-    script.start(QStringLiteral(VINORDA_CUPS_SCRIPT), {});
-    if (!script.waitForStarted(10000)) {
-        *why = script.errorString();
-        return Start::Fault;
+class Scheduler {
+public:
+    Scheduler() : dir_(QDir::tempPath() + QStringLiteral("/vl-cups-XXXXXX")) {}
+    ~Scheduler() { stop(); }
+    Scheduler(const Scheduler&) = delete;
+    Scheduler& operator=(const Scheduler&) = delete;
+
+    // Starts the scheduler with the queue and points this process (and its children) at it.
+    // why gets the complaint when it is not Ready.
+    Start start(QString* why) {
+        if (!dir_.isValid()) {
+            *why = dir_.errorString();
+            return Start::Fault;
+        }
+        if (QStandardPaths::findExecutable(QStringLiteral("lpstat")).isEmpty()) {
+            *why = QStringLiteral("lpstat not found (package cups-client)");
+            return Start::NoScheduler;
+        }
+        // The scheduler dies with the test even when the test is killed.
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        QStringList args{QStringLiteral(VINORDA_CUPS_SCRIPT), dir_.path(), kQueue};
+        if (!setpriv.isEmpty()) {
+            args.prepend(QStringLiteral("/bin/sh"));
+            args.prepend(QStringLiteral("TERM"));
+            args.prepend(QStringLiteral("--pdeathsig"));
+            cupsd_.start(setpriv, args);
+        } else {
+            cupsd_.start(QStringLiteral("/bin/sh"), args);
+        }
+        if (!cupsd_.waitForStarted(10000)) {
+            *why = cupsd_.errorString();
+            return Start::Fault;
+        }
+        QElapsedTimer t;
+        t.start();
+        while (!queueListed()) {
+            if (cupsd_.state() == QProcess::NotRunning || t.elapsed() > 20000) {
+                cupsd_.waitForFinished(1000);
+                *why = QString::fromLocal8Bit(cupsd_.readAllStandardError()).trimmed() +
+                       QLatin1Char(' ') + log();
+                return cupsd_.exitStatus() == QProcess::NormalExit && cupsd_.exitCode() == 77
+                           ? Start::NoScheduler
+                           : Start::Fault;
+            }
+            QTest::qWait(100);
+        }
+        qputenv("CUPS_SERVER", QFile::encodeName(socket()));
+        cupsSetServer(QFile::encodeName(socket()).constData());
+        return Start::Ready;
     }
-    if (!script.waitForFinished(60000)) {
-        *why = QStringLiteral("start-cups.sh did not finish");
-        return Start::Fault;
+
+    void stop() {
+        if (cupsd_.state() != QProcess::NotRunning) {
+            cupsd_.terminate();
+            if (!cupsd_.waitForFinished(10000)) {
+                cupsd_.kill();
+                cupsd_.waitForFinished(5000);
+            }
+        }
+        if (qgetenv("CUPS_SERVER") == QFile::encodeName(socket())) {
+            qunsetenv("CUPS_SERVER");
+            cupsSetServer(nullptr);
+        }
     }
-    *why = QString::fromLocal8Bit(script.readAllStandardError()).trimmed();
-    if (script.exitStatus() != QProcess::NormalExit) return Start::Fault;
-    if (script.exitCode() == 77) return Start::NoScheduler;
-    if (script.exitCode() != 0) return Start::Fault;
-    *folder = QString::fromLocal8Bit(script.readAllStandardOutput()).trimmed().split(u'\n').last();
-    return QDir(*folder).exists() ? Start::Ready : Start::Fault;
-}
+
+    QString socket() const { return dir_.path() + QStringLiteral("/cups.sock"); }
+    QString captureFolder() const { return dir_.path() + QStringLiteral("/capture"); }
+    QString log() const {
+        QFile f(dir_.path() + QStringLiteral("/log/error_log"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
+    }
+
+private:
+    bool queueListed() const {
+        QProcess lpstat;
+        lpstat.start(QStringLiteral("lpstat"),
+                     {QStringLiteral("-h"), socket(), QStringLiteral("-p"), kQueue});
+        return lpstat.waitForFinished(5000) && lpstat.exitStatus() == QProcess::NormalExit &&
+               lpstat.exitCode() == 0;
+    }
+
+    QTemporaryDir dir_;
+    QProcess cupsd_;
+};
 
 inline QByteArray readFile(const QString& path) {
     QFile f(path);

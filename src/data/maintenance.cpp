@@ -1,0 +1,322 @@
+#include "data/maintenance.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QStorageInfo>
+#include <memory>
+
+#include "data/connection_p.h"
+#include "data/database.h"
+#include "data/schema.h"
+
+using namespace dbimpl;
+
+namespace DatabaseFiles {
+
+namespace {
+
+// The tables every database of the program has had from its first release. Tables an upgrade
+// adds later are created after the start-up copy, so a database that predates them is sound.
+const char* const kProgramTables[] = {"Intesta",    "Anagrafica", "Prodotti",      "Imballi",
+                                      "IVA",        "Fatture",    "Righe",         "Giornale",
+                                      "Appoggio_R", "Appoggio_I", "_StoredQueries"};
+
+bool writable(const QString& path) {
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+// Flushes a file (or a folder's entries) to the disk, so that a copy called good survives a
+// power cut right after it was written.
+bool syncPath(const QString& path, bool folder) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          (folder ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+QString integrity(QSqlDatabase& c, bool quick, bool* busy) {
+    QSqlQuery q(c);
+    if (!q.exec(quick ? QStringLiteral("PRAGMA quick_check")
+                      : QStringLiteral("PRAGMA integrity_check"))) {
+        *busy = isBusy(q.lastError());
+        return engineText(q.lastError());
+    }
+    QStringList problems;
+    while (q.next()) problems << q.value(0).toString();
+    if (problems.size() == 1 && problems.first() == QLatin1String("ok")) return {};
+    if (problems.isEmpty()) return QStringLiteral("il controllo di integrità non ha risposto");
+    return problems.mid(0, 5).join(QLatin1Char('\n'));
+}
+
+qint64 pragmaNumber(QSqlDatabase& c, const QString& pragma) {
+    QSqlQuery q(c);
+    if (!q.exec(QStringLiteral("PRAGMA ") + pragma) || !q.next()) return -1;
+    return q.value(0).toLongLong();
+}
+
+}  // namespace
+
+QString structureProblem(QSqlDatabase& c) {
+    QStringList missing;
+    for (const char* name : kProgramTables) {
+        const QString table = QString::fromLatin1(name);
+        QSqlQuery q(c);
+        // The table name is one of ours above, never the user's.
+        if (!q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table)))
+            return engineText(q.lastError());
+        QStringList have;
+        while (q.next()) have << q.value(1).toString().toLower();
+        if (have.isEmpty()) {
+            missing << QStringLiteral("manca la tabella %1").arg(table);
+            continue;
+        }
+        const TableDef* def = Schema::table(table);
+        if (!def) continue;
+        QStringList lacking;
+        for (const FieldDef& f : def->fields)
+            if (!have.contains(f.name.toLower())) lacking << f.name;
+        if (!lacking.isEmpty())
+            missing << QStringLiteral("nella tabella %1 mancano i campi %2")
+                           .arg(table, lacking.join(QStringLiteral(", ")));
+    }
+    return missing.join(QStringLiteral("; "));
+}
+
+Check checkConnection(QSqlDatabase& c, bool quick) {
+    Check r;
+    {
+        // The engine opens anything lazily: the first read tells whether this is a database
+        // (and rolls back a journal a crash left behind).
+        QSqlQuery q(c);
+        if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+            r.busy = isBusy(q.lastError());
+            r.problem = engineText(q.lastError());
+            return r;
+        }
+    }
+    r.problem = integrity(c, quick, &r.busy);
+    if (r.problem.isEmpty()) r.problem = structureProblem(c);
+    if (r.busy) r.problem.clear();
+    return r;
+}
+
+Check checkFile(const QString& path, int waitMs, bool quick) {
+    Check r;
+    if (QFileInfo(path).isDir()) {
+        r.problem = QStringLiteral("%1 è una cartella, non un file").arg(path);
+        return r;
+    }
+    try {
+        ScopedConnection c(path, !writable(path), waitMs);
+        r = checkConnection(c.get(), quick);
+    } catch (const DatabaseError& e) {
+        r.problem = e.text();
+    }
+    return r;
+}
+
+QString writeCheckedCopy(QSqlDatabase& source, const QString& target) {
+    const QString folder = QFileInfo(target).absolutePath();
+    if (QString why = accessProblem(folder, W_OK | X_OK); !why.isEmpty())
+        return QStringLiteral("nella cartella %1 non si può scrivere (%2)").arg(folder, why);
+    const QString tmp = target + QStringLiteral(".tmp");
+    QFile::remove(tmp);
+    const auto fail = [&](const QString& why) {
+        QFile::remove(tmp);
+        return why;
+    };
+    {
+        QSqlQuery vac(source);
+        vac.prepare(QStringLiteral("VACUUM INTO ?"));
+        vac.addBindValue(tmp);
+        if (!vac.exec()) return fail(explainEngineText(engineText(vac.lastError())));
+    }
+    if (!syncPath(tmp, false))
+        return fail(QStringLiteral("impossibile scrivere su disco %1").arg(tmp));
+    // The copy comes from a checked database: the quick check (pages and records, without
+    // cross-checking every index) and the tables are enough to trust it.
+    const Check check = checkFile(tmp, 0, true);
+    if (!check.ok())
+        return fail(QStringLiteral("la copia scritta non supera il controllo: %1")
+                        .arg(check.busy ? QStringLiteral("file occupato") : check.problem));
+    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(target).constData()) != 0)
+        return fail(QStringLiteral("impossibile rinominare %1 in %2: %3")
+                        .arg(tmp, target, systemErrorText(errno)));
+    syncPath(QFileInfo(target).absolutePath(), true);
+    return {};
+}
+
+QString writeCheckedCopy(const QString& sourcePath, const QString& target, int waitMs) {
+    const Check check = checkFile(sourcePath, waitMs);
+    if (check.busy)
+        return QStringLiteral("il database %1 è occupato da un altro programma").arg(sourcePath);
+    if (!check.ok()) return check.problem;
+    try {
+        ScopedConnection c(sourcePath, true, waitMs);
+        return writeCheckedCopy(c.get(), target);
+    } catch (const DatabaseError& e) {
+        QFile::remove(target + QStringLiteral(".tmp"));
+        return e.text();
+    }
+}
+
+QString datedName(const QDate& day) {
+    return QStringLiteral("database_%1.mdb").arg(day.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+QDate dateOfName(const QString& fileName) {
+    static const QRegularExpression re(QStringLiteral("^database_(\\d{4}-\\d{2}-\\d{2})\\.mdb$"));
+    const auto m = re.match(fileName);
+    if (!m.hasMatch()) return {};
+    return QDate::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd"));
+}
+
+QList<QDate> datesToKeep(const QList<QDate>& existing, const QDate& today, int days, int months) {
+    const QDate firstDaily = today.addDays(-(qMax(days, 1) - 1));
+    const QDate firstMonth = QDate(today.year(), today.month(), 1).addMonths(-(months - 1));
+    QMap<int, QDate> firstOfMonth;  // yyyymm -> the earliest copy of that month
+    for (const QDate& d : existing) {
+        if (months <= 0 || d < firstMonth || d > today) continue;
+        const int key = d.year() * 100 + d.month();
+        if (!firstOfMonth.contains(key) || d < firstOfMonth[key]) firstOfMonth[key] = d;
+    }
+    QList<QDate> keep;
+    for (const QDate& d : existing) {
+        const bool daily = d >= firstDaily;  // dates after today included
+        const bool monthly = firstOfMonth.value(d.year() * 100 + d.month()) == d;
+        if ((daily || monthly) && !keep.contains(d)) keep << d;
+    }
+    std::sort(keep.begin(), keep.end());
+    return keep;
+}
+
+QString backupFolder(const QString& dataFolder, const BackupPolicy& policy) {
+    QString f = policy.folder.trimmed();
+    if (f.isEmpty()) return dataFolder + QStringLiteral("backup/");
+    if (QDir::isRelativePath(f)) f = dataFolder + f;
+    if (!f.endsWith(QLatin1Char('/'))) f += QLatin1Char('/');
+    return f;
+}
+
+namespace {
+
+// Today's dated copy, then the rotation: old copies go only once the new one is checked.
+void writeDatedCopy(QSqlDatabase& c, const QString& folder, const MaintenanceOptions& o,
+                    MaintenanceResult& r) {
+    const QString dir = backupFolder(folder, o.backups);
+    const QDate today = o.today.isValid() ? o.today : QDate::currentDate();
+    if (!QDir().mkpath(dir)) {
+        const int err = errno;
+        r.warnings << QStringLiteral("Impossibile creare la cartella delle copie %1 (%2)")
+                          .arg(dir, systemErrorText(err));
+        return;
+    }
+    const QString target = dir + datedName(today);
+    if (QString why = writeCheckedCopy(c, target); !why.isEmpty()) {
+        r.warnings << QStringLiteral("Copia di sicurezza %1 non scritta: %2").arg(target, why);
+        return;
+    }
+    r.datedBackup = target;
+    QMap<QDate, QString> copies;
+    for (const QString& name : QDir(dir).entryList(QDir::Files))
+        if (const QDate d = dateOfName(name); d.isValid()) copies.insert(d, name);
+    const QList<QDate> keep = datesToKeep(copies.keys(), today, o.backups.days, o.backups.months);
+    for (auto it = copies.cbegin(); it != copies.cend(); ++it) {
+        if (keep.contains(it.key())) continue;
+        if (QFile::remove(dir + it.value()))
+            r.removedBackups << it.value();
+        else
+            r.warnings
+                << QStringLiteral("Impossibile togliere la vecchia copia %1").arg(dir + it.value());
+    }
+}
+
+// In-place compaction when a tenth of the file is free; skipped, never an error, when another
+// program reads the file or the disk could not hold the work copies.
+void compact(QSqlDatabase& c, const QString& db, MaintenanceResult& r) {
+    const qint64 free = pragmaNumber(c, QStringLiteral("freelist_count"));
+    const qint64 total = pragmaNumber(c, QStringLiteral("page_count"));
+    if (free <= 0 || free * 10 < total) return;
+    // The rollback journal holds the old pages and the engine's work copy the new ones.
+    const qint64 size = QFileInfo(db).size();
+    const QStorageInfo disk(QFileInfo(db).absolutePath());
+    if (disk.isValid() && disk.bytesAvailable() < 2 * size + (1 << 20)) {
+        r.compactionSkipped = QStringLiteral("spazio su disco insufficiente");
+        return;
+    }
+    QSqlQuery vac(c);
+    if (vac.exec(QStringLiteral("VACUUM"))) {
+        r.compacted = true;
+        return;
+    }
+    r.compactionSkipped = isBusy(vac.lastError())
+                              ? QStringLiteral("il database è in uso da un altro programma")
+                              : explainEngineText(engineText(vac.lastError()));
+}
+
+}  // namespace
+
+MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
+    MaintenanceResult r;
+    // Held alone for the whole maintenance: a workstation that opens meanwhile waits for it.
+    LockMarker marker(folder + Database::lockName());
+    if (!marker.tryExclusive() && LockMarker::isLive(folder + Database::lockName())) return r;
+    r.ran = true;
+    const QString db = folder + Database::fileName();
+    const QString old = folder + Database::oldBackupName();
+    if (QFile::exists(old)) r.removedOldBackup = QFile::remove(old);
+    if (!QFile::exists(db)) {
+        r.error = QStringLiteral("Impossibile trovare il file %1").arg(db);
+        return r;
+    }
+    const QString kept =
+        QStringLiteral(
+            "\n\nLe copie di sicurezza (%1 e la cartella %2) non sono state toccate: "
+            "per rimetterne una, a programma chiuso, usare «vinorda-dati ripristina».")
+            .arg(Database::backupName(), backupFolder(folder, o.backups));
+    if (QFileInfo(db).isDir()) {
+        r.error = QStringLiteral("%1 è una cartella, non un file.").arg(db) + kept;
+        return r;
+    }
+    try {
+        // Read-write when it can be written, so that a journal left by a crash is rolled back.
+        const bool canWrite = writable(db) && writable(folder);
+        ScopedConnection c(db, !canWrite, o.waitMs);
+        const Check check = checkConnection(c.get());
+        if (check.busy) {
+            r.skipped = QStringLiteral("il database è in uso da un altro programma");
+            return r;
+        }
+        if (!check.ok()) {
+            r.error = QStringLiteral("Il database %1 è danneggiato o incompleto:\n%2")
+                          .arg(db, explainEngineText(check.problem)) +
+                      kept;
+            return r;
+        }
+        const QString backup = folder + Database::backupName();
+        if (QString why = writeCheckedCopy(c.get(), backup); why.isEmpty())
+            r.backupWritten = true;
+        else
+            r.warnings << QStringLiteral("Copia di sicurezza %1 non scritta: %2").arg(backup, why);
+        writeDatedCopy(c.get(), folder, o, r);
+        if (o.compact && canWrite) compact(c.get(), db, r);
+    } catch (const DatabaseError& e) {
+        r.error = QStringLiteral("%1: %2").arg(db, e.text()) + kept;
+    }
+    return r;
+}
+
+}  // namespace DatabaseFiles
