@@ -6,20 +6,7 @@
 #include "common/format.h"
 #include "data/shareddata.h"
 #include "support/testfolder.h"
-
-namespace {
-template <typename F>
-double timeMs(F&& f, int reps = 5) {
-    double best = 1e99;
-    for (int i = 0; i < reps; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-}  // namespace
+#include "timing.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -53,16 +40,16 @@ int main(int argc, char** argv) {
         sd.Clienti.open();
         open = std::min(open, t.nsecsElapsed() / 1e6);
     }
-    const double filter = timeMs([&] {
+    const double filter = bestMs([&] {
         sd.Clienti.setFiltered(true);
         sd.Clienti.setFiltered(false);
     });
-    const double locate = timeMs([&] {
+    const double locate = bestMs([&] {
         sd.Clienti.locate(QStringLiteral("Codice"),
                           QStringLiteral("C%1").arg(customers - 1, 6, 10, QLatin1Char('0')));
     });
-    const double sort = timeMs([&] { sd.Clienti.sortBy(QStringLiteral("Citta")); });
-    const double display = timeMs([&] {
+    const double sort = bestMs([&] { sd.Clienti.sortBy(QStringLiteral("Citta")); });
+    const double display = bestMs([&] {
         const int fi = sd.Clienti.field(QStringLiteral("RagioneSociale")).index();
         for (int r = 0; r < 60; ++r) (void)sd.Clienti.displayTextAt(r, fi);
     });

@@ -18,20 +18,9 @@
 #include "datitool.h"
 #include "stock/esportacsv.h"
 #include "stock/vireg.h"
+#include "timing.h"
 
 namespace {
-
-template <typename F>
-double bestMs(F&& f, int reps = 3) {
-    double best = 1e99;
-    for (int i = 0; i < reps; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 qint64 sizeOf(const QStringList& files) {
     qint64 n = 0;
@@ -70,15 +59,17 @@ double runSqlite(const QString& sqlite, const QString& dbPath, const QString& sc
         QStringLiteral(".parameter init\n.parameter set ?1 \"'%1'\"\n.parameter set ?2 \"'%2'\"\n")
             .arg(Database::dateTimeText(p.da.toDateTime()),
                  Database::dateTimeText(p.a.toDateTime()));
-    return bestMs([&] {
-        QProcess proc;
-        proc.start(sqlite, {QStringLiteral("-bail"), dbPath});
-        proc.write((params + script).toUtf8());
-        proc.closeWriteChannel();
-        proc.waitForFinished(-1);
-        if (proc.exitCode() != 0)
-            std::fprintf(stderr, "sqlite3: %s\n", proc.readAllStandardError().constData());
-    });
+    return bestMs(
+        [&] {
+            QProcess proc;
+            proc.start(sqlite, {QStringLiteral("-bail"), dbPath});
+            proc.write((params + script).toUtf8());
+            proc.closeWriteChannel();
+            proc.waitForFinished(-1);
+            if (proc.exitCode() != 0)
+                std::fprintf(stderr, "sqlite3: %s\n", proc.readAllStandardError().constData());
+        },
+        3);
 }
 
 }  // namespace
@@ -114,11 +105,13 @@ int main(int argc, char** argv) {
     SezioniVireg vireg{true, true, true, true, true, QDate(2025, 1, 1)};
     EsitoEsportazione ev;
     const double viregMs =
-        bestMs([&] { ev = esportaVireg(db, out, periodo, vireg, orologioDiSistema()); });
+        bestMs([&] { ev = esportaVireg(db, out, periodo, vireg, orologioDiSistema()); }, 3);
     EsitoEsportazione ec;
-    const double csvMs = bestMs([&] {
-        ec = esportaCsv(db, out, periodo, {true, true, true, true}, orologioDiSistema());
-    });
+    const double csvMs = bestMs(
+        [&] {
+            ec = esportaCsv(db, out, periodo, {true, true, true, true}, orologioDiSistema());
+        },
+        3);
     if (!ev.riuscita() || !ec.riuscita()) {
         std::fprintf(stderr, "export failed: %s %s\n", qPrintable(ev.errore),
                      qPrintable(ec.errore));

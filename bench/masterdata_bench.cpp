@@ -16,23 +16,12 @@
 #include "masterdata/frmlistino.h"
 #include "masterdata/masterdata_rules.h"
 #include "support/testfolder.h"
+#include "timing.h"
 #include "widgets/datagrid.h"
 
 namespace {
 double ms(const QElapsedTimer& t) {
     return t.nsecsElapsed() / 1e6;
-}
-
-template <typename F>
-double best(F&& f, int reps = 5) {
-    double b = 1e99;
-    for (int i = 0; i < reps; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        b = std::min(b, ms(t));
-    }
-    return b;
 }
 
 void paint(QWidget& w) {
@@ -112,7 +101,7 @@ int main(int argc, char** argv) {
     auto* search = clienti.findChild<QLineEdit*>(QStringLiteral("ediRicerca"));
     auto* filtro = clienti.findChild<QToolButton*>(QStringLiteral("SpeedButton1"));
     search->setText(QStringLiteral("CLIENTE 19"));
-    const double press = best([&] {
+    const double press = bestMs([&] {
         filtro->setChecked(false);
         filtro->click();
         paint(clienti);

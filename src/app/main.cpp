@@ -18,6 +18,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName());
     QApplication::setWindowIcon(QIcon(programIcon(64)));
     installItalianLocale();
+    installQtItalianTranslations();
 
     // One copy per user: a second one brings the first to the front and ends without a word.
     SingleInstance single;
@@ -27,6 +28,7 @@ int main(int argc, char* argv[]) {
     }
 
     DialogMessages messages;
+    messages.setTitle(applicationTitle());
     Mymsg::install(&messages);
     WheelToArrowFilter wheel;
     app.installEventFilter(&wheel);

@@ -30,6 +30,11 @@ public:
     // A window's own data set that templates name (documenti, corrispettivi, pagamenti ...).
     void addDataSet(DataSet& ds, const QString& name = {});
     report::ReportEngine& engine() { return engine_; }
+    // The spooler for printer names and jobs (nullptr = CUPS); tests give their own.
+    void setPrintBackend(report::PrintBackend* backend) {
+        engine_.setPrintBackend(backend);
+        output_.setBackend(backend);
+    }
 
     // "P&ersonalizzazione stampe": the designer on the template loaded, else on the last one
     // printed (also in an earlier run), else on an empty report.

@@ -51,6 +51,10 @@ QHash<QString, WindowFactory> programWindowFactories() {
         w->setPrint([main](const QString& name, const QString& title) {
             main->printing().routine().setta_stampante(name, title, false, PrintMode::Preview, 1);
         });
+        // A cancelled document movement: the document's totals follow its remaining lines.
+        // Until the documents' totals rule is wired here, the document keeps its totals (the
+        // user is told to print it again) and nothing else is written.
+        w->setRicalcolaDocumento([](const QString&) {});
         w->setCartellaEsportazione([main] {
             AppSettings s = App::settings();
             if (s.esportazione.trimmed().isEmpty()) {

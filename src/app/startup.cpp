@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "common/inifile.h"
+#include "data/migrations.h"
 #include "data/shareddata.h"
 
 QString readDefaultVatRate(SharedData& shared) {
@@ -34,6 +35,8 @@ StartupReport startDatabase(const AppSettings& settings, Database& db, SharedDat
     try {
         for (DataSet* ds : shared.all()) ds->close();
         db.close();
+        // A database written by a newer program is refused before anything touches it.
+        Migrations::refuseNewer(folder + Database::fileName());
         if (!Database::inUseElsewhere(folder)) {
             r.maintenance = Database::maintain(folder, maintenanceOptions(settings));
             r.maintenanceRan = r.maintenance.ran;
@@ -43,6 +46,9 @@ StartupReport startDatabase(const AppSettings& settings, Database& db, SharedDat
             }
         }
         db.open(folder);
+        // The schema brought to this program's version, once the backup above is written (a
+        // database opened read-only is used as it is).
+        if (!db.isReadOnly()) Migrations::upgrade(db);
         if (db.isReadOnly()) {
             r.readOnly = true;
             r.warnings << QStringLiteral(

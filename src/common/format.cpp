@@ -1,5 +1,9 @@
 #include "format.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QRegularExpression>
+#include <QTranslator>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -220,6 +224,20 @@ QLocale italianLocale() {
     return QLocale(QLocale::Italian, QLocale::Italy);
 }
 
+bool installQtItalianTranslations() {
+    static QTranslator* qt = nullptr;
+    if (qt) return true;
+    auto* t = new QTranslator(QCoreApplication::instance());
+    if (!t->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qt"),
+                 QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    qt = t;
+    return true;
+}
+
 void installItalianLocale() {
     QLocale::setDefault(italianLocale());
 }
@@ -403,4 +421,37 @@ bool parseNumber(const QString& text, double* value) {
     if (!ok || !std::isfinite(v)) return false;
     if (value) *value = v;
     return true;
+}
+
+TypedNumber parseTypedNumber(const QString& text, double* value) {
+    static const QRegularExpression thousands(QStringLiteral("^[+-]?[1-9][0-9]{0,2}\\.[0-9]{3}$"));
+    const QString t = text.trimmed();
+    if (thousands.match(t).hasMatch()) return TypedNumber::Ambiguous;
+    return parseNumber(t, value) ? TypedNumber::Ok : TypedNumber::Invalid;
+}
+
+QString msgNumeroAmbiguo(const QString& text) {
+    const QString t = text.trimmed();
+    const qsizetype point = t.indexOf(QLatin1Char('.'));
+    const QString whole = t.left(point) + t.mid(point + 1);
+    QString decimal = t.left(point) + QLatin1Char(',') + t.mid(point + 1);
+    while (decimal.endsWith(QLatin1Char('0'))) decimal.chop(1);
+    if (decimal.endsWith(QLatin1Char(','))) decimal.chop(1);
+    return QStringLiteral("   \"%1\" è ambiguo: scrivere %2 oppure %3   ").arg(t, whole, decimal);
+}
+
+QDate parseTypedDate(const QString& text) {
+    const QString t = text.trimmed();
+    for (const char* f : {"dd/MM/yyyy", "d/M/yyyy", "dd/MM/yy", "d/M/yy"}) {
+        QDate d = QDate::fromString(t, QString::fromLatin1(f));
+        if (!d.isValid()) continue;
+        // Two-digit years read as 19yy: keep them in this century up to 49.
+        if (QByteArray(f).endsWith("/yy") && d.year() < 1950) d = d.addYears(100);
+        return d;
+    }
+    return {};
+}
+
+QString msgDataNonValida(const QString& text) {
+    return QStringLiteral("   \"%1\" non è una data valida (gg/mm/aaaa)   ").arg(text.trimmed());
 }

@@ -10,6 +10,9 @@
 QLocale italianLocale();
 // Makes the Italian locale the default for the process (QLocale::setDefault).
 void installItalianLocale();
+// Loads Qt's own Italian texts (standard buttons, file dialogs) into the application; false when
+// they are not installed (the Debian package qt6-translations-l10n).
+bool installQtItalianTranslations();
 
 // Float patterns in the classic picture syntax: "0.00", "#.###", "0.###", "000000",
 // "0.00;;#" (sections positive;negative;zero), "0.00 €;;#", "00000000000000000".
@@ -38,3 +41,19 @@ QString formatDateTime(const QString& pattern, const QDateTime& value);
 // Reads a number typed by the user: accepts the Italian decimal comma and the point, no grouping.
 // Returns false when the text is not a number.
 bool parseNumber(const QString& text, double* value);
+
+// A number typed into a field, read as a person means it. In the Italian locale "1.500" is one
+// thousand five hundred to a person but 1,5 to a numeric keypad: a "." after one to three
+// digits (not a lone 0) followed by exactly three digits, with no ",", is refused as ambiguous.
+// Any other "." is the decimal point, as a keypad writes it ("0.750", "12.5", "1234.500").
+enum class TypedNumber { Ok, Ambiguous, Invalid };
+TypedNumber parseTypedNumber(const QString& text, double* value);
+// "   "1.500" è ambiguo: scrivere 1500 oppure 1,5   "
+QString msgNumeroAmbiguo(const QString& text);
+
+// A date typed as dd/mm/yyyy (also d/m/yyyy, d/m/yy, dd/mm/yy; two-digit years 50-99 are of the
+// last century, 00-49 of this one). An invalid date for anything else, also for a day that does
+// not exist ("32/13/2026", "29/02/2025").
+QDate parseTypedDate(const QString& text);
+// "   "32/13/2026" non è una data valida (gg/mm/aaaa)   "
+QString msgDataNonValida(const QString& text);

@@ -10,6 +10,7 @@ public:
         print("domanda (risposta: No)", text);
         return false;
     }
+    bool confirmDelete(const QString& text) override { return question(text); }
     void plain(const QString& text) override { print("messaggio", text); }
     void error(const QString& text) override { print("errore", text); }
 
@@ -36,8 +37,17 @@ ScriptedMessages::~ScriptedMessages() {
     Mymsg::install(previous_);
 }
 
+bool ScriptedMessages::confirmDelete(const QString& text) {
+    record("questionNo", text);
+    return nextAnswer();
+}
+
 bool ScriptedMessages::question(const QString& text) {
     record("question", text);
+    return nextAnswer();
+}
+
+bool ScriptedMessages::nextAnswer() {
     if (answers_.empty()) return false;
     bool yes = answers_.front();
     answers_.pop_front();

@@ -10,8 +10,11 @@ public:
     virtual ~MessageService() = default;
     // A plain message with OK (warning icon, centred text).
     virtual void message(const QString& text) = 0;
-    // A Yes/No question; true only for Yes.
+    // A Yes/No question; true only for Yes. Enter answers Yes.
     virtual bool question(const QString& text) = 0;
+    // A Yes/No question whose default button is "&No", so that Enter never destroys anything:
+    // every question before something is deleted. True only for Yes.
+    virtual bool confirmDelete(const QString& text) = 0;
     // The system's plain message box (used where the program does not use its own dialog).
     virtual void plain(const QString& text) = 0;
     // The standard error box with an engine's own text.
@@ -29,6 +32,9 @@ inline void message(const QString& text) {
 inline bool question(const QString& text) {
     return service().question(text);
 }
+inline bool confirmDelete(const QString& text) {
+    return service().confirmDelete(text);
+}
 inline void plain(const QString& text) {
     service().plain(text);
 }
@@ -38,7 +44,8 @@ inline void error(const QString& text) {
 }  // namespace Mymsg
 
 // Test double: answers questions from a queue (No when the queue is empty) and records every
-// text shown, with its kind ("message", "question", "plain", "error").
+// text shown, with its kind ("message", "question", "questionNo" for a question whose default
+// is No, "plain", "error").
 class ScriptedMessages : public MessageService {
 public:
     ScriptedMessages();            // installs itself
@@ -46,6 +53,7 @@ public:
     void answer(bool yes) { answers_.push_back(yes); }
     void message(const QString& text) override { record("message", text); }
     bool question(const QString& text) override;
+    bool confirmDelete(const QString& text) override;
     void plain(const QString& text) override { record("plain", text); }
     void error(const QString& text) override { record("error", text); }
     QStringList texts;  // the texts shown, in order
@@ -61,6 +69,7 @@ private:
         kinds << QString::fromLatin1(kind);
         texts << text;
     }
+    bool nextAnswer();
     std::deque<bool> answers_;
     MessageService* previous_ = nullptr;
 };

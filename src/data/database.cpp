@@ -14,11 +14,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 
 #include "data/connection_p.h"
+#include "data/migrations.h"
 #include "data/schema.h"
 
 namespace {
@@ -203,6 +205,12 @@ void Database::create(const QString& path) {
                 ins.addBindValue(q.paramNames.join(QLatin1Char(',')));
                 if (!ins.exec()) throw DatabaseError(engineText(ins.lastError()));
             }
+            // A new file is born at the current version, through the same steps an old one
+            // takes to reach it.
+            for (const Migration& m : Migrations::all())
+                for (const QString& st : m.statements) execOn(c.get(), st);
+            execOn(c.get(),
+                   QStringLiteral("PRAGMA user_version = %1").arg(Migrations::currentVersion()));
             execOn(c.get(), QStringLiteral("COMMIT"));
         } catch (...) {
             QSqlQuery(c.get()).exec(QStringLiteral("ROLLBACK"));
@@ -261,6 +269,82 @@ void Database::prepareConnection() {
     execOn(c, QStringLiteral("PRAGMA synchronous=FULL"));
     execOn(c, QStringLiteral("PRAGMA busy_timeout=%1").arg(kLongWaitMs));
     execOn(c, QStringLiteral("PRAGMA foreign_keys=OFF"));
+    // Every row written on this connection is noted, so that open data sets can follow it.
+    if (sqlite3* handle = handleOf(c)) sqlite3_update_hook(handle, &Database::updateHook, this);
+}
+
+void Database::updateHook(void* self, int, const char* dbName, const char* table, long long rowid) {
+    if (qstrcmp(dbName, "main") != 0) return;
+    static_cast<Database*>(self)->rowWritten(table, rowid);
+}
+
+const Database::Changes::Table* Database::Changes::table(const QString& name) const {
+    auto it = tables.constFind(name.toLower());
+    return it == tables.constEnd() ? nullptr : &*it;
+}
+
+void Database::Changes::merge(const Changes& other) {
+    for (auto t = other.tables.constBegin(); t != other.tables.constEnd(); ++t) {
+        Table& mine = tables[t.key()];
+        mine.whole = mine.whole || t->whole;
+        for (auto r = t->rows.constBegin(); r != t->rows.constEnd(); ++r) {
+            auto it = mine.rows.find(r.key());
+            if (it == mine.rows.end())
+                mine.rows.insert(r.key(), r.value());
+            else if (it.value() != r.value())
+                it.value() = nullptr;
+        }
+    }
+}
+
+void Database::rowWritten(const char* table, qint64 rowid) {
+    hookSaw_ = true;
+    Changes& c = changes_.empty() ? autocommit_ : changes_.back();
+    Changes::Table& t = c.tables[QString::fromUtf8(table).toLower()];
+    if (t.whole) return;
+    // Past a few hundred rows the data sets read the table again anyway: stop counting.
+    if (t.rows.size() >= 512) {
+        t.whole = true;
+        t.rows.clear();
+        return;
+    }
+    auto it = t.rows.find(rowid);
+    if (it == t.rows.end())
+        t.rows.insert(rowid, writer_);
+    else if (it.value() != writer_)
+        it.value() = nullptr;
+}
+
+void Database::noteStatement(const QString& sql, int changedRows) {
+    // The engine names no row when it empties a whole table at once: take the table from the
+    // statement itself.
+    if (hookSaw_ || changedRows <= 0) return;
+    static const QRegularExpression target(
+        QStringLiteral(
+            "^\\s*(?:INSERT\\s+(?:OR\\s+\\w+\\s+)?INTO|REPLACE\\s+INTO|UPDATE(?:\\s+OR\\s+\\w+)?|"
+            "DELETE\\s+FROM)\\s+[\"\\[`]?(\\w+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = target.match(sql);
+    if (!m.hasMatch()) return;
+    Changes& c = changes_.empty() ? autocommit_ : changes_.back();
+    c.tables[m.captured(1).toLower()].whole = true;
+}
+
+void Database::announce(bool commit, Changes changes) {
+    if (changes.isEmpty()) return;
+    if (commit)
+        Q_EMIT committed(changes);
+    else
+        Q_EMIT rolledBack(changes);
+}
+
+Database::WriterScope::WriterScope(Database& db, const QObject* owner)
+    : db_(db), saved_(db.writer_) {
+    db_.writer_ = owner;
+}
+
+Database::WriterScope::~WriterScope() {
+    db_.writer_ = saved_;
 }
 
 void Database::setBusyTimeout(int ms) {
@@ -278,6 +362,8 @@ void Database::close() {
     }
     lock_.reset();
     txDepth_ = 0;
+    changes_.clear();
+    autocommit_ = Changes();
     readOnlyReason_.clear();
     lockProblem_.clear();
     if (wasOpen) Q_EMIT closed();
@@ -338,6 +424,7 @@ QSqlQuery Database::run(const QString& sql, const QVariantList& params) {
         QSqlQuery q(connection());
         q.setForwardOnly(true);
         bool ok = q.prepare(sql);
+        hookSaw_ = false;
         if (ok) {
             for (const QVariant& p : params) q.addBindValue(bindValue(p));
             ok = q.exec();
@@ -345,8 +432,20 @@ QSqlQuery Database::run(const QString& sql, const QVariantList& params) {
         if (ok) {
             if (retry) setBusyTimeout(kLongWaitMs);
             if (waiting) Q_EMIT lockWaitEnded();
+            const int affected = q.isSelect() ? 0 : q.numRowsAffected();
+            noteStatement(sql, affected);
+            lastAffected_ = affected;
+            // A statement outside any transaction is committed as it ends.
+            if (txDepth_ == 0 && !autocommit_.isEmpty()) {
+                Changes done = std::move(autocommit_);
+                autocommit_ = Changes();
+                announce(true, std::move(done));
+                lastAffected_ = affected;
+            }
             return q;
         }
+        // What a failed statement outside a transaction wrote is undone by the engine.
+        if (txDepth_ == 0) autocommit_ = Changes();
         const QSqlError e = q.lastError();
         if (!retry || !isBusy(e) || waited.elapsed() >= lockWaitLimit_) {
             if (retry) setBusyTimeout(kLongWaitMs);
@@ -359,8 +458,8 @@ QSqlQuery Database::run(const QString& sql, const QVariantList& params) {
 }
 
 int Database::exec(const QString& sql, const QVariantList& params) {
-    QSqlQuery q = run(sql, params);
-    return q.numRowsAffected();
+    run(sql, params);
+    return lastAffected_;
 }
 
 QSqlQuery Database::select(const QString& sql, const QVariantList& params) {
@@ -398,11 +497,17 @@ Database::Transaction::Transaction(Database& db) : db_(db) {
         db_.exec(QStringLiteral("SAVEPOINT ") + savepoint_);
     }
     ++db_.txDepth_;
+    db_.changes_.emplace_back();
 }
 
 Database::Transaction::~Transaction() {
     if (done_) return;
-    --db_.txDepth_;
+    if (db_.txDepth_ > 0) --db_.txDepth_;
+    Changes undone;
+    if (!db_.changes_.empty()) {
+        undone = std::move(db_.changes_.back());
+        db_.changes_.pop_back();
+    }
     if (!db_.isOpen()) return;
     try {
         if (savepoint_.isEmpty()) {
@@ -414,6 +519,11 @@ Database::Transaction::~Transaction() {
     } catch (const DatabaseError&) {
         // The engine already rolled back (for example after a disk error).
     }
+    try {
+        db_.announce(false, std::move(undone));
+    } catch (...) {
+        // A data set that cannot read its rows again keeps them; nothing may leave a destructor.
+    }
 }
 
 void Database::Transaction::commit() {
@@ -421,5 +531,12 @@ void Database::Transaction::commit() {
     db_.exec(savepoint_.isEmpty() ? QStringLiteral("COMMIT")
                                   : QStringLiteral("RELEASE ") + savepoint_);
     done_ = true;
-    --db_.txDepth_;
+    if (db_.txDepth_ > 0) --db_.txDepth_;
+    if (db_.changes_.empty()) return;
+    Changes done = std::move(db_.changes_.back());
+    db_.changes_.pop_back();
+    if (!db_.changes_.empty())
+        db_.changes_.back().merge(done);  // a savepoint's writes belong to the enclosing one
+    else
+        db_.announce(true, std::move(done));
 }

@@ -1,12 +1,15 @@
 #pragma once
 // The one connection to database.mdb in the data folder, the start-up maintenance, the lock
 // marker database.ldb, statements with bound values, and write transactions.
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 #include "data/errors.h"
 #include "data/maintenance.h"
@@ -74,6 +77,8 @@ public:
     // A write transaction: BEGIN IMMEDIATE (so two writers never deadlock), or a savepoint
     // when one is already open. Rolled back unless commit() was called. Refused at once on a
     // database opened read-only.
+    // The outermost commit announces what was written (committed()); a rollback, of the whole
+    // transaction or of a savepoint, announces what was undone (rolledBack()).
     class Transaction {
     public:
         explicit Transaction(Database& db);
@@ -87,6 +92,36 @@ public:
         QString savepoint_;
         bool done_ = false;
     };
+    bool inTransaction() const { return txDepth_ > 0; }
+
+    // Rows written, per table, between two announcements. Every write is seen, whoever made it
+    // (a data set's post, a rule's statement, a trigger); a table whose rows the engine did not
+    // name (a delete of the whole table) is marked whole.
+    struct Changes {
+        struct Table {
+            // rowid -> the data set that wrote it alone, or nullptr (a statement, or several).
+            QHash<qint64, const QObject*> rows;
+            bool whole = false;
+        };
+        QHash<QString, Table> tables;  // by lower-case table name
+        bool isEmpty() const { return tables.isEmpty(); }
+        const Table* table(const QString& name) const;
+        void merge(const Changes& other);
+    };
+
+    // Marks the statements run while it lives as written by owner (a data set writing its own
+    // row), so that owner need not read that row again.
+    class WriterScope {
+    public:
+        WriterScope(Database& db, const QObject* owner);
+        ~WriterScope();
+        WriterScope(const WriterScope&) = delete;
+        WriterScope& operator=(const WriterScope&) = delete;
+
+    private:
+        Database& db_;
+        const QObject* saved_;
+    };
 
     // For tests: an error raised by the next statement whose text contains the given text.
     void failNextStatementContaining(const QString& text) { failOn_ = text; }
@@ -99,6 +134,10 @@ public:
 
 Q_SIGNALS:
     void closed();
+    // After the outermost commit, or after a statement run outside any transaction.
+    void committed(const Database::Changes& changes);
+    // After a rollback: the rows changed meanwhile are as they were before.
+    void rolledBack(const Database::Changes& changes);
     // A statement waits for another workstation's lock (emitted after each try that found the
     // database busy), and the wait is over (the statement ran or gave up).
     void lockWait(int elapsedMs);
@@ -108,11 +147,23 @@ private:
     void prepareConnection();
     void setBusyTimeout(int ms);
     QSqlQuery run(const QString& sql, const QVariantList& params);
+    void rowWritten(const char* table, qint64 rowid);
+    void noteStatement(const QString& sql, int changedRows);
+    void announce(bool commit, Changes changes);
+    static void updateHook(void* self, int op, const char* dbName, const char* table,
+                           long long rowid);
     QString connName_;
     QString folder_;
     std::unique_ptr<LockMarker> lock_;
     int txDepth_ = 0;
     QString failOn_;
+    // One entry per open transaction level (index 0: outermost); outside any transaction the
+    // single statement's writes collect in autocommit_.
+    std::vector<Changes> changes_;
+    Changes autocommit_;
+    bool hookSaw_ = false;  // the update hook reported a row during the current statement
+    int lastAffected_ = 0;
+    const QObject* writer_ = nullptr;
     QString readOnlyReason_;
     QString lockProblem_;
     int lockWaitLimit_ = 60000;

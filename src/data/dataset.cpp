@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/messages.h"
 #include "data/cursor.h"
 #include "data/database.h"
 
@@ -173,6 +174,10 @@ DataSet::DataSet(Database& db, const QString& name, QObject* parent)
     connect(&db_, &Database::closed, this, [this] {
         if (isOpen()) close();
     });
+    connect(&db_, &Database::committed, this,
+            [this](const Database::Changes& c) { databaseChanged(c, false); });
+    connect(&db_, &Database::rolledBack, this,
+            [this](const Database::Changes& c) { databaseChanged(c, true); });
 }
 
 DataSet::~DataSet() = default;
@@ -348,15 +353,18 @@ void DataSet::loadLookups() {
     }
 }
 
+bool DataSet::masterValueEmpty() const {
+    if (!master_) return false;
+    const QVariant mv = master_->isOpen() && !master_->isEmpty()
+                            ? master_->field(masterField_).value()
+                            : QVariant();
+    return !mv.isValid() || mv.isNull() || mv.toString().isEmpty();
+}
+
 void DataSet::load() {
     rows_.clear();
     view_.clear();
-    if (master_) {
-        QVariant mv = master_->isOpen() && !master_->isEmpty()
-                          ? master_->field(masterField_).value()
-                          : QVariant();
-        if (!mv.isValid() || mv.isNull() || mv.toString().isEmpty()) return;
-    }
+    if (masterValueEmpty()) return;
     QVariantList binds;
     const QString sql = selectText(&binds);
     if (!storedQuery_.isEmpty()) sourceTables_ = tablesIn(sql);
@@ -397,7 +405,15 @@ void DataSet::load() {
             loadLookups();  // lookup values are kept by field index, which just changed
         }
     }
+    readRows(st, names, rowidCol, haveRow, rows_);
+    sortRows();
+}
+
+template <typename Stmt>
+void DataSet::readRows(Stmt& st, const QStringList& names, int rowidCol, bool haveRow,
+                       std::vector<Row>& out) {
     // Result columns mapped to fields by name.
+    const int ncols = int(names.size());
     QVector<int> colOf(storedCount_, -1);
     QVector<FieldType> typeOf(storedCount_);
     for (int i = 0; i < storedCount_; ++i) {
@@ -414,14 +430,13 @@ void DataSet::load() {
         Row r;
         r.rowid = rowidCol >= 0 ? sqlite3_column_int64(st.get(), rowidCol) : ++serial;
         r.values.resize(n);
-        QVariant* out = r.values.data();
+        QVariant* values = r.values.data();
         for (int i = 0; i < storedCount_; ++i)
             if (colOf[i] >= 0 && sqlite3_column_type(st.get(), colOf[i]) != SQLITE_NULL)
-                out[i] = readColumn(st.get(), colOf[i], typeOf[i]);
-        rows_.push_back(std::move(r));
+                values[i] = readColumn(st.get(), colOf[i], typeOf[i]);
+        out.push_back(std::move(r));
         haveRow = st.step();
     }
-    sortRows();
 }
 
 void DataSet::sortRows() {
@@ -621,6 +636,12 @@ void DataSet::refresh() {
     const int oldPos = cur_;
     loadLookups();
     load();
+    reloadKeeping(mark, oldPos);
+}
+
+// After the rows were read again: the view rebuilt, the cursor back on the row with that key
+// (or near where it was), and the world told.
+void DataSet::reloadKeeping(qint64 mark, int oldPos) {
     rebuildView();
     int pos = -1;
     for (int i = 0; i < view_.size() && mark; ++i)
@@ -759,11 +780,7 @@ bool DataSet::tryEdit() {
         append();
         return true;
     }
-    try {
-        beforeEdit(*this);
-    } catch (const Abort&) {
-        return false;
-    }
+    if (!askFirst(beforeEdit)) return false;
     buffer_ = *rowForRead(cur_);
     state_ = State::Edit;
     modified_ = false;
@@ -778,6 +795,7 @@ void DataSet::edit() {
 void DataSet::append() {
     requireWritable("inserire");
     if (!checkBrowseMode()) return;
+    returnTo_ = bookmark();
     buffer_ = Row();
     buffer_.values.resize(fieldCount());
     for (int i = 0; i < storedCount_; ++i)
@@ -795,8 +813,9 @@ void DataSet::append() {
     Q_EMIT currentChanged(cur_);
     try {
         onNewRecord(*this);
-    } catch (const Abort&) {
+    } catch (const Abort& a) {
         cancel();
+        if (!a.message.isEmpty()) Mymsg::message(a.message);
         return;
     }
     modified_ = false;
@@ -804,13 +823,29 @@ void DataSet::append() {
     Q_EMIT rowChanged(cur_);
 }
 
-bool DataSet::post() {
-    if (!isEditing()) return true;
+bool DataSet::askFirst(const Event<DataSet&>& event) {
     try {
-        beforePost(*this);
-    } catch (const Abort&) {
+        event(*this);
+    } catch (const Abort& a) {
+        if (!a.message.isEmpty()) Mymsg::message(a.message);
         return false;
     }
+    return true;
+}
+
+// Marks a data set as writing for the time of a post or delete: what the database announces
+// meanwhile waits until the data set knows which rows are its own.
+class WritingGuard {
+public:
+    explicit WritingGuard(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
+    ~WritingGuard() { flag_ = saved_; }
+
+private:
+    bool& flag_;
+    bool saved_;
+};
+
+void DataSet::writeBuffer(int rowIndex) {
     // Checks of the data layer itself: types, sizes, ranges, required fields.
     for (int i = 0; i < storedCount_; ++i) {
         const Field& f = *fields_[size_t(i)];
@@ -820,9 +855,9 @@ bool DataSet::post() {
         if (f.isRequired() && (v.isNull() || !v.isValid() || v.toString().isEmpty()))
             throw DatabaseError(QStringLiteral("Il campo %1 è obbligatorio").arg(f.name()));
     }
-    const int rowIndex = view_[cur_];
     QStringList cols;
     QVariantList vals;
+    Database::WriterScope own(db_, this);
     try {
         if (state_ == State::Insert) {
             QStringList marks;
@@ -869,15 +904,82 @@ bool DataSet::post() {
         }
         throw;
     }
-    buffer_.calcDone = false;
-    rows_[size_t(rowIndex)] = buffer_;
-    computeDerived(rows_[size_t(rowIndex)], rowIndex);
-    state_ = State::Browse;
-    modified_ = false;
-    Q_EMIT stateChanged();
-    Q_EMIT rowChanged(cur_);
-    afterPost(*this);
+}
+
+bool DataSet::post() {
+    if (!isEditing()) return true;
+    if (!askFirst(askBeforePost)) return false;
+    if (!isEditing()) return true;
+    // What the user typed survives a refusal or an error: the row stays in edit with it.
+    const State editState = state_;
+    const Row typed = buffer_;
+    const bool typedModified = modified_;
+    const int rowIndex = view_[cur_];
+    const Row stored = rows_[size_t(rowIndex)];
+    const qint64 keyBefore = editState == State::Insert ? returnTo_ : bookmark();
+    auto restore = [&] {
+        rows_[size_t(rowIndex)] = stored;
+        buffer_ = typed;
+        modified_ = typedModified;
+        if (state_ != editState) {
+            state_ = editState;
+            Q_EMIT stateChanged();
+        }
+        Q_EMIT rowChanged(cur_);
+    };
+    return inWriteTransaction(
+        [&] {
+            beforePost(*this);
+            writeBuffer(rowIndex);
+            // The row as stored, for whoever reads the data set from here on.
+            buffer_.calcDone = false;
+            rows_[size_t(rowIndex)] = buffer_;
+            computeDerived(rows_[size_t(rowIndex)], rowIndex);
+            state_ = State::Browse;
+            modified_ = false;
+            Q_EMIT stateChanged();
+            Q_EMIT rowChanged(cur_);
+            afterPost(*this);
+        },
+        restore, keyBefore);
+}
+
+// A write (before-event, statement, after-event) in one transaction. An Abort rolls it back and
+// shows its message once the database is free; undo puts the data set back after any rollback.
+template <typename Write, typename Undo>
+bool DataSet::inWriteTransaction(Write&& write, Undo&& undo, qint64 keyBefore) {
+    QString refusal;
+    bool refused = false;
+    {
+        WritingGuard writing(writing_);
+        try {
+            Database::Transaction tx(db_);
+            try {
+                write();
+            } catch (const Abort& a) {
+                refused = true;
+                refusal = a.message;
+            }
+            if (!refused) tx.commit();
+        } catch (...) {
+            undo();
+            throw;
+        }
+        if (refused) undo();
+    }
+    if (refused) {
+        if (!refusal.isEmpty()) Mymsg::message(refusal);
+        return false;
+    }
+    rememberUndoKey(keyBefore);
+    flushPending();
     return true;
+}
+
+void DataSet::rememberUndoKey(qint64 key) {
+    // Inside a caller's transaction: should it roll back, the cursor goes back where it was
+    // before this data set's first write in it.
+    if (undoKey_ < 0 && db_.inTransaction()) undoKey_ = key;
 }
 
 void DataSet::cancel() {
@@ -889,11 +991,15 @@ void DataSet::cancel() {
         state_ = State::Browse;
         modified_ = false;
         Q_EMIT rowRemoved(row);
+        // Back to the row the user was on before "new".
         cur_ = qMin(row, int(view_.size()) - 1);
+        for (int i = 0; i < view_.size() && returnTo_; ++i)
+            if (rows_[size_t(view_[i])].rowid == returnTo_) cur_ = i;
         if (cur_ < 0 && !view_.isEmpty()) cur_ = 0;
         Q_EMIT stateChanged();
         Q_EMIT currentChanged(cur_);
         afterScroll(*this);
+        flushPending();
         return;
     }
     state_ = State::Browse;
@@ -901,6 +1007,7 @@ void DataSet::cancel() {
     buffer_ = Row();
     Q_EMIT stateChanged();
     Q_EMIT rowChanged(cur_);
+    flushPending();
 }
 
 bool DataSet::remove() {
@@ -911,23 +1018,152 @@ bool DataSet::remove() {
     }
     if (cur_ < 0) return false;
     if (state_ == State::Edit) cancel();
-    try {
-        beforeDelete(*this);
-    } catch (const Abort&) {
-        return false;
-    }
+    if (!askFirst(askBeforeDelete)) return false;
+    if (cur_ < 0) return false;
     const int row = cur_;
-    db_.exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table_),
-             {rows_[size_t(view_[row])].rowid});
-    view_.removeAt(row);
-    Q_EMIT rowRemoved(row);
-    cur_ = qMin(row, int(view_.size()) - 1);
-    eof_ = view_.isEmpty() || cur_ == view_.size() - 1;
-    bof_ = cur_ <= 0;
-    Q_EMIT currentChanged(cur_);
-    afterDelete(*this);
-    afterScroll(*this);
-    return true;
+    const qint64 rowid = rows_[size_t(view_[row])].rowid;
+    bool deleted = false;
+    // A rolled-back delete brings the row back as the database has it.
+    auto reread = [&] {
+        if (!deleted) return;
+        try {
+            load();
+            reloadKeeping(rowid, row);
+        } catch (const DatabaseError&) {
+            // The first error is the one to tell.
+        }
+    };
+    return inWriteTransaction(
+        [&] {
+            beforeDelete(*this);
+            {
+                Database::WriterScope own(db_, this);
+                db_.exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table_), {rowid});
+            }
+            deleted = true;
+            const int rowIndex = view_[row];
+            rows_.erase(rows_.begin() + rowIndex);
+            view_.removeAt(row);
+            for (int& v : view_)
+                if (v > rowIndex) --v;
+            Q_EMIT rowRemoved(row);
+            cur_ = qMin(row, int(view_.size()) - 1);
+            eof_ = view_.isEmpty() || cur_ == view_.size() - 1;
+            bof_ = cur_ <= 0;
+            Q_EMIT currentChanged(cur_);
+            afterDelete(*this);
+            afterScroll(*this);
+        },
+        reread, rowid);
+}
+
+// ---- following the database -----------------------------------------------------------------
+
+void DataSet::databaseChanged(const Database::Changes& changes, bool undone) {
+    if (!isOpen() || !follows_) return;
+    if (isEditing() || writing_) {
+        pending_.merge(changes);
+        pendingUndone_ = pendingUndone_ || undone;
+        return;
+    }
+    try {
+        applyChanges(changes, undone);
+    } catch (const DatabaseError&) {
+        // The rows stay as they were read; the next refresh brings them in line.
+    }
+}
+
+void DataSet::flushPending() {
+    if (pending_.isEmpty() || isEditing() || writing_ || !isOpen()) return;
+    const Database::Changes changes = std::move(pending_);
+    const bool undone = pendingUndone_;
+    pending_ = Database::Changes();
+    pendingUndone_ = false;
+    applyChanges(changes, undone);
+}
+
+void DataSet::applyChanges(const Database::Changes& changes, bool undone) {
+    const qint64 undoKey = undoKey_;
+    if (!db_.inTransaction()) undoKey_ = -1;
+    bool lookupsTouched = false;
+    for (const auto& f : fields_)
+        if (f->kind() == FieldKind::Lookup && changes.table(f->lookup().lookupTable))
+            lookupsTouched = true;
+    const bool tableSource = storedQuery_.isEmpty() && sql_.isEmpty() && !table_.isEmpty();
+    const Database::Changes::Table* own = tableSource ? changes.table(table_) : nullptr;
+    bool sourceTouched = own != nullptr;
+    if (!tableSource)
+        for (const QString& t : sourceTables_)
+            if (changes.table(t)) sourceTouched = true;
+    if (!sourceTouched && !lookupsTouched) return;
+
+    const qint64 mark = undone && undoKey >= 0 ? undoKey : bookmark();
+    const int oldPos = cur_;
+    if (lookupsTouched) {
+        loadLookups();
+        for (Row& r : rows_) r.calcDone = false;
+    }
+    if (sourceTouched) {
+        // Committed rows of a table are read one by one; a rollback, a whole table or a query
+        // reads everything again, in the source's own order.
+        const bool all = undone || !own || own->whole;
+        QList<qint64> ids;
+        if (!all)
+            for (auto it = own->rows.constBegin(); it != own->rows.constEnd(); ++it)
+                if (it.value() != this) ids << it.key();
+        if (all || ids.size() > 500) {
+            load();
+        } else if (!ids.isEmpty()) {
+            rereadRows(ids);
+        } else if (!lookupsTouched) {
+            return;  // only its own rows, already in place
+        }
+    }
+    reloadKeeping(mark, oldPos);
+}
+
+void DataSet::rereadRows(const QList<qint64>& ids) {
+    std::vector<Row> fresh;
+    if (!masterValueEmpty()) {
+        QVariantList binds;
+        QString sql = selectText(&binds);
+        QStringList marks;
+        for (qint64 id : ids) {
+            marks << QStringLiteral("?");
+            binds << id;
+        }
+        sql = QStringLiteral("SELECT * FROM (%1) WHERE %2 IN (%3)")
+                  .arg(sql, kRowid, marks.join(QLatin1Char(',')));
+        SqlCursor st(db_, sql, binds);
+        QStringList names;
+        int rowidCol = -1;
+        for (int i = 0; i < st.columns(); ++i) {
+            names << st.columnName(i);
+            if (names.last() == kRowid) rowidCol = i;
+        }
+        const bool haveRow = st.step();
+        readRows(st, names, rowidCol, haveRow, fresh);
+    }
+    QHash<qint64, size_t> freshAt;
+    for (size_t i = 0; i < fresh.size(); ++i) freshAt.insert(fresh[i].rowid, i);
+    const QSet<qint64> wanted(ids.begin(), ids.end());
+    std::vector<Row> merged;
+    merged.reserve(rows_.size() + fresh.size());
+    QSet<qint64> placed;
+    for (Row& r : rows_) {
+        if (!wanted.contains(r.rowid)) {
+            merged.push_back(std::move(r));
+            continue;
+        }
+        auto f = freshAt.constFind(r.rowid);
+        if (f == freshAt.constEnd()) continue;  // deleted, or no longer in this set
+        merged.push_back(std::move(fresh[*f]));
+        placed.insert(merged.back().rowid);
+    }
+    for (Row& r : fresh)
+        if (!placed.contains(r.rowid)) merged.push_back(std::move(r));  // new rows come last
+    rows_ = std::move(merged);
+    sortRows();
 }
 
 bool DataSet::checkBrowseMode() {

@@ -2,6 +2,14 @@
 // The record-set model that windows and rules share. A data set reads its rows into memory when
 // opened (table, stored query or SQL text), keeps a cursor and an edit buffer, runs the table
 // events, and writes every change back with bound statements.
+//
+// Writes: post() and remove() run their before-event, the statement and their after-event in
+// one Database::Transaction (a savepoint when the caller already holds one). What the data set
+// posted shows at once in its own rows; when the outermost transaction commits, every other
+// open data set over a table written in it (by a post or by any statement) reads the rows
+// written again, and when it rolls back every open data set over those tables reads its rows
+// again; each keeps its current row by key. Questions to the user belong in askBeforePost and
+// askBeforeDelete, which run before the transaction begins.
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -12,11 +20,10 @@
 #include <memory>
 #include <vector>
 
+#include "data/database.h"
 #include "data/errors.h"
 #include "data/field.h"
 #include "data/schema.h"
-
-class Database;
 
 // A list of handlers for one event; rules and windows may both attach.
 template <typename... Args>
@@ -81,6 +88,17 @@ public:
     State state() const { return state_; }
     bool isEditing() const { return state_ == State::Edit || state_ == State::Insert; }
     bool isModified() const { return modified_; }
+    // A control holds a change not yet written into a field (a number still being typed): the
+    // row counts as changed, so that leaving it tries to post instead of dropping the change.
+    void markModified() {
+        if (isEditing()) modified_ = true;
+    }
+
+    // Whether the data set follows what commits and rollbacks write (on by default). A view that
+    // its window reads again itself after its own writes (a large journal's summaries) may
+    // leave it off to be read once instead of at every change.
+    void setFollowsDatabase(bool on) { follows_ = on; }
+    bool followsDatabase() const { return follows_; }
 
     void setReadOnly(bool readOnly);
     bool isReadOnly() const { return readOnly_; }
@@ -130,7 +148,12 @@ public:
     void setFiltered(bool on);
     bool isFiltered() const { return filtered_; }
 
-    // ---- events (handlers may raise Abort in the before-events)
+    // ---- events (handlers may raise Abort in the before-events; an Abort with a message has it
+    // shown after the rollback)
+    // Run before post's and remove()'s transaction begins: the place for questions to the user
+    // and for checks that show a message, so that no dialog waits while the database is held.
+    Event<DataSet&> askBeforePost;
+    Event<DataSet&> askBeforeDelete;
     Event<DataSet&> onNewRecord;
     Event<DataSet&> beforeEdit;
     Event<DataSet&> beforePost;
@@ -183,6 +206,20 @@ private:
     void requireWritable(const char* what) const;
     void masterMoved();
     void loadLookups();
+    bool askFirst(const Event<DataSet&>& event);
+    template <typename Write, typename Undo>
+    bool inWriteTransaction(Write&& write, Undo&& undo, qint64 keyBefore);
+    void writeBuffer(int rowIndex);
+    template <typename Stmt>
+    void readRows(Stmt& st, const QStringList& names, int rowidCol, bool haveRow,
+                  std::vector<Row>& out);
+    bool masterValueEmpty() const;
+    // What a commit or rollback wrote; followed now, or once a pending edit is over.
+    void databaseChanged(const Database::Changes& changes, bool undone);
+    void applyChanges(const Database::Changes& changes, bool undone);
+    void flushPending();
+    void reloadKeeping(qint64 mark, int oldPos);
+    void rereadRows(const QList<qint64>& ids);
     QVariant lookupValue(const Field& f, const QVector<QVariant>& values) const;
 
     Database& db_;
@@ -218,5 +255,12 @@ private:
     mutable int activeRow_ = -2;  // row read by Field while computing or filtering (-2: none)
     mutable bool inCalc_ = false;
     QStringList sourceTables_;  // tables named by the source, to type result columns
+    qint64 returnTo_ = 0;       // the current row when append() began
+    qint64 undoKey_ = -1;       // the current row before the first write in a caller's transaction
+    void rememberUndoKey(qint64 key);
+    bool follows_ = true;
+    bool writing_ = false;  // inside post() or remove(): changes wait until it is over
+    Database::Changes pending_;
+    bool pendingUndone_ = false;
     friend class ActiveRow;
 };

@@ -21,5 +21,9 @@ private:
     QString text_;
 };
 
-// Raised by a before-event to cancel the operation silently (no message, nothing stored).
-struct Abort {};
+// Raised by a before-event to cancel the operation: nothing is stored. Without a message the
+// cancel is silent; with one, the data set shows it (Mymsg) once its transaction has been rolled
+// back, so that no dialog waits while the database is held.
+struct Abort {
+    QString message;
+};

@@ -24,9 +24,11 @@
 #include "widgets/dataerror.h"
 #include "widgets/datagrid.h"
 #include "widgets/edittoggle.h"
+#include "widgets/escape.h"
 #include "widgets/fieldlinks.h"
 #include "widgets/formgeometry.h"
 #include "widgets/navigator.h"
+#include "widgets/scrollbody.h"
 
 TfrmClienti::TfrmClienti(SharedData& sd, IniFile& layout, int zoomPercent, QWidget* parent)
     : QDialog(parent), sd_(sd), layout_(layout) {
@@ -34,7 +36,8 @@ TfrmClienti::TfrmClienti(SharedData& sd, IniFile& layout, int zoomPercent, QWidg
     setWindowTitle(QStringLiteral("Anagrafiche"));
     setModal(true);
     attachMasterDataRules(sd_);
-    auto* main = new QVBoxLayout(this);
+    applyZoomFont(this, zoomPercent);
+    auto* main = new QVBoxLayout(scrollingBody(this));
 
     auto* bar = new QHBoxLayout;
     btnNuovo_ = barButton(this, bar, "btn_nuovo", ImgNuovo, QStringLiteral("Nuovo"));
@@ -69,10 +72,12 @@ TfrmClienti::TfrmClienti(SharedData& sd, IniFile& layout, int zoomPercent, QWidg
     connect(&sd_.Clienti, &DataSet::stateChanged, this, [this] { followCodeLock(); });
     followCodeLock();
 
-    resize(980, 600);
-    applyZoom(this, zoomPercent);
+    resize(QSize(980, 600) * zoomFactor(zoomPercent));
+    FormGeometry::fitToScreen(this);
     grid_->restoreLayout(layout_, section());
     FormGeometry::restore(this, section(), layout_);
+    // Esc while a customer is in edit abandons it; otherwise it closes the window.
+    new EscapeAbandonsEdit(this, {&sd_.Clienti});
 }
 
 QWidget* TfrmClienti::buildCard() {

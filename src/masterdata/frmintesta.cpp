@@ -10,13 +10,17 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "common/helpers.h"
 #include "common/inifile.h"
 #include "data/shareddata.h"
 #include "masterdata/uicommon.h"
 #include "widgets/dataerror.h"
 #include "widgets/datagrid.h"
+#include "widgets/escape.h"
 #include "widgets/fieldlinks.h"
+#include "widgets/formgeometry.h"
 #include "widgets/navigator.h"
+#include "widgets/scrollbody.h"
 
 #include "platform/printers.h"
 
@@ -44,7 +48,8 @@ TfrmIntesta::TfrmIntesta(SharedData& sd, IniFile& settings, int zoomPercent, QWi
     setObjectName(QStringLiteral("TfrmIntesta"));
     setWindowTitle(QStringLiteral("Intestazione"));
     setModal(true);
-    auto* main = new QVBoxLayout(this);
+    applyZoomFont(this, zoomPercent);
+    auto* main = new QVBoxLayout(scrollingBody(this));
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
     main->addWidget(pages_);
@@ -70,6 +75,8 @@ TfrmIntesta::TfrmIntesta(SharedData& sd, IniFile& settings, int zoomPercent, QWi
     btnModifica_ =
         new QPushButton(QStringLiteral("&Modifica i dati di intestazione del programma"), pHeader);
     btnModifica_->setObjectName(QStringLiteral("btn_modifica_intestazione"));
+    // Enter in a header field must store the edit, not start it again.
+    btnModifica_->setAutoDefault(false);
     btnFine_ = new QPushButton(QStringLiteral("&Fine modifica intestazione"), pHeader);
     btnFine_->setObjectName(QStringLiteral("btn_fine_intestazione"));
     btnFine_->setDefault(true);
@@ -116,7 +123,23 @@ TfrmIntesta::TfrmIntesta(SharedData& sd, IniFile& settings, int zoomPercent, QWi
     }
     fSet->addRow(fieldLabel(QStringLiteral("Esportazione"), esportazione_, pSet), esportazione_);
     fSet->addRow(fieldLabel(QStringLiteral("Stampa principale"), stampante1_, pSet), stampante1_);
+    nota1_ = new QLabel(pSet);
+    nota1_->setObjectName(QStringLiteral("lbl_stampante1_nota"));
+    fSet->addRow(QString(), nota1_);
     fSet->addRow(fieldLabel(QStringLiteral("Stampa scontrino"), stampante2_, pSet), stampante2_);
+    nota2_ = new QLabel(pSet);
+    nota2_->setObjectName(QStringLiteral("lbl_stampante2_nota"));
+    fSet->addRow(QString(), nota2_);
+    for (QLabel* l : {nota1_, nota2_}) {
+        l->setWordWrap(true);
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, QColor(0xb0, 0x10, 0x10));
+        l->setPalette(p);
+    }
+    for (QComboBox* c : {stampante1_, stampante2_})
+        connect(c, &QComboBox::editTextChanged, this, [this] { showPrinterNotes(); });
+    printersFn_ = [] { return installedPrinters(); };
+    defaultFn_ = [] { return defaultPrinter(); };
     pages_->addTab(pSet, QStringLiteral("Stampanti e Esportazione"));
 
     auto* close = new QPushButton(QStringLiteral("Chiudi"), this);
@@ -128,10 +151,36 @@ TfrmIntesta::TfrmIntesta(SharedData& sd, IniFile& settings, int zoomPercent, QWi
     bottom->addWidget(close);
     main->addLayout(bottom);
 
-    resize(640, 460);
-    applyZoom(this, zoomPercent);
+    resize(QSize(640, 460) * zoomFactor(zoomPercent));
+    grid_->setColumnWidth(2, int(360 * zoomFactor(zoomPercent)));
+    FormGeometry::fitToScreen(this);
     restoreSettings();
     headerLook(false);
+    // Esc while the header or a VAT row is in edit abandons it; otherwise it closes.
+    new EscapeAbandonsEdit(this, {&sd_.Intestazione, &sd_.TAB_IVA}, [this] { headerLook(false); });
+}
+
+void TfrmIntesta::setPrinterSource(std::function<QStringList()> printers,
+                                   std::function<QString()> defaultPrinter) {
+    printersFn_ = std::move(printers);
+    defaultFn_ = std::move(defaultPrinter);
+}
+
+QString TfrmIntesta::printerNote(const QString& stored, const QStringList& installed,
+                                 const QString& defaultPrinter) {
+    if (installed.isEmpty())
+        return QStringLiteral("Nessuna stampante installata: le stampe vanno in un file PDF");
+    if (!stored.isEmpty() && looklist(installed, stored) >= 0) return {};
+    // The print routine uses the system's default printer, else the first one.
+    const QString used = defaultPrinter.isEmpty() ? installed.first() : defaultPrinter;
+    return QStringLiteral("Stampante non trovata: verrà usata %1").arg(used);
+}
+
+void TfrmIntesta::showPrinterNotes() {
+    nota1_->setText(printerNote(stampante1_->currentText(), printers_, defaultPrinter_));
+    nota2_->setText(printerNote(stampante2_->currentText(), printers_, defaultPrinter_));
+    nota1_->setVisible(!nota1_->text().isEmpty());
+    nota2_->setVisible(!nota2_->text().isEmpty());
 }
 
 QString TfrmIntesta::esportazioneText() const {
@@ -175,13 +224,15 @@ void TfrmIntesta::headerLook(bool editing) {
 void TfrmIntesta::showEvent(QShowEvent* e) {
     if (!e->spontaneous()) {
         restoreSettings();
-        const QStringList printers = installedPrinters();
+        printers_ = printersFn_ ? printersFn_() : QStringList();
+        defaultPrinter_ = defaultFn_ ? defaultFn_() : QString();
         for (QComboBox* c : {stampante1_, stampante2_}) {
             const QString text = c->currentText();
             c->clear();
-            c->addItems(printers);
+            c->addItems(printers_);
             c->setEditText(text);
         }
+        showPrinterNotes();
         headerLook(false);
         try {
             if (!sd_.TAB_IVA.isOpen()) sd_.TAB_IVA.open();

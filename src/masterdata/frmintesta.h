@@ -3,11 +3,14 @@
 // kept in vinorda.ini.
 #include <QDialog>
 #include <QList>
+#include <QStringList>
+#include <functional>
 
 class DataGrid;
 class FieldLink;
 class IniFile;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -30,6 +33,14 @@ public:
     void restoreSettings();
     bool storeSettings();
 
+    // Where the installed printers and the default one come from (the system's by default).
+    void setPrinterSource(std::function<QStringList()> printers,
+                          std::function<QString()> defaultPrinter);
+    // The note beside a printer name: empty when an installed printer's name begins with it,
+    // otherwise which printer will be used instead.
+    static QString printerNote(const QString& stored, const QStringList& installed,
+                               const QString& defaultPrinter);
+
     // Handlers.
     void btnModificaClick();
     void btnFineModificaClick();
@@ -43,6 +54,7 @@ protected:
 
 private:
     void headerLook(bool editing);
+    void showPrinterNotes();
 
     SharedData& sd_;
     IniFile& ini_;
@@ -56,4 +68,10 @@ private:
     QLineEdit* esportazione_;
     QComboBox* stampante1_;
     QComboBox* stampante2_;
+    QLabel* nota1_;
+    QLabel* nota2_;
+    std::function<QStringList()> printersFn_;
+    std::function<QString()> defaultFn_;
+    QStringList printers_;
+    QString defaultPrinter_;
 };

@@ -19,9 +19,11 @@
 #include "widgets/dataerror.h"
 #include "widgets/datagrid.h"
 #include "widgets/edittoggle.h"
+#include "widgets/escape.h"
 #include "widgets/fieldlinks.h"
 #include "widgets/formgeometry.h"
 #include "widgets/navigator.h"
+#include "widgets/scrollbody.h"
 
 namespace {
 // Black or white text, whichever reads better on the cell's colour.
@@ -37,7 +39,9 @@ TfrmListino::TfrmListino(SharedData& sd, IniFile& layout, int zoomPercent, QWidg
     setWindowTitle(QStringLiteral("Prodotti e prezzi"));
     setModal(true);
     attachMasterDataRules(sd_);
-    auto* main = new QVBoxLayout(this);
+    // The zoom first: the grid measures its columns and rows with the zoomed font.
+    applyZoomFont(this, zoomPercent);
+    auto* main = new QVBoxLayout(scrollingBody(this));
 
     auto* bar = new QHBoxLayout;
     btnNuovo_ = barButton(this, bar, "btn_nuovo", ImgNuovo, QStringLiteral("Nuovo"));
@@ -102,10 +106,12 @@ TfrmListino::TfrmListino(SharedData& sd, IniFile& layout, int zoomPercent, QWidg
     connect(btnCancella_, &QPushButton::clicked, this, [this] { btn_cancellaClick(); });
     connect(btnFine_, &QPushButton::clicked, this, &QDialog::accept);
 
-    resize(1100, 720);
-    applyZoom(this, zoomPercent);
+    resize(QSize(1000, 720) * zoomFactor(zoomPercent));
+    FormGeometry::fitToScreen(this);
     grid_->restoreLayout(layout_, section());
     FormGeometry::restore(this, section(), layout_);
+    // Esc while a product is in edit abandons it; otherwise it closes the window.
+    new EscapeAbandonsEdit(this, {&sd_.prodotti});
 }
 
 QWidget* TfrmListino::buildDetail() {

@@ -24,11 +24,74 @@ bool existsElsewhere(Database& db, const QString& table, const QString& field, c
     return n.toLongLong() > 0;
 }
 
+// The message is shown by the data set once its transaction is rolled back.
 [[noreturn]] void refuse(const QString& message) {
-    Mymsg::message(message);
-    throw Abort{};
+    throw Abort{message};
+}
+
+// Refuses deleting the row whose code (field) something still refers to.
+template <typename Uso>
+void refuseWhileInUse(DataSet& ds, const char* field, Uso (*uso)(Database&, const QString&),
+                      QString (*message)(const QString&, const Uso&)) {
+    const QString codice = text(ds, field);
+    const Uso u = uso(ds.database(), codice);
+    if (u.inUso()) refuse(message(codice, u));
+}
+
+int count(Database& db, const QString& sql, const QString& codice) {
+    return db.scalar(sql, {codice, codice}).toInt();
+}
+
+QString quanti(int n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? one : many));
+}
+
+// "in 3 documenti", "in 1 movimento del giornale"
+QStringList inDocumentiEMovimenti(int documenti, int movimenti) {
+    QStringList parts;
+    if (documenti) parts << QStringLiteral("in ") + quanti(documenti, "documento", "documenti");
+    if (movimenti)
+        parts << QStringLiteral("in ") +
+                     quanti(movimenti, "movimento del giornale", "movimenti del giornale");
+    return parts;
+}
+
+// "in 3 documenti e in 1 movimento del giornale"
+QString elenco(const QStringList& parts) {
+    if (parts.size() <= 1) return parts.join(QString());
+    return parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" e ") +
+           parts.last();
 }
 }  // namespace
+
+UsoCliente usoCliente(Database& db, const QString& codice) {
+    UsoCliente u;
+    if (codice.isEmpty()) return u;
+    u.documenti = count(
+        db, QStringLiteral("SELECT count(*) FROM Fatture WHERE Codice = ? OR Destinazione = ?"),
+        codice);
+    u.movimenti =
+        db.scalar(QStringLiteral("SELECT count(*) FROM Giornale WHERE Cliente = ?"), {codice})
+            .toInt();
+    return u;
+}
+
+UsoProdotto usoProdotto(Database& db, const QString& codice) {
+    UsoProdotto u;
+    if (codice.isEmpty()) return u;
+    u.documenti = count(db,
+                        QStringLiteral("SELECT count(DISTINCT Docum_numero) FROM Righe "
+                                       "WHERE Codice = ? OR Cod_vino_collegato = ?"),
+                        codice);
+    u.movimenti =
+        db.scalar(QStringLiteral("SELECT count(*) FROM Giornale WHERE Cod_vino = ?"), {codice})
+            .toInt();
+    u.venditaInCorso =
+        db.scalar(QStringLiteral("SELECT count(*) FROM Appoggio_R WHERE Cod_vino_collegato = ?"),
+                  {codice})
+            .toInt();
+    return u;
+}
 
 double pezzi(const QString& stato, double litri, double volume) {
     if (stato != QLatin1String("2") || volume == 0) return litri;
@@ -83,6 +146,20 @@ QString MasterDataRules::msgCancelloCliente() {
 QString MasterDataRules::msgCancelloProdotto() {
     return QStringLiteral("   Cancello questo prodotto ?   ");
 }
+QString MasterDataRules::msgCodiceProdottoObbligatorio() {
+    return QStringLiteral("   Obbligatorio inserire il codice del prodotto   ");
+}
+QString MasterDataRules::msgClienteInUso(const QString& codice, const UsoCliente& uso) {
+    const QStringList parts = inDocumentiEMovimenti(uso.documenti, uso.movimenti);
+    return QStringLiteral("   Impossibile cancellare il cliente %1: compare %2   ")
+        .arg(codice, elenco(parts));
+}
+QString MasterDataRules::msgProdottoInUso(const QString& codice, const UsoProdotto& uso) {
+    QStringList parts = inDocumentiEMovimenti(uso.documenti, uso.movimenti);
+    if (uso.venditaInCorso) parts << QStringLiteral("nella vendita in corso al pannello");
+    return QStringLiteral("   Impossibile cancellare il prodotto %1: compare %2   ")
+        .arg(codice, elenco(parts));
+}
 
 // ---- customers
 
@@ -104,8 +181,14 @@ void MasterDataRules::ClientiBeforePost(DataSet& ds) {
         refuse(msgCodiceClienteDuplicato(codice));
 }
 
-void MasterDataRules::ClientiBeforeDelete(DataSet&) {
-    if (!Mymsg::question(msgCancelloCliente())) throw Abort{};
+void MasterDataRules::ClientiBeforeDelete(DataSet& ds) {
+    ClientiDeleteCheck(ds);
+    if (!Mymsg::confirmDelete(msgCancelloCliente())) throw Abort{};
+}
+
+void MasterDataRules::ClientiDeleteCheck(DataSet& ds) {
+    // Documents and movements would point at nobody.
+    refuseWhileInUse(ds, "Codice", &usoCliente, &MasterDataRules::msgClienteInUso);
 }
 
 bool MasterDataRules::ClientiFilterRecord(DataSet& ds) const {
@@ -140,15 +223,22 @@ bool MasterDataRules::prodottiFilterRecord(DataSet& ds) const {
 
 void MasterDataRules::ProdottiBeforePost(DataSet& ds) {
     const QString codice = text(ds, "Codice_prodotto");
-    if (codice.isEmpty()) return;
+    // Lines and journal rows know a product only by its code: without one, a discharge would
+    // lower the stock while its journal row named no product.
+    if (codice.trimmed().isEmpty()) refuse(msgCodiceProdottoObbligatorio());
     const qint64 rowid = ds.state() == DataSet::State::Insert ? 0 : ds.bookmark();
     if (existsElsewhere(ds.database(), ds.tableName(), QStringLiteral("Codice_prodotto"), codice,
                         rowid))
         refuse(msgCodiceProdottoDuplicato(codice));
 }
 
-void MasterDataRules::ProdottiBeforeDelete(DataSet&) {
-    if (!Mymsg::question(msgCancelloProdotto())) throw Abort{};
+void MasterDataRules::ProdottiBeforeDelete(DataSet& ds) {
+    ProdottiDeleteCheck(ds);
+    if (!Mymsg::confirmDelete(msgCancelloProdotto())) throw Abort{};
+}
+
+void MasterDataRules::ProdottiDeleteCheck(DataSet& ds) {
+    refuseWhileInUse(ds, "Codice_prodotto", &usoProdotto, &MasterDataRules::msgProdottoInUso);
 }
 
 // ---- company header
@@ -194,12 +284,14 @@ MasterDataRules& attachMasterDataRules(SharedData& sd) {
     auto* r = new MasterDataRules(sd);
     sd.Clienti.beforeEdit += [r](DataSet& ds) { r->ClientiBeforeEdit(ds); };
     sd.Clienti.beforePost += [r](DataSet& ds) { r->ClientiBeforePost(ds); };
-    sd.Clienti.beforeDelete += [r](DataSet& ds) { r->ClientiBeforeDelete(ds); };
+    sd.Clienti.askBeforeDelete += [r](DataSet& ds) { r->ClientiBeforeDelete(ds); };
+    sd.Clienti.beforeDelete += [r](DataSet& ds) { r->ClientiDeleteCheck(ds); };
     sd.Clienti.onFilterRecord = [r](DataSet& ds) { return r->ClientiFilterRecord(ds); };
     sd.prodotti.onCalcFields = [r](DataSet& ds) { r->prodottiCalcFields(ds); };
     sd.prodotti.onFilterRecord = [r](DataSet& ds) { return r->prodottiFilterRecord(ds); };
     sd.prodotti.beforePost += [r](DataSet& ds) { r->ProdottiBeforePost(ds); };
-    sd.prodotti.beforeDelete += [r](DataSet& ds) { r->ProdottiBeforeDelete(ds); };
+    sd.prodotti.askBeforeDelete += [r](DataSet& ds) { r->ProdottiBeforeDelete(ds); };
+    sd.prodotti.beforeDelete += [r](DataSet& ds) { r->ProdottiDeleteCheck(ds); };
     sd.Intestazione.beforePost += [r](DataSet& ds) { r->IntestazioneBeforePost(ds); };
     return *r;
 }

@@ -26,6 +26,25 @@ struct CustomerRange {
 // the litres themselves.
 double pezzi(const QString& stato, double litri, double volume);
 
+// What still refers to a customer by its code: documents (as addressee or place of delivery)
+// and journal rows.
+struct UsoCliente {
+    int documenti = 0;
+    int movimenti = 0;
+    bool inUso() const { return documenti + movimenti > 0; }
+};
+UsoCliente usoCliente(Database& db, const QString& codice);
+
+// What still refers to a product by its code: documents with a line of it, journal rows, lines
+// of the sale in progress at the panel.
+struct UsoProdotto {
+    int documenti = 0;
+    int movimenti = 0;
+    int venditaInCorso = 0;
+    bool inUso() const { return documenti + movimenti + venditaInCorso > 0; }
+};
+UsoProdotto usoProdotto(Database& db, const QString& codice);
+
 class MasterDataRules : public QObject {
     Q_OBJECT
 public:
@@ -42,13 +61,17 @@ public:
     // ---- customers
     void ClientiBeforePost(DataSet& ds);
     void ClientiBeforeEdit(DataSet& ds);
+    // Before the transaction: refuses a customer still in use, then asks (default No).
     void ClientiBeforeDelete(DataSet& ds);
+    // Inside the transaction: the same refusal, in case a document came meanwhile.
+    void ClientiDeleteCheck(DataSet& ds);
     bool ClientiFilterRecord(DataSet& ds) const;
     // ---- products
     void prodottiCalcFields(DataSet& ds) const;
     bool prodottiFilterRecord(DataSet& ds) const;
     void ProdottiBeforePost(DataSet& ds);
     void ProdottiBeforeDelete(DataSet& ds);
+    void ProdottiDeleteCheck(DataSet& ds);
     // ---- company header
     void IntestazioneBeforePost(DataSet& ds);
 
@@ -61,6 +84,9 @@ public:
     static QString msgGriglia(const QString& label);
     static QString msgCancelloCliente();
     static QString msgCancelloProdotto();
+    static QString msgCodiceProdottoObbligatorio();
+    static QString msgClienteInUso(const QString& codice, const UsoCliente& uso);
+    static QString msgProdottoInUso(const QString& codice, const UsoProdotto& uso);
 
 private:
     SharedData& sd_;

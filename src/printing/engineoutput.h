@@ -15,6 +15,9 @@ public:
     explicit EnginePrintOutput(report::ReportEngine& engine,
                                report::PrintBackend* backend = nullptr);
 
+    // The spooler the printers come from (nullptr = CUPS); the engine prints through its own.
+    void setBackend(report::PrintBackend* backend) { backend_ = backend; }
+
     // The preview window on the prepared engine; true when a job was accepted from it.
     std::function<bool(report::ReportEngine&)> showPreview;
     // The designer on the engine's report (loaded from path, "" for a new one).

@@ -9,7 +9,8 @@
 QString PrintRoutine::resolvePrinter(const QString& stored, const QStringList& installed,
                                      const QString& defaultPrinter) {
     if (installed.isEmpty()) return defaultPrinter;  // a default without a list: trust it
-    const int index = looklist(installed, stored);
+    // An empty name is the beginning of every name, but names no printer.
+    const int index = stored.isEmpty() ? -1 : looklist(installed, stored);
     if (index >= 0) return installed.at(index);
     if (!defaultPrinter.isEmpty()) return defaultPrinter;
     return installed.first();
@@ -28,13 +29,13 @@ bool PrintRoutine::isEmptySource(const QString& name) const {
     return !source || !source->isOpen() || source->isEmpty();
 }
 
-void PrintRoutine::setta_stampante(const QString& name, const QString& title, bool document,
+bool PrintRoutine::setta_stampante(const QString& name, const QString& title, bool document,
                                    PrintMode output, int printer) {
     // 1. Template. A failed load leaves the previous template in place for the designer.
     QString error;
     if (!loadTemplateNamed(name, &error)) {
         Mymsg::error(error);
-        return;
+        return false;
     }
     if (templateLoaded) templateLoaded(name);
 
@@ -52,7 +53,7 @@ void PrintRoutine::setta_stampante(const QString& name, const QString& title, bo
         if (!fatt) {
             Mymsg::error(QStringLiteral("Oggetto \"Fatt\" non trovato nel report \"%1\"")
                              .arg(QFileInfo(path_).completeBaseName()));
-            return;
+            return false;
         }
         fatt->text = QStringLiteral("Nota di accredito");
     }
@@ -68,26 +69,31 @@ void PrintRoutine::setta_stampante(const QString& name, const QString& title, bo
     // 6. Contextual editor: design instead of printing.
     if (inlineEditor_) {
         output_.openDesigner(report_, path_);
-        return;
+        return false;
     }
 
     // 7. Output. A journal without any movement has lost both pages: nothing to show.
     if (report_.pages.empty()) {
         Mymsg::message(QStringLiteral("   Nessun movimento da stampare   "));
-        return;
+        return false;
     }
     if (output == PrintMode::Preview) {
-        if (output_.preview(report_, path_, reportTitle, lastPrinter_)) frReport1AfterPrint();
-        return;
+        // Only a job sent from the preview counts; looking at it prints nothing.
+        const bool printed = output_.preview(report_, path_, reportTitle, lastPrinter_);
+        if (printed) frReport1AfterPrint();
+        return printed;
     }
     const int copies = output == PrintMode::TwoCopies ? 2 : 1;
+    bool printed = false;
     for (int copy = 0; copy < copies; ++copy) {
         // A refused copy has shown its error; the second would only repeat it.
         if (!output_.print(report_, path_, reportTitle, lastPrinter_)) break;
+        printed = true;
         frReport1AfterPrint();
         // No cut without a printed copy, nor on a PDF written for want of a printer.
         if (receipt && !lastPrinter_.isEmpty()) output_.cut(lastPrinter_);
     }
+    return printed;
 }
 
 bool PrintRoutine::loadTemplateNamed(const QString& name, QString* error) {

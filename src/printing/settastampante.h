@@ -58,11 +58,15 @@ public:
     bool inlineEditor() const { return inlineEditor_; }
 
     // printer: 1 main, 2 receipt. Errors go to the standard error box (Mymsg::error).
-    void setta_stampante(const QString& name, const QString& title, bool document, PrintMode output,
+    // Returns whether paper was really printed by this call: true only when the spooler
+    // accepted a job (or, on a machine without printers, the PDF was written); false for a
+    // preview closed without printing, a refused job, a missing template or the designer.
+    // The report-printed flag is set in the same cases (and never cleared here).
+    bool setta_stampante(const QString& name, const QString& title, bool document, PrintMode output,
                          int printer);
-    void setta_stampante(const QString& name, const QString& title, bool document, int output,
+    bool setta_stampante(const QString& name, const QString& title, bool document, int output,
                          int printer) {
-        setta_stampante(name, title, document, PrintMode(qBound(0, output, 2)), printer);
+        return setta_stampante(name, title, document, PrintMode(qBound(0, output, 2)), printer);
     }
 
     // "P&ersonalizzazione stampe": the designer on the report as loaded now (or an empty one).
@@ -86,9 +90,9 @@ public:
     const report::Report& loadedReport() const { return report_; }
     QString loadedPath() const { return path_; }
 
-    // Step 3 on its own: the stored name looked up with looklist; no match (or the default
-    // texts "stampante1"/"stampante2") -> the default printer; no default -> the first one;
-    // no printer at all -> "".
+    // Step 3 on its own: the stored name looked up with looklist; no match, an empty name or
+    // the default texts "stampante1"/"stampante2" -> the system's default printer; no default
+    // -> the first one; no printer at all -> "".
     static QString resolvePrinter(const QString& stored, const QStringList& installed,
                                   const QString& defaultPrinter);
 

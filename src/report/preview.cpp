@@ -5,12 +5,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -208,8 +210,17 @@ ReportPreview::ReportPreview(ReportEngine& engine, QWidget* parent)
     setWindowTitle(QStringLiteral("Anteprima - ") + engine.title());
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     resize(900, 700);
+    // Never larger than the screen (a small one, or a high scale factor).
+    if (QScreen* s = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = s->availableGeometry();
+        resize(size().boundedTo(area.size() - QSize(16, 40)));
+        move(area.topLeft() + QPoint(qMax(0, (area.width() - width()) / 2),
+                                     qMax(0, (area.height() - height()) / 2)));
+    }
 
+    // Two rows, so that Print and Close stay in view on a narrow screen.
     auto* bar = new QHBoxLayout;
+    auto* actions = new QHBoxLayout;
     auto* first = button(QStringLiteral("btn_prima"), QStringLiteral("|<"), this);
     auto* prev = button(QStringLiteral("btn_prec"), QStringLiteral("<"), this);
     page_ = new QSpinBox(this);
@@ -238,17 +249,20 @@ ReportPreview::ReportPreview(ReportEngine& engine, QWidget* parent)
     bar->addSpacing(12);
     bar->addWidget(new QLabel(QStringLiteral("Zoom"), this));
     bar->addWidget(zoom_);
-    bar->addSpacing(12);
-    bar->addWidget(new QLabel(QStringLiteral("Copie"), this));
-    bar->addWidget(copies_);
-    bar->addWidget(print);
-    bar->addWidget(pdf);
     bar->addStretch();
-    bar->addWidget(close);
+    for (QPushButton* b : {first, prev, next, last})
+        b->setMaximumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral(">|")) * 3 + 16);
+    actions->addWidget(new QLabel(QStringLiteral("Copie"), this));
+    actions->addWidget(copies_);
+    actions->addWidget(print);
+    actions->addWidget(pdf);
+    actions->addStretch();
+    actions->addWidget(close);
 
     view_ = new PageView(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
+    layout->addLayout(actions);
     layout->addWidget(view_, 1);
 
     view_->setReport(&engine_.prepared());
@@ -281,7 +295,9 @@ void ReportPreview::setCopies(int copies) {
 }
 
 bool ReportPreview::printNow() {
-    return engine_.printAndTell(copies());
+    const bool ok = engine_.printAndTell(copies());
+    printed_ = printed_ || ok;
+    return ok;
 }
 
 bool ReportPreview::saveAsPdf(const QString& path) {
@@ -322,7 +338,7 @@ bool showPreview(ReportEngine& engine, QWidget* parent) {
     }
     ReportPreview preview(engine, parent);
     preview.exec();
-    return true;
+    return preview.printed();
 }
 
 }  // namespace report

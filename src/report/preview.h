@@ -61,6 +61,9 @@ public:
     void setCopies(int copies);
     // The Print button: prints the copies chosen; true when the job was accepted.
     bool printNow();
+    // Whether a job was accepted from this preview (or written to a PDF for want of a printer).
+    // Saving a PDF copy with "Salva PDF" is not printing.
+    bool printed() const { return printed_; }
     // Save as PDF without asking for the name.
     bool saveAsPdf(const QString& path);
 
@@ -75,10 +78,13 @@ private:
     QLabel* pageCount_;
     QComboBox* zoom_;
     QSpinBox* copies_;
+    bool printed_ = false;
 };
 
-// Prepares the report and shows the preview modally; false (the engine's error shown through
-// Mymsg) when the report cannot be prepared.
+// Prepares the report and shows the preview modally. True only when paper was printed from it
+// (a job accepted, or the PDF written on a machine without printers); false when it was closed
+// without printing, when every print from it was refused, or when the report cannot be prepared
+// (the engine's error shown through Mymsg).
 bool showPreview(ReportEngine& engine, QWidget* parent = nullptr);
 
 }  // namespace report

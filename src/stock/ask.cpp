@@ -9,10 +9,13 @@
 
 #include "widgets/dataerror.h"
 #include "widgets/datagrid.h"
+#include "widgets/formgeometry.h"
+#include "widgets/zoom.h"
 
 Tfrm_ask::Tfrm_ask(Database& db, int zoom, QWidget* parent) : QDialog(parent), ricerca_(db, this) {
     setObjectName(QStringLiteral("Tfrm_ask"));
     setWindowTitle(QStringLiteral("Ricerca prodotti"));
+    applyZoomFont(this, zoom);
     auto* lay = new QVBoxLayout(this);
     auto* lbl =
         new QLabel(QStringLiteral("Ricerca per Codice Prodotto, ID oppure descrizione"), this);
@@ -46,7 +49,8 @@ Tfrm_ask::Tfrm_ask(Database& db, int zoom, QWidget* parent) : QDialog(parent), r
     connect(sel, &QPushButton::clicked, this, &Tfrm_ask::btn_selezionaClick);
     connect(ann, &QPushButton::clicked, this, &Tfrm_ask::btn_annullaClick);
     connect(grid_, &QAbstractItemView::doubleClicked, this, &Tfrm_ask::btn_selezionaClick);
-    resize(640 * zoom / 100, 480 * zoom / 100);
+    resize(QSize(640, 480) * zoomFactor(zoom));
+    FormGeometry::fitToScreen(this);
 }
 
 void Tfrm_ask::showEvent(QShowEvent* e) {

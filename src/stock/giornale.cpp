@@ -2,6 +2,7 @@
 
 #include <QTime>
 
+#include "common/format.h"
 #include "common/messages.h"
 #include "data/database.h"
 #include "data/shareddata.h"
@@ -61,6 +62,12 @@ GiornaleMovimenti::GiornaleMovimenti(SharedData& sd, QObject* parent)
     dettaglio.setMasterLink(&corrispettivi, QStringLiteral("Cod_vino"), QStringLiteral("Cod_vino"));
     dettaglio.setReadOnly(true);
     controllo.setStoredQuery(QStringLiteral("Esporta_controllo"));
+    // The two summaries of the period are read again here after each change made here: on a
+    // large journal one reading is what a cancellation may cost. controllo keeps the count of
+    // the moment the window was shown.
+    documenti.setFollowsDatabase(false);
+    corrispettivi.setFollowsDatabase(false);
+    controllo.setFollowsDatabase(false);
     for (DataSet* ds : {&documenti, &corrispettivi, &dettaglio})
         ds->afterOpen += [](DataSet& d) { titles(d); };
 }
@@ -70,17 +77,7 @@ QString GiornaleMovimenti::testoData(const QDate& d) {
 }
 
 QDate GiornaleMovimenti::leggiData(const QString& text) {
-    const QString t = text.trimmed();
-    for (const char* f : {"dd/MM/yyyy", "d/M/yyyy", "d/M/yy", "dd/MM/yy"}) {
-        QDate d = QDate::fromString(t, QString::fromLatin1(f));
-        if (d.isValid()) {
-            // Two-digit years are of this century.
-            if (QString::fromLatin1(f).endsWith(QLatin1String("/yy")) && d.year() < 2000)
-                d = d.addYears(100);
-            return d;
-        }
-    }
-    return {};
+    return parseTypedDate(text);
 }
 
 QVariant GiornaleMovimenti::inizioPeriodo(const QString& text) {
@@ -108,7 +105,7 @@ QString GiornaleMovimenti::msgConfermaPeriodo(const QString& da, const QString& 
            QStringLiteral(" al ") + a + QStringLiteral(" ?   ");
 }
 QString GiornaleMovimenti::msgDataNonValida(const QString& text) {
-    return QStringLiteral("   \"%1\" non è una data valida (gg/mm/aaaa)   ").arg(text);
+    return ::msgDataNonValida(text);
 }
 QString GiornaleMovimenti::msgPeriodoMancante() {
     return QStringLiteral("   Indicare le date del periodo (gg/mm/aaaa)   ");
@@ -169,66 +166,38 @@ void GiornaleMovimenti::contaRighe(int tolte) {
 }
 
 void GiornaleMovimenti::riapri(DataSet& ds) {
+    // Read again on the same row (or the nearest one), as after the user's own change.
+    const int row = ds.recNo();
     ds.close();
     ds.open();
+    if (!ds.isEmpty()) ds.setRecNo(qBound(0, row, ds.recordCount() - 1));
 }
 
-void GiornaleMovimenti::ricalcolaDocumento(const QString& documNumero) {
-    // The header posted unchanged, so that its rules compute the totals again from the lines
-    // that are left.
-    DataSet& f = sd_.Fatture;
-    DataSet& r = sd_.righe;
-    const bool fOpen = f.isOpen(), rOpen = r.isOpen();
-    const bool fReadOnly = f.isReadOnly(), fFiltered = f.isFiltered();
-    struct Restore {
-        DataSet& f;
-        DataSet& r;
-        bool fOpen, rOpen, fReadOnly, fFiltered;
-        ~Restore() {
-            if (f.isEditing()) f.cancel();
-            if (!rOpen) r.close();
-            if (!fOpen) f.close();
-            f.setFiltered(fFiltered);
-            f.setReadOnly(fReadOnly);
-        }
-    } restore{f, r, fOpen, rOpen, fReadOnly, fFiltered};
-    f.setReadOnly(false);
-    f.setFiltered(false);
-    if (!fOpen) f.open();
-    if (!rOpen) r.open();
-    if (fOpen) f.refresh();
-    if (!f.locate(QStringLiteral("Docum_numero"), documNumero)) return;
-    if (!f.tryEdit()) return;
-    f.post();
-    if (rOpen) r.refresh();
+int annulla_movimento(Database& db, const MovimentoDaAnnullare& m,
+                      const RicalcolaDocumento& ricalcola) {
+    // Never a line gone with the stock not given back, nor a document left with its old totals.
+    Database::Transaction tx(db);
+    ricarica_giacenza(db, m.codVino, m.litri);
+    if (m.rigaNum) db.exec(QStringLiteral("delete from righe where ordine=?"), {*m.rigaNum});
+    const int tolte = db.exec(QStringLiteral("delete from giornale where id=?"), {m.id});
+    if (!m.documNumero.isEmpty() && ricalcola) ricalcola(m.documNumero);
+    tx.commit();
+    return tolte;
 }
 
 bool GiornaleMovimenti::annullaDocumento() {
     if (!documenti.isOpen() || documenti.isEmpty()) return false;
-    if (!Mymsg::question(msgConfermaRiga() + QStringLiteral("\n\r") + msgRicaricoDocumento()))
+    if (!Mymsg::confirmDelete(msgConfermaRiga() + QStringLiteral("\n\r") + msgRicaricoDocumento()))
         return false;
-    const QString codVino = documenti.field(QStringLiteral("Cod_vino")).asString();
-    const double litri = documenti.field(QStringLiteral("Litri")).asFloat();
+    MovimentoDaAnnullare m;
+    m.id = documenti.field(QStringLiteral("ID")).value().toLongLong();
+    m.codVino = documenti.field(QStringLiteral("Cod_vino")).asString();
+    m.litri = documenti.field(QStringLiteral("Litri")).asFloat();
     const Field& riga = documenti.field(QStringLiteral("Riga_num"));
-    const qint64 id = documenti.field(QStringLiteral("ID")).value().toLongLong();
-    const QString documNumero = documenti.field(QStringLiteral("Docum_numero")).asString();
-    Database& db = sd_.db;
-    int tolte = 0;
-    {
-        // Stock, line, journal row and totals together: never a line gone with the stock not
-        // given back.
-        Database::Transaction tx(db);
-        ricarica_giacenza(db, codVino, litri);
-        if (!riga.isNull())
-            db.exec(QStringLiteral("delete from righe where ordine=?"), {riga.asInteger()});
-        tolte = db.exec(QStringLiteral("delete from giornale where id=?"), {id});
-        if (!documNumero.isEmpty()) ricalcolaDocumento(documNumero);
-        tx.commit();
-    }
-    const int row = documenti.recNo();
+    if (!riga.isNull()) m.rigaNum = riga.asInteger();
+    m.documNumero = documenti.field(QStringLiteral("Docum_numero")).asString();
+    contaRighe(annulla_movimento(sd_.db, m, ricalcola_));
     riapri(documenti);
-    if (!documenti.isEmpty()) documenti.setRecNo(qMin(row, documenti.recordCount() - 1));
-    contaRighe(tolte);
     return true;
 }
 
@@ -236,22 +205,15 @@ bool GiornaleMovimenti::annullaCorrispettivo() {
     if (!corrispettivi.isOpen() || corrispettivi.isEmpty() || !dettaglio.isOpen() ||
         dettaglio.isEmpty())
         return false;
-    if (!Mymsg::question(msgConfermaRiga())) return false;
-    const QString codVino = corrispettivi.field(QStringLiteral("Cod_vino")).asString();
-    const double litri = dettaglio.field(QStringLiteral("Litri")).asFloat();
-    const qint64 id = dettaglio.field(QStringLiteral("ID")).value().toLongLong();
-    Database& db = sd_.db;
-    int tolte = 0;
-    {
-        Database::Transaction tx(db);
-        ricarica_giacenza(db, codVino, litri);
-        tolte = db.exec(QStringLiteral("delete from giornale where id=?"), {id});
-        tx.commit();
-    }
+    if (!Mymsg::confirmDelete(msgConfermaRiga())) return false;
+    MovimentoDaAnnullare m;
+    m.codVino = corrispettivi.field(QStringLiteral("Cod_vino")).asString();
+    m.litri = dettaglio.field(QStringLiteral("Litri")).asFloat();
+    m.id = dettaglio.field(QStringLiteral("ID")).value().toLongLong();
+    contaRighe(annulla_movimento(sd_.db, m));
     // The product's total shrinks; stay on the product while it still has sales.
     riapri(corrispettivi);
-    corrispettivi.locate(QStringLiteral("Cod_vino"), codVino);
-    contaRighe(tolte);
+    corrispettivi.locate(QStringLiteral("Cod_vino"), m.codVino);
     return true;
 }
 
@@ -262,7 +224,7 @@ bool GiornaleMovimenti::esportazioneOk() {
         Mymsg::message(msgPeriodoMancante());
         return false;
     }
-    if (!Mymsg::question(msgConfermaPeriodo(esportaDa, esportaA))) return false;
+    if (!Mymsg::confirmDelete(msgConfermaPeriodo(esportaDa, esportaA))) return false;
     const int tolte = sd_.db.exec(
         QStringLiteral("delete from giornale where Data_Ora >= ? AND Data_Ora <= ?"), {da, a});
     apre_db();

@@ -7,10 +7,32 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "data/dataset.h"
 
 class SharedData;
+
+// Recomputes a document after a movement of one of its lines was cancelled (the line is gone):
+// called with the document's number inside the cancellation's transaction, so that the stock,
+// the line, the journal row and the document's totals change together. Throwing undoes the
+// whole cancellation. The program connects it to the documents' totals rule.
+using RicalcolaDocumento = std::function<void(const QString& documNumero)>;
+
+// A journal row to cancel: the stock it took, and for a document movement its line.
+struct MovimentoDaAnnullare {
+    qint64 id = 0;               // Giornale.ID
+    QString codVino;             // Cod_vino
+    double litri = 0;            // Litri
+    std::optional<int> rigaNum;  // Riga_num: the document line deleted with it
+    QString documNumero;         // Docum_numero: the document recomputed afterwards
+};
+
+// One movement cancelled: the litres given back to the product (ricarica_giacenza), the
+// document line deleted, the journal row deleted, and the document recomputed through
+// ricalcola when the row names one. All of it or nothing; returns the journal rows deleted.
+int annulla_movimento(Database& db, const MovimentoDaAnnullare& m,
+                      const RicalcolaDocumento& ricalcola = {});
 
 class GiornaleMovimenti : public QObject {
     Q_OBJECT
@@ -35,6 +57,9 @@ public:
 
     // Number of journal rows when the window was shown (or after the last change made here).
     int numeroRighe() const;
+
+    // Called after a document movement is cancelled (see RicalcolaDocumento); none by default.
+    void setRicalcolaDocumento(RicalcolaDocumento ricalcola) { ricalcola_ = std::move(ricalcola); }
 
     // "&Annulla riga" on the documents tab: the current row of documenti. True when done.
     bool annullaDocumento();
@@ -65,12 +90,12 @@ public:
     static QString msgPeriodoMancante();
 
 private:
-    void ricalcolaDocumento(const QString& documNumero);
     void riapri(DataSet& ds);
     bool periodoValido(bool withMessage) const;
     void contaRighe(int tolte);
 
     SharedData& sd_;
     PrintFn print_;
+    RicalcolaDocumento ricalcola_;
     int numero_ = 0;
 };

@@ -22,6 +22,10 @@
 #include "stock/vireg.h"
 #include "widgets/dataerror.h"
 #include "widgets/datagrid.h"
+#include "widgets/datefield.h"
+#include "widgets/formgeometry.h"
+#include "widgets/scrollbody.h"
+#include "widgets/zoom.h"
 
 namespace {
 
@@ -57,7 +61,8 @@ TfrmGiornale::TfrmGiornale(SharedData& sd, IniFile& settings, int zoom, QWidget*
     : QDialog(parent), sd_(sd), settings_(settings), giornale_(sd, this) {
     setObjectName(QStringLiteral("TfrmGiornale"));
     setWindowTitle(QStringLiteral("Movimenti di scarico registrati"));
-    auto* lay = new QVBoxLayout(this);
+    applyZoomFont(this, zoom);
+    auto* lay = new QVBoxLayout(scrollingBody(this));
     auto* heading = named(
         new QLabel(QStringLiteral("Movimenti di scarico registrati ed ancora da esportare"), this),
         "lbl_titolo");
@@ -113,30 +118,35 @@ TfrmGiornale::TfrmGiornale(SharedData& sd, IniFile& settings, int zoom, QWidget*
     corr->addLayout(right, 2);
     tabs_->addTab(tabCorr_, QStringLiteral("da vendite dirette (corrispettivi)"));
 
+    // Two rows, so that every button stays in view on a narrow screen: the period, then the
+    // actions.
     auto* bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("Movimenti dal"), tabNuovi_));
     da_ = named(new QLineEdit(tabNuovi_), "esporta_da");
     a_ = named(new QLineEdit(tabNuovi_), "esporta_a");
     for (QLineEdit* e : {da_, a_}) {
-        e->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
-        e->setMaximumWidth(110);
+        new DateFieldCheck(e);
+        e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 16);
     }
     bar->addWidget(da_);
     bar->addWidget(new QLabel(QStringLiteral("fino al"), tabNuovi_));
     bar->addWidget(a_);
-    auto button = [this, bar](const char* name, const QString& caption) {
+    auto* actions = new QHBoxLayout;
+    auto button = [this](QHBoxLayout* row, const char* name, const QString& caption) {
         auto* b = named(new QPushButton(caption, tabNuovi_), name);
         b->setAutoDefault(false);
-        bar->addWidget(b);
+        row->addWidget(b);
         return b;
     };
-    auto* apre = button("btn_apre", QStringLiteral("&Seleziona"));
-    auto* annulla = button("btn_annulla", QStringLiteral("&Annulla riga"));
-    auto* stampa = button("btn_Stampa", QStringLiteral("Stam&pa"));
+    auto* apre = button(bar, "btn_apre", QStringLiteral("&Seleziona"));
     bar->addStretch();
-    auto* vireg = button("btn_esporta", QStringLiteral("Invia VIREG"));
-    auto* csv = button("btn_esporta1", QStringLiteral("Invia CSV"));
+    auto* annulla = button(actions, "btn_annulla", QStringLiteral("&Annulla riga"));
+    auto* stampa = button(actions, "btn_Stampa", QStringLiteral("Stam&pa"));
+    actions->addStretch();
+    auto* vireg = button(actions, "btn_esporta", QStringLiteral("Invia VIREG"));
+    auto* csv = button(actions, "btn_esporta1", QStringLiteral("Invia CSV"));
     nuovi->addLayout(bar);
+    nuovi->addLayout(actions);
     pages_->addWidget(tabNuovi_);
 
     // ---- the two export pages
@@ -164,7 +174,8 @@ TfrmGiornale::TfrmGiornale(SharedData& sd, IniFile& settings, int zoom, QWidget*
     widths(dbgDettaglio_, {100, 90});
     for (DataGrid* g : {dbgDocumenti_, dbgCorrispettivi_, dbgDettaglio_})
         g->restoreLayout(settings_, kSection);
-    resize(980 * zoom / 100, 600 * zoom / 100);
+    resize(QSize(980, 600) * zoomFactor(zoom));
+    FormGeometry::fitToScreen(this);
 }
 
 QWidget* TfrmGiornale::exportPage(const char* name, bool vireg) {
@@ -195,8 +206,8 @@ QWidget* TfrmGiornale::exportPage(const char* name, bool vireg) {
         auto* row = new QHBoxLayout;
         row->addWidget(new QLabel(QStringLiteral("data da utilizzare"), page));
         auto* d = named(new QLineEdit(page), "data1");
-        d->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
-        d->setMaximumWidth(110);
+        new DateFieldCheck(d);
+        d->setMaximumWidth(d->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 16);
         row->addWidget(d);
         row->addStretch();
         lay->addLayout(row);

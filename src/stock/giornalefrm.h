@@ -23,6 +23,16 @@ public:
     TfrmGiornale(SharedData& sd, IniFile& settings, int zoom = 100, QWidget* parent = nullptr);
 
     GiornaleMovimenti& giornale() { return giornale_; }
+
+    // Hook: "&Annulla riga" on a document movement deletes the document's line; the hook is then
+    // called with the document's number (Docum_numero) to recompute that document's totals.
+    // Signature: void(const QString& documNumero). It runs inside the cancellation's transaction
+    // (stock given back, line and journal row deleted): whatever it writes commits with them,
+    // and if it throws (DatabaseError) the whole cancellation is rolled back and the error shown.
+    // It must not ask the user anything. Without a hook the document is left as it is.
+    void setRicalcolaDocumento(RicalcolaDocumento hook) {
+        giornale_.setRicalcolaDocumento(std::move(hook));
+    }
     // "Stam&pa" goes through the print routine: setta_stampante(name, title, false, 0, 1).
     void setPrint(GiornaleMovimenti::PrintFn print) { giornale_.setPrint(std::move(print)); }
 

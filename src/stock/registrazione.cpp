@@ -34,6 +34,11 @@ RegistrazioneRapida::Preparazione RegistrazioneRapida::prepara_prodotto(const QS
     Preparazione r;
     quantita_disponibile = 0;
     prodotto_ = trovaProdotto(codice);
+    if (prodotto_ && prodotto_->codice.trimmed().isEmpty()) {
+        // Written by another tool: its movements would name no product.
+        r.messaggio = msgProdottoSenzaCodice();
+        prodotto_.reset();
+    }
     if (prodotto_) {
         const ProdottoRapido& p = *prodotto_;
         r.trovato = true;

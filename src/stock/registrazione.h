@@ -40,6 +40,7 @@ public:
         QString giacenza;  // pieces or litres available, empty when not tracked
         // Available: empty the quantity and go there; otherwise empty Codice and go there.
         bool disponibile = false;
+        QString messaggio;  // plain message shown, empty when none
     };
     Preparazione prepara_prodotto(const QString& codice);
 

@@ -70,9 +70,16 @@ void segna_scaricato(Database& db, int ordine) {
     db.exec(QStringLiteral("update righe set scaricato=1 where ordine=?"), {ordine});
 }
 
+QString msgProdottoSenzaCodice() {
+    return QStringLiteral(
+        "   Prodotto senza codice: completare il codice in \"Prodotti e prezzi\" prima di "
+        "registrare lo scarico   ");
+}
+
 void registra_scarico(Database& db, const QString& codiceProdotto, double litri,
                       const MovimentoGiornale& riga, OrdineScarico ordine,
                       std::optional<int> rigaDaSegnare) {
+    if (codiceProdotto.trimmed().isEmpty()) throw DatabaseError(msgProdottoSenzaCodice());
     Database::Transaction tx(db);
     // Read inside the transaction: a second line of the same product sees the first one.
     const double attuale = giacenza_attuale(db, codiceProdotto);

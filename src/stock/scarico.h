@@ -50,7 +50,9 @@ void segna_scaricato(Database& db, int ordine);
 
 // Discharges litres of the product: the stock read as stored at this moment, lowered by litri
 // and written back, and the journal row appended, in the caller's order; then, for a document
-// line, its Scaricato flag. All of it or nothing (DatabaseError propagates).
+// line, its Scaricato flag. All of it or nothing (DatabaseError propagates). A product without a
+// code is refused (msgProdottoSenzaCodice): its journal row could never be matched to its stock.
+QString msgProdottoSenzaCodice();
 void registra_scarico(Database& db, const QString& codiceProdotto, double litri,
                       const MovimentoGiornale& riga, OrdineScarico ordine,
                       std::optional<int> rigaDaSegnare = std::nullopt);

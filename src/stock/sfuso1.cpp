@@ -21,6 +21,9 @@
 #include "stock/ask.h"
 #include "stock/giornale.h"
 #include "widgets/dataerror.h"
+#include "widgets/formgeometry.h"
+#include "widgets/scrollbody.h"
+#include "widgets/zoom.h"
 
 namespace {
 
@@ -49,7 +52,8 @@ TfrmSfuso1::TfrmSfuso1(SharedData& sd, int zoom, QWidget* parent)
     : QDialog(parent), sd_(sd), rules_(sd.db) {
     setObjectName(QStringLiteral("TfrmSfuso1"));
     setWindowTitle(QStringLiteral("Registrazione rapida"));
-    auto* lay = new QVBoxLayout(this);
+    applyZoomFont(this, zoom);
+    auto* lay = new QVBoxLayout(scrollingBody(this));
     auto* top = new QGridLayout;
     lay->addLayout(top);
 
@@ -67,7 +71,8 @@ TfrmSfuso1::TfrmSfuso1(SharedData& sd, int zoom, QWidget* parent)
     cerca_ = named(new QToolButton(this), "CodiceButton");
     cerca_->setText(QStringLiteral("..."));
     cerca_->setToolTip(QStringLiteral("Ricerca prodotti"));
-    cerca_->setFocusPolicy(Qt::NoFocus);
+    // Reachable with Tab (after the code), never taking the focus on a click.
+    cerca_->setFocusPolicy(Qt::TabFocus);
     codeRow->addWidget(codice_);
     codeRow->addWidget(cerca_);
     prodotto_ = named(new QLabel(this), "prodotto");
@@ -124,7 +129,7 @@ TfrmSfuso1::TfrmSfuso1(SharedData& sd, int zoom, QWidget* parent)
     auto* clear = named(new QToolButton(this), "SpeedButton1");
     clear->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
     clear->setToolTip(QStringLiteral("Azzera l'elenco e il totale"));
-    clear->setFocusPolicy(Qt::NoFocus);
+    clear->setFocusPolicy(Qt::TabFocus);
     totRow->addWidget(clear);
     totRow->addStretch();
     auto* totCol = new QVBoxLayout;
@@ -137,9 +142,15 @@ TfrmSfuso1::TfrmSfuso1(SharedData& sd, int zoom, QWidget* parent)
     totRow->addLayout(totCol);
     lay->addLayout(totRow);
 
+    // Tab from the quantity leads to "Conferma", as Enter does for the barcode reader.
     setTabOrder(data_, codice_);
-    setTabOrder(codice_, scaricare_);
+    setTabOrder(codice_, cerca_);
+    setTabOrder(cerca_, scaricare_);
     setTabOrder(scaricare_, conferma_);
+    setTabOrder(conferma_, normale_);
+    setTabOrder(normale_, scarico_);
+    setTabOrder(scarico_, carico_);
+    setTabOrder(carico_, clear);
 
     for (QWidget* w : {static_cast<QWidget*>(data_), static_cast<QWidget*>(codice_),
                        static_cast<QWidget*>(scaricare_)})
@@ -156,7 +167,8 @@ TfrmSfuso1::TfrmSfuso1(SharedData& sd, int zoom, QWidget* parent)
     connect(cerca_, &QToolButton::clicked, this, &TfrmSfuso1::CodiceButtonClick);
     connect(conferma_, &QPushButton::clicked, this, &TfrmSfuso1::btnconfermaClick);
     connect(clear, &QToolButton::clicked, this, &TfrmSfuso1::SpeedButton1Click);
-    resize(620 * zoom / 100, 520 * zoom / 100);
+    resize(QSize(620, 520) * zoomFactor(zoom));
+    FormGeometry::fitToScreen(this);
 }
 
 bool TfrmSfuso1::eventFilter(QObject* watched, QEvent* event) {
@@ -168,15 +180,31 @@ bool TfrmSfuso1::eventFilter(QObject* watched, QEvent* event) {
         if (userLeft(event) && !busy_) CodiceExit();
     } else if (watched == scaricare_) {
         if (isEnter(event)) {
-            conferma_->setFocus(Qt::TabFocusReason);
+            if (quantitaLeggibile()) conferma_->setFocus(Qt::TabFocusReason);
             return true;
         }
         // Tab leads on to "Conferma" by the tab order; the value is shown as formatted.
-        if (userLeft(event) && !busy_) mostraQuantita(quantita());
+        if (userLeft(event) && !busy_ && quantitaLeggibile()) mostraQuantita(quantita());
     } else if (watched == data_) {
+        if (isEnter(event)) {
+            DataExit();
+            return true;
+        }
         if (userLeft(event) && !busy_) DataExit();
     }
     return QDialog::eventFilter(watched, event);
+}
+
+bool TfrmSfuso1::quantitaLeggibile() {
+    // "1.500" is fifteen hundred to a person and 1,5 to a keypad: the user says which.
+    double v = 0;
+    const QString text = scaricare_->text().trimmed();
+    if (parseTypedNumber(text, &v) != TypedNumber::Ambiguous) return true;
+    busy_ = true;
+    Mymsg::message(msgNumeroAmbiguo(text));
+    busy_ = false;
+    vaiA(FocusRapido::Quantita);
+    return false;
 }
 
 double TfrmSfuso1::quantita() const {
@@ -220,6 +248,7 @@ void TfrmSfuso1::prepara_prodotto() {
         showDataError(e);
         return;
     }
+    if (!p.messaggio.isEmpty()) Mymsg::plain(p.messaggio);
     if (p.trovato) {
         tipoSB_->setText(p.tipoSB);
         prodotto_->setText(p.prodotto);
@@ -253,16 +282,34 @@ void TfrmSfuso1::localclear() {
 }
 
 void TfrmSfuso1::DataExit() {
-    if (!data_->text().trimmed().isEmpty()) {
-        const QDate d = GiornaleMovimenti::leggiData(data_->text());
-        if (d.isValid()) data_->setText(GiornaleMovimenti::testoData(d));
+    const QString text = data_->text().trimmed();
+    if (!text.isEmpty()) {
+        const QDate d = parseTypedDate(text);
+        if (d.isValid()) {
+            data_->setText(GiornaleMovimenti::testoData(d));
+            return;
+        }
+        // A day that does not exist is refused here, not at the first registration.
+        busy_ = true;
+        Mymsg::message(msgDataNonValida(text));
+        busy_ = false;
+        vaiA(FocusRapido::Data);
         return;
     }
+    busy_ = true;
     Mymsg::plain(RegistrazioneRapida::msgPrimaLaData());
+    busy_ = false;
     vaiA(FocusRapido::Data);
 }
 
 void TfrmSfuso1::btnconfermaClick() {
+    if (!quantitaLeggibile()) return;
+    const QString dataText = data_->text().trimmed();
+    if (!dataText.isEmpty() && !parseTypedDate(dataText).isValid()) {
+        Mymsg::message(msgDataNonValida(dataText));
+        vaiA(FocusRapido::Data);
+        return;
+    }
     const double q = quantita();
     mostraQuantita(q);
     const OperazioneRapida op = scarico_->isChecked()  ? OperazioneRapida::ScaricoManuale

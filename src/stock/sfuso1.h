@@ -39,6 +39,7 @@ protected:
 
 private:
     double quantita() const;
+    bool quantitaLeggibile();
     void mostraQuantita(double q);
     void vaiA(FocusRapido f);
 

@@ -1,6 +1,9 @@
 #include "widgets/datagrid.h"
 
+#include <QEvent>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -44,6 +47,43 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
     });
 }
 
+void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    QTableView::closeEditor(editor, hint);
+    if (!model_) return;
+    if (hint == QAbstractItemDelegate::RevertModelCache) {
+        model_->clearRejected();
+        DataSet& ds = model_->dataSet();
+        if (ds.isEditing()) ds.cancel();
+        return;
+    }
+    if (model_->rejected().pending()) QTimer::singleShot(0, this, [this] { reopenRejected(); });
+}
+
+void DataGrid::reopenRejected() {
+    if (!model_ || !model_->rejected().pending() || state() == QAbstractItemView::EditingState)
+        return;
+    const DataSetModel::Rejected r = model_->rejected();
+    const QModelIndex index = model_->index(r.row, r.column);
+    if (!index.isValid()) {
+        model_->clearRejected();
+        return;
+    }
+    setCurrentIndex(index);
+    edit(index);
+    for (QLineEdit* e : viewport()->findChildren<QLineEdit*>())
+        if (e->isVisible()) {
+            e->setText(r.text);
+            e->setFocus();
+        }
+}
+
+void DataGrid::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    // The rows follow the font (the program's zoom).
+    if (event->type() == QEvent::FontChange)
+        verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+}
+
 DataSet* DataGrid::dataSet() const {
     return model_ ? &model_->dataSet() : nullptr;
 }
@@ -64,6 +104,17 @@ void DataGrid::setDataSet(DataSet& ds, const QList<GridColumn>& columns) {
         followCursor();
     });
     links_ << connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { followCursor(); });
+    // A text refused in a cell keeps the record from being stored until it is corrected.
+    ds.askBeforePost +=
+        [grid = QPointer<DataGrid>(this), model = QPointer<DataSetModel>(model_)](DataSet&) {
+            if (!grid || !model || grid->model_ != model || !model->rejected().pending()) return;
+            throw Abort{model->rejected().message};
+        };
+    links_ << connect(&ds, &DataSet::stateChanged, this, [this, &ds] {
+        if (!ds.isEditing() && model_ && model_->rejected().pending() &&
+            state() != QAbstractItemView::EditingState)
+            model_->clearRejected();
+    });
     // Default widths from the field sizes; a restored layout overrides them.
     const QFontMetrics fm = fontMetrics();
     for (int c = 0; c < model_->columnCount(); ++c) {

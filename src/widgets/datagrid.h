@@ -34,7 +34,13 @@ Q_SIGNALS:
     void titleClicked(const QString& field, int column);
     void cellClicked(const QString& field, int column);
 
+protected:
+    // Esc in a cell abandons the record's pending edit; a refused text comes back to the cell.
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    void reopenRejected();
     void followCursor();
     void applyHidden();
     void viewRowChanged(const QModelIndex& current);

@@ -186,10 +186,16 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
         // Nothing typed over an unchanged cell: no edit started.
         if (!ds_.isEditing() && text == fieldEditText(f->value())) return true;
         QVariant v;
-        if (!fieldValueFromText(*f, text, &v)) {
-            Mymsg::message(invalidValueMessage(*f));
+        QString error;
+        if (!fieldValueFromText(*f, text, &v, &error)) {
+            // The record counts as changed until the cell is corrected or the edit abandoned.
+            if (!ds_.isEditing()) ds_.tryEdit();
+            ds_.markModified();
+            rejected_ = {row, index.column(), text, error};
+            Mymsg::message(error);
             return false;
         }
+        if (rejected_.row == row && rejected_.column == index.column()) clearRejected();
         if (!ds_.isEditing() && !ds_.tryEdit()) return false;
         f->setValue(v);
     } catch (const DatabaseError& e) {

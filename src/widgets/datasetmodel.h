@@ -53,6 +53,18 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
+    // A text typed into a cell that was refused (not a value): the grid gives it back to the
+    // user, and the record is not stored while it is pending.
+    struct Rejected {
+        int row = -1;
+        int column = -1;
+        QString text;
+        QString message;
+        bool pending() const { return row >= 0; }
+    };
+    const Rejected& rejected() const { return rejected_; }
+    void clearRejected() { rejected_ = Rejected(); }
+
 private:
     void rebuild();
     int fieldIndex(int column) const;
@@ -64,4 +76,5 @@ private:
     std::vector<int> fieldIndex_;  // per column, -1 when unknown
     bool editable_ = true;
     CellHook hook_;
+    Rejected rejected_;
 };

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -132,40 +133,89 @@ void LineEditLink::applyReadOnly(bool readOnly) {
 
 NumberEditLink::NumberEditLink(DataSet& ds, const QString& field, QLineEdit* edit)
     : FieldLink(ds, field, edit), edit_(edit) {
-    connect(edit_, &QLineEdit::textEdited, this, [this](const QString& t) { typed(t); });
+    connect(edit_, &QLineEdit::textEdited, this, [this] { typed(); });
     connect(edit_, &QLineEdit::editingFinished, this, [this] { finished(); });
+    edit_->installEventFilter(this);
+    // A record is never stored while a text typed here is not a value.
+    ds.askBeforePost += [self = QPointer<NumberEditLink>(this)](DataSet&) {
+        if (!self || !self->dirty_) return;
+        QString error;
+        if (!self->commitText(&error)) throw Abort{error};
+    };
     refresh();
 }
 
-void NumberEditLink::typed(const QString& text) {
+void NumberEditLink::typed() {
     if (updating()) return;
-    Field* f = field();
-    if (!f) return;
-    QVariant v;
-    if (fieldValueFromText(*f, text, &v)) {
-        pendingInvalid_ = false;
-        userChanged(v);
+    const bool wasDirty = dirty_;
+    dirty_ = true;
+    if (wasDirty) return;
+    bool started = false;
+    {
+        Updating u(*this);
+        started = beginChange();
+    }
+    if (!started) {
+        dirty_ = false;
+        refresh();
         return;
     }
-    // Half-typed ("-", "1/3/2"): the edit starts now, the value when the text is complete.
-    pendingInvalid_ = true;
-    Updating u(*this);
-    if (!beginChange()) {
-        pendingInvalid_ = false;
-        edit_->setText(fieldEditText(f->value()));
+    dirtyRow_ = dataSet().recNo();
+    dataSet().markModified();
+}
+
+bool NumberEditLink::commitText(QString* error) {
+    if (error) error->clear();
+    if (!dirty_) return true;
+    Field* f = field();
+    if (!f) {
+        dirty_ = false;
+        return true;
     }
+    QVariant v;
+    if (!fieldValueFromText(*f, edit_->text(), &v, error)) return false;
+    if (!userChanged(v)) {
+        // The error box told why; the text stays for the user to correct.
+        dirty_ = true;
+        return false;
+    }
+    dirty_ = false;
+    refresh();  // the value as the field keeps it
+    return true;
 }
 
 void NumberEditLink::finished() {
-    if (updating()) return;
-    if (pendingInvalid_) {
-        pendingInvalid_ = false;
-        if (Field* f = field()) Mymsg::message(invalidValueMessage(*f));
+    if (updating() || reporting_ || !dirty_) return;
+    QString error;
+    if (commitText(&error) || error.isEmpty()) return;
+    reporting_ = true;
+    Mymsg::message(error);
+    reporting_ = false;
+}
+
+bool NumberEditLink::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edit_ && event->type() == QEvent::KeyPress && dirty_) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            QString error;
+            if (!commitText(&error)) {
+                // Enter must not go on to the window's default button with a wrong value.
+                if (!error.isEmpty()) {
+                    reporting_ = true;
+                    Mymsg::message(error);
+                    reporting_ = false;
+                }
+                return true;
+            }
+        }
     }
-    refresh();
+    return FieldLink::eventFilter(watched, event);
 }
 
 void NumberEditLink::showValue(const Field* f) {
+    // What the user is typing stays while the record is still in edit on the same row.
+    if (dirty_ && dataSet().isEditing() && dataSet().recNo() == dirtyRow_) return;
+    dirty_ = false;
     const QString text = f ? fieldEditText(f->value()) : QString();
     if (edit_->text() != text) edit_->setText(text);
 }

@@ -87,22 +87,34 @@ private:
     bool upper_;
 };
 
-// Number (or date) field: accepts the decimal comma; an empty text stores null. A text that does
-// not fit the field is refused with a message when the user leaves the field.
+// Number (or date) field: the value is read when the user leaves the field or presses Enter,
+// never at each keystroke (typing starts the edit of the record). The decimal comma is accepted,
+// an empty text stores null. A text that does not read as a value (or an ambiguous "1.500")
+// shows the message and stays as typed: Enter then stays in the field, and the record cannot
+// be saved until the text is corrected or the edit abandoned (Esc, cancel).
 class NumberEditLink : public FieldLink {
     Q_OBJECT
 public:
     NumberEditLink(DataSet& ds, const QString& field, QLineEdit* edit);
 
+    // Text typed and not yet read into the field.
+    bool hasPendingText() const { return dirty_; }
+    // Reads the pending text into the field. True when stored (or nothing was pending); false
+    // when refused, with the message in *error (empty when the error box already showed it).
+    bool commitText(QString* error);
+
 protected:
     void showValue(const Field* field) override;
     void applyReadOnly(bool readOnly) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void typed(const QString& text);
+    void typed();
     void finished();
     QLineEdit* edit_;
-    bool pendingInvalid_ = false;
+    bool dirty_ = false;
+    int dirtyRow_ = -1;
+    bool reporting_ = false;  // a message box of ours takes the focus: no second reading
 };
 
 // Date field that may be empty, typed as dd/mm/yyyy.

@@ -26,7 +26,7 @@ QString fieldEditText(const QVariant& v) {
     }
 }
 
-bool fieldValueFromText(const Field& field, const QString& typed, QVariant* value) {
+bool fieldValueFromText(const Field& field, const QString& typed, QVariant* value, QString* error) {
     const QString text = typed.trimmed();
     switch (field.type()) {
         case FieldType::Text:
@@ -40,21 +40,32 @@ bool fieldValueFromText(const Field& field, const QString& typed, QVariant* valu
         *value = QVariant();
         return true;
     }
+    auto refuse = [&](const QString& message) {
+        if (error) *error = message;
+        return false;
+    };
     switch (field.type()) {
         case FieldType::Integer:
         case FieldType::SmallInt:
-        case FieldType::AutoInc: {
-            double d = 0;
-            if (!parseNumber(text, &d) || d != std::floor(d) || std::fabs(d) > 2147483647.0)
-                return false;
-            *value = int(d);
-            return true;
-        }
+        case FieldType::AutoInc:
         case FieldType::Float:
         case FieldType::Currency: {
             double d = 0;
-            if (!parseNumber(text, &d)) return false;
-            *value = d;
+            switch (parseTypedNumber(text, &d)) {
+                case TypedNumber::Ambiguous:
+                    return refuse(msgNumeroAmbiguo(text));
+                case TypedNumber::Invalid:
+                    return refuse(invalidValueMessage(field));
+                case TypedNumber::Ok:
+                    break;
+            }
+            if (field.type() == FieldType::Float || field.type() == FieldType::Currency) {
+                *value = d;
+                return true;
+            }
+            if (d != std::floor(d) || std::fabs(d) > 2147483647.0)
+                return refuse(invalidValueMessage(field));
+            *value = int(d);
             return true;
         }
         case FieldType::Bool: {
@@ -64,25 +75,20 @@ bool fieldValueFromText(const Field& field, const QString& typed, QVariant* valu
             else if (t == u"0" || t == u"no" || t == u"false")
                 *value = false;
             else
-                return false;
+                return refuse(invalidValueMessage(field));
             return true;
         }
         case FieldType::DateTime: {
-            for (const char* fmt : {"dd/MM/yyyy hh:mm", "d/M/yyyy", "dd/MM/yyyy", "d/M/yy"}) {
-                QDateTime dt = QDateTime::fromString(text, QString::fromLatin1(fmt));
-                if (!dt.isValid()) {
-                    const QDate d = QDate::fromString(text, QString::fromLatin1(fmt));
-                    if (d.isValid()) dt = QDateTime(d, QTime(0, 0));
-                }
-                if (dt.isValid()) {
-                    // Two-digit years read as 19yy: keep them in this century up to 49.
-                    if (QByteArray(fmt).endsWith("/yy") && dt.date().year() < 1950)
-                        dt = dt.addYears(100);
-                    *value = dt;
-                    return true;
-                }
+            const QDateTime withTime =
+                QDateTime::fromString(text, QStringLiteral("dd/MM/yyyy hh:mm"));
+            if (withTime.isValid()) {
+                *value = withTime;
+                return true;
             }
-            return false;
+            const QDate d = parseTypedDate(text);
+            if (!d.isValid()) return refuse(msgDataNonValida(text));
+            *value = QDateTime(d, QTime(0, 0));
+            return true;
         }
         default:
             *value = text;

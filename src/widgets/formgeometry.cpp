@@ -31,14 +31,43 @@ bool fromText(const QString& text, QRect* normal, bool* maximized) {
     return true;
 }
 
+QRect fitted(const QRect& place, const QRect& workArea) {
+    if (!workArea.isValid()) return place;
+    QRect r(place.topLeft(), place.size().boundedTo(workArea.size()));
+    if (r.right() > workArea.right()) r.moveRight(workArea.right());
+    if (r.bottom() > workArea.bottom()) r.moveBottom(workArea.bottom());
+    if (r.left() < workArea.left()) r.moveLeft(workArea.left());
+    if (r.top() < workArea.top()) r.moveTop(workArea.top());
+    return r;
+}
+
+QRect workAreaFor(const QRect& place) {
+    QScreen* best = nullptr;
+    qint64 bestArea = 0;
+    for (QScreen* s : QGuiApplication::screens()) {
+        const QRect common = s->availableGeometry().intersected(place);
+        const qint64 area = qint64(common.width()) * common.height();
+        if (area > bestArea) {
+            bestArea = area;
+            best = s;
+        }
+    }
+    if (!best) best = QGuiApplication::primaryScreen();
+    return best ? best->availableGeometry() : QRect();
+}
+
+void fitToScreen(QWidget* window) {
+    const QRect r = window->geometry();
+    const QRect area = workAreaFor(r);
+    const QRect f = fitted(r, area);
+    if (f != r) window->setGeometry(f);
+}
+
 void restore(QWidget* window, const QString& section, const IniFile& ini) {
     QRect r;
     bool max = false;
     if (!ini.contains(section, key()) || !fromText(ini.value(section, key()), &r, &max)) return;
-    bool visible = false;
-    for (QScreen* s : QGuiApplication::screens())
-        if (s->availableGeometry().intersects(r)) visible = true;
-    if (visible) window->setGeometry(r);
+    window->setGeometry(fitted(r, workAreaFor(r)));
 }
 
 void saveRect(const QRect& r, bool maximized, const QString& section, IniFile& ini) {

@@ -40,7 +40,8 @@ RecordNavigator::RecordNavigator(QWidget* parent, Buttons which) : QWidget(paren
         b->setText(QString::fromUtf8(d.text));
         b->setToolTip(QString::fromUtf8(d.hint));
         b->setMinimumSize(28, 26);
-        b->setFocusPolicy(Qt::NoFocus);
+        // Reachable with Tab; a click leaves the focus where it was (on the grid).
+        b->setFocusPolicy(Qt::TabFocus);
         const Button id = d.id;
         connect(b, &QToolButton::clicked, this, [this, id] { doAction(id); });
         lay->addWidget(b);
@@ -109,7 +110,7 @@ void RecordNavigator::doAction(Button b) {
             case Delete:
                 if (ds_->isEditing()) ds_->cancel();
                 if (!ds_->isEmpty() &&
-                    (deleteQuestion_.isEmpty() || Mymsg::question(deleteQuestion_)))
+                    (deleteQuestion_.isEmpty() || Mymsg::confirmDelete(deleteQuestion_)))
                     ds_->remove();
                 break;
             case Edit:

@@ -3,8 +3,15 @@
 #include <QFont>
 #include <QWidget>
 
-// Scales a window's font and size by the program's zoom percentage (100 changes nothing).
-inline void applyZoom(QWidget* w, int zoomPercent) {
+// The zoom percentage as a factor (a percentage of 0 or less counts as 100).
+inline double zoomFactor(int zoomPercent) {
+    return zoomPercent <= 0 ? 1.0 : zoomPercent / 100.0;
+}
+
+// Scales a window's font by the zoom percentage (100 changes nothing). Every control that does
+// not set a font of its own follows: labels, edits, buttons, grid headers and cells. Call it
+// before the controls measure their text (column widths, row heights).
+inline void applyZoomFont(QWidget* w, int zoomPercent) {
     if (zoomPercent <= 0 || zoomPercent == 100) return;
     QFont f = w->font();
     if (f.pointSizeF() > 0)
@@ -12,5 +19,11 @@ inline void applyZoom(QWidget* w, int zoomPercent) {
     else
         f.setPixelSize(qMax(1, f.pixelSize() * zoomPercent / 100));
     w->setFont(f);
+}
+
+// Scales a window's font and size by the program's zoom percentage (100 changes nothing).
+inline void applyZoom(QWidget* w, int zoomPercent) {
+    if (zoomPercent <= 0 || zoomPercent == 100) return;
+    applyZoomFont(w, zoomPercent);
     w->resize(w->size() * (zoomPercent / 100.0));
 }

@@ -13,9 +13,29 @@
 #include "common/format.h"
 #include "common/inifile.h"
 #include "common/messages.h"
+#include "data/migrations.h"
 #include "data/shareddata.h"
 #include "support/smalldisk.h"
 #include "support/testfolder.h"
+
+namespace {
+// Sets the file's version and, for version 0, takes away what the steps add.
+void setFileVersion(const QString& folder, int version) {
+    Database db;
+    db.open(folder);
+    if (version == 0)
+        for (const char* index :
+             {"Fatture_Codice", "Fatture_Destinazione", "Righe_Codice", "Righe_Cod_vino_collegato"})
+            db.exec(QStringLiteral("DROP INDEX %1").arg(QString::fromLatin1(index)));
+    db.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
+    db.close();
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+}  // namespace
 
 class TstStartup : public QObject {
     Q_OBJECT
@@ -29,6 +49,8 @@ private Q_SLOTS:
     void maintenanceConditions();
     void damagedDatabaseKeepsBackup();
     void missingDatabaseRunsWithout();
+    void schemaVersion_data();
+    void schemaVersion();
     void commandDataSets_data();
     void commandDataSets();
     void commandWithoutDatabase();
@@ -173,6 +195,43 @@ void TstStartup::maintenanceConditions() {
         QCOMPARE(b.readAll(), QByteArray("vecchio"));
     else
         QVERIFY(b.readAll().startsWith("SQLite format 3"));
+}
+
+// An original file (version 0) is brought to the current version after the backup, which keeps
+// it as it was; a file written by a newer program is refused and left byte for byte, without a
+// backup taken over the old one.
+void TstStartup::schemaVersion_data() {
+    QTest::addColumn<int>("version");
+    QTest::newRow("original file") << 0;
+    QTest::newRow("current") << Migrations::currentVersion();
+    QTest::newRow("newer program") << Migrations::currentVersion() + 1;
+}
+
+void TstStartup::schemaVersion() {
+    QFETCH(int, version);
+    TestFolder tf(false);
+    setFileVersion(tf.path(), version);
+    const QByteArray before = fileBytes(tf.file(Database::fileName()));
+    Database db;
+    SharedData shared(db);
+    AppSettings settings;
+    settings.dataFolder = tf.path();
+    const StartupReport r = startDatabase(settings, db, shared);
+    if (version > Migrations::currentVersion()) {
+        QVERIFY(!r.opened);
+        QCOMPARE(r.error, Migrations::msgNewerDatabase(tf.file(Database::fileName()), version));
+        QVERIFY(!db.isOpen());
+        QCOMPARE(fileBytes(tf.file(Database::fileName())), before);
+        QVERIFY(!QFile::exists(tf.file(Database::backupName())));
+        return;
+    }
+    QVERIFY2(r.opened, qPrintable(r.error));
+    QCOMPARE(Migrations::versionOf(db), Migrations::currentVersion());
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' "
+                                      "AND name IN ('Righe_Codice', 'Fatture_Destinazione')"))
+                 .toInt(),
+             2);
+    QCOMPARE(Migrations::versionOfFile(tf.file(Database::backupName())), version);
 }
 
 void TstStartup::damagedDatabaseKeepsBackup() {

@@ -2,9 +2,59 @@
 #include <QtTest>
 
 #include "common/format.h"
+#include "common/messages.h"
 #include "data/dataset.h"
 #include "data/shareddata.h"
 #include "support/testfolder.h"
+
+namespace {
+// The rows of a data set in the order shown, and the key of the current one.
+QStringList snapshot(DataSet& ds) {
+    QStringList out;
+    for (int r = 0; r < ds.recordCount(); ++r) {
+        QStringList cells;
+        for (int f = 0; f < ds.fieldCount(); ++f) cells << ds.displayTextAt(r, f);
+        out << cells.join(QLatin1Char('|'));
+    }
+    out << QStringLiteral("@%1").arg(ds.isEmpty() ? QString() : ds.displayTextAt(-1, 1));
+    return out;
+}
+
+// The same source opened afresh: what the data set must show after following the database.
+QStringList freshSnapshot(Database& db, const QString& table, const QString& sort,
+                          const QString& currentKey) {
+    DataSet fresh(db, QStringLiteral("fresh"));
+    fresh.setTable(table);
+    fresh.sortBy(sort);
+    fresh.open();
+    if (!currentKey.isEmpty()) fresh.locate(fresh.fieldAt(1).name(), currentKey);
+    return snapshot(fresh);
+}
+
+// Records whether the database was held by a transaction when each text was shown.
+class TxAwareMessages : public ScriptedMessages {
+public:
+    explicit TxAwareMessages(Database& db) : db_(db) {}
+    void message(const QString& text) override {
+        inTransaction << db_.inTransaction();
+        ScriptedMessages::message(text);
+    }
+    bool question(const QString& text) override {
+        inTransaction << db_.inTransaction();
+        return ScriptedMessages::question(text);
+    }
+    QList<bool> inTransaction;
+
+private:
+    Database& db_;
+};
+
+void fillIva(TestFolder& tf) {
+    tf.insert("IVA", {{"Ordine", 1}, {"IVA", "22"}, {"Nota_fin", "ordinaria"}});
+    tf.insert("IVA", {{"Ordine", 2}, {"IVA", "10"}, {"Nota_fin", "ridotta"}});
+    tf.insert("IVA", {{"Ordine", 3}, {"IVA", "4"}, {"Nota_fin", "minima"}});
+}
+}  // namespace
 
 class TestDataSet : public QObject {
     Q_OBJECT
@@ -429,6 +479,191 @@ private Q_SLOTS:
         ds.refresh();
         QCOMPARE(ds[QStringLiteral("IVA")].asString(), QStringLiteral("3"));
         QCOMPARE(ds.recordCount(), 4);
+    }
+
+    // A write undone by a rollback, the caller's or its own (an after-event that fails), leaves
+    // the data set and every other open data set over the table as they were, cursor included.
+    void writeUndoneLeavesDataSetsAsTheyWere_data() {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<bool>("callerRollsBack");
+        for (const char* op : {"insert", "edit", "delete"}) {
+            QTest::addRow("%s, caller's rollback", op) << QString::fromLatin1(op) << true;
+            QTest::addRow("%s, after-event fails", op) << QString::fromLatin1(op) << false;
+        }
+    }
+    void writeUndoneLeavesDataSetsAsTheyWere() {
+        QFETCH(QString, op);
+        QFETCH(bool, callerRollsBack);
+        TestFolder tf;
+        fillIva(tf);
+        DataSet ds(tf.db(), QStringLiteral("v")), other(tf.db(), QStringLiteral("o"));
+        for (DataSet* d : {&ds, &other}) {
+            d->setTable(QStringLiteral("IVA"));
+            d->open();
+        }
+        QVERIFY(ds.locate(QStringLiteral("IVA"), QStringLiteral("10")));
+        QVERIFY(other.locate(QStringLiteral("IVA"), QStringLiteral("4")));
+        const QStringList before = snapshot(ds), otherBefore = snapshot(other);
+        bool fail = false;
+        auto failing = [&](DataSet&) {
+            if (fail) throw DatabaseError(QStringLiteral("disco pieno"));
+        };
+        ds.afterPost += failing;
+        ds.afterDelete += failing;
+        auto write = [&] {
+            if (op == u"delete") return ds.remove();
+            if (op == u"insert") {
+                ds.append();
+                ds[QStringLiteral("Ordine")].setValue(9);
+                ds[QStringLiteral("IVA")].setValue(QStringLiteral("0"));
+            } else {
+                ds.edit();
+                ds[QStringLiteral("Nota_fin")].setValue(QStringLiteral("cambiata"));
+            }
+            return ds.post();
+        };
+        if (callerRollsBack) {
+            Database::Transaction tx(tf.db());
+            QVERIFY(write());
+            // Inside the transaction the data set shows its own write.
+            QVERIFY(snapshot(ds) != before);
+        } else {
+            fail = true;
+            QVERIFY_THROWS_EXCEPTION(DatabaseError, write());
+            if (op != u"delete") {
+                // Nothing stored, but the row stays in edit with what was typed.
+                QVERIFY(ds.isEditing());
+                QCOMPARE(ds[QStringLiteral("IVA")].asString(),
+                         op == u"insert" ? QStringLiteral("0") : QStringLiteral("10"));
+                ds.cancel();
+            }
+        }
+        QCOMPARE(snapshot(ds), before);
+        QCOMPARE(snapshot(other), otherBefore);
+        QCOMPARE(tf.count("IVA"), 3);
+        QCOMPARE(tf.value("SELECT count(*) FROM IVA WHERE Nota_fin = 'cambiata'").toInt(), 0);
+    }
+
+    // Rows written by statements reach the open data sets when the transaction commits (not
+    // before), each data set keeping its order and its current row by key.
+    void statementWritesReachOpenDataSets_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("inTransaction");
+        QTest::addColumn<QString>("sort");
+        const struct {
+            const char* name;
+            const char* sql;
+        } cases[] = {
+            {"insert", "INSERT INTO IVA (Ordine, IVA, Nota_fin) VALUES (0, '5', 'nuova')"},
+            {"update", "UPDATE IVA SET Nota_fin = 'cambiata' WHERE IVA IN ('10', '4')"},
+            {"delete other", "DELETE FROM IVA WHERE IVA = '22'"},
+            {"delete current", "DELETE FROM IVA WHERE IVA = '10'"},
+            {"delete whole table", "DELETE FROM IVA"},
+        };
+        for (const auto& c : cases)
+            for (bool tx : {true, false}) {
+                QTest::addRow("%s%s, table order", c.name, tx ? "" : ", no transaction")
+                    << QString::fromLatin1(c.sql) << tx << QString();
+                QTest::addRow("%s%s, sorted", c.name, tx ? "" : ", no transaction")
+                    << QString::fromLatin1(c.sql) << tx << QStringLiteral("Ordine");
+            }
+    }
+    void statementWritesReachOpenDataSets() {
+        QFETCH(QString, sql);
+        QFETCH(bool, inTransaction);
+        QFETCH(QString, sort);
+        TestFolder tf;
+        fillIva(tf);
+        DataSet ds(tf.db(), QStringLiteral("v"));
+        ds.setTable(QStringLiteral("IVA"));
+        ds.sortBy(sort);
+        ds.open();
+        QVERIFY(ds.locate(QStringLiteral("IVA"), QStringLiteral("10")));
+        const QStringList before = snapshot(ds);
+        if (inTransaction) {
+            Database::Transaction tx(tf.db());
+            tf.db().exec(sql);
+            QCOMPARE(snapshot(ds), before);
+            tx.commit();
+        } else {
+            tf.db().exec(sql);
+        }
+        const bool currentGone = tf.value("SELECT count(*) FROM IVA WHERE IVA = '10'").toInt() == 0;
+        const QStringList now = snapshot(ds);
+        if (currentGone) {
+            QCOMPARE(
+                now.mid(0, now.size() - 1),
+                freshSnapshot(tf.db(), QStringLiteral("IVA"), sort, {}).mid(0, now.size() - 1));
+        } else {
+            QCOMPARE(now,
+                     freshSnapshot(tf.db(), QStringLiteral("IVA"), sort, QStringLiteral("10")));
+        }
+    }
+
+    // Detail and lookup data sets follow too: a line written for the current document, a
+    // packaging volume changed under the products.
+    void detailsAndLookupsFollowCommits() {
+        TestFolder tf;
+        tf.insert("Fatture", {{"Docum_numero", "B-2025-000001"}});
+        tf.insert("Righe", {{"Docum_numero", "B-2025-000001"}, {"Codice", "A"}});
+        tf.insert("Imballi", {{"Bottiglia", "075"}, {"Volume", 0.75}});
+        tf.insert("Prodotti",
+                  {{"Codice_prodotto", "P"}, {"Stato", "2"}, {"Bottiglia", "075"}, {"Litri", 7.5}});
+        SharedData sd(tf.db());
+        sd.prodotti.onCalcFields = [](DataSet& d) {
+            const double v = d[QStringLiteral("Volume")].asFloat();
+            d[QStringLiteral("Pezzi")].setValue(v ? d[QStringLiteral("Litri")].asFloat() / v : 0);
+        };
+        for (DataSet* d : {&sd.Fatture, &sd.righe, &sd.prodotti}) d->open();
+        QCOMPARE(sd.righe.recordCount(), 1);
+        QCOMPARE(sd.prodotti[QStringLiteral("Pezzi")].asFloat(), 10.0);
+        {
+            Database::Transaction tx(tf.db());
+            tf.db().exec(QStringLiteral("INSERT INTO Righe (Docum_numero, Codice) VALUES (?, ?)"),
+                         {QStringLiteral("B-2025-000001"), QStringLiteral("B")});
+            tf.db().exec(QStringLiteral("INSERT INTO Righe (Docum_numero, Codice) VALUES (?, ?)"),
+                         {QStringLiteral("B-2025-000002"), QStringLiteral("C")});
+            tf.db().exec(QStringLiteral("UPDATE Imballi SET Volume = 1.5"));
+            tx.commit();
+        }
+        QCOMPARE(sd.righe.recordCount(), 2);  // the other document's line is not its detail
+        QCOMPARE(sd.righe.displayTextAt(1, sd.righe.field(QStringLiteral("Codice")).index()),
+                 QStringLiteral("B"));
+        QCOMPARE(sd.prodotti[QStringLiteral("Pezzi")].asFloat(), 5.0);
+    }
+
+    // A refusal's message and a delete question come while the database is free; a row once
+    // deleted never comes back with the filter.
+    void questionsAndRefusalsOutsideTheTransaction() {
+        TestFolder tf;
+        fillIva(tf);
+        TxAwareMessages msgs(tf.db());
+        DataSet ds(tf.db(), QStringLiteral("v"));
+        ds.setTable(QStringLiteral("IVA"));
+        ds.beforePost += [](DataSet& d) {
+            if (d[QStringLiteral("IVA")].asString().isEmpty())
+                throw Abort{QStringLiteral("   manca il codice   ")};
+        };
+        ds.askBeforeDelete += [](DataSet&) {
+            if (!Mymsg::question(QStringLiteral("   Cancello?   "))) throw Abort{};
+        };
+        ds.onFilterRecord = [](DataSet&) { return true; };
+        ds.open();
+        ds.append();
+        ds[QStringLiteral("Ordine")].setValue(7);
+        QVERIFY(!ds.post());
+        QCOMPARE(msgs.texts, QStringList{QStringLiteral("   manca il codice   ")});
+        QCOMPARE(ds.state(), DataSet::State::Insert);
+        ds.cancel();
+        QVERIFY(!ds.remove());  // answered No
+        QCOMPARE(tf.count("IVA"), 3);
+        msgs.answer(true);
+        QVERIFY(ds.remove());
+        QCOMPARE(tf.count("IVA"), 2);
+        QCOMPARE(msgs.inTransaction, QList<bool>({false, false, false}));
+        ds.setFiltered(true);
+        ds.setFiltered(false);
+        QCOMPARE(ds.recordCount(), 2);
     }
 
     void signalsForGrids() {

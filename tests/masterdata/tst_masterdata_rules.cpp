@@ -188,32 +188,95 @@ private:
     }
 
 private Q_SLOTS:
-    void deleteConfirmation_data() {
+    // A customer or product still referred to is refused with the count, without a question;
+    // otherwise the question (default No) decides.
+    void deleteRules_data() {
         QTest::addColumn<bool>("product");
+        QTest::addColumn<QString>("refs");  // rows referring to the code: "table:field" ...
         QTest::addColumn<bool>("yes");
-        QTest::newRow("customer yes") << false << true;
-        QTest::newRow("customer no") << false << false;
-        QTest::newRow("product yes") << true << true;
-        QTest::newRow("product no") << true << false;
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("customer, yes") << false << "" << true << "";
+        QTest::newRow("customer, no") << false << "" << false << "";
+        QTest::newRow("customer in documents and journal")
+            << false << "Fatture:Codice Fatture:Destinazione Giornale:Cliente" << true
+            << MasterDataRules::msgClienteInUso("C1", {2, 1});
+        QTest::newRow("customer as delivery place only")
+            << false << "Fatture:Destinazione" << true
+            << MasterDataRules::msgClienteInUso("C1", {1, 0});
+        QTest::newRow("product, yes") << true << "" << true << "";
+        QTest::newRow("product, no") << true << "" << false << "";
+        QTest::newRow("product in two lines of one document and the journal")
+            << true << "Righe:Codice Righe:Cod_vino_collegato Giornale:Cod_vino" << true
+            << MasterDataRules::msgProdottoInUso("C1", {1, 1, 0});
+        QTest::newRow("product in the sale in progress")
+            << true << "Appoggio_R:Cod_vino_collegato" << true
+            << MasterDataRules::msgProdottoInUso("C1", {0, 0, 1});
     }
-    void deleteConfirmation() {
+    void deleteRules() {
         QFETCH(bool, product);
+        QFETCH(QString, refs);
         QFETCH(bool, yes);
+        QFETCH(QString, refusal);
         ScriptedMessages msgs;
         msgs.answer(yes);
+        int document = 0;
+        for (const QString& ref : refs.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QStringList tf2 = ref.split(QLatin1Char(':'));
+            QVariantMap row{{tf2[1], QStringLiteral("C1")}};
+            if (tf2[0] == u"Fatture")
+                row.insert(QStringLiteral("Docum_numero"),
+                           QStringLiteral("B-2025-%1").arg(++document));
+            if (tf2[0] == u"Righe")
+                row.insert(QStringLiteral("Docum_numero"), QStringLiteral("B-1"));
+            tf->insert(tf2[0], row);
+        }
         if (product)
-            tf->insert(QStringLiteral("Prodotti"), {{QStringLiteral("Codice_prodotto"), "P1"}});
+            tf->insert(QStringLiteral("Prodotti"), {{QStringLiteral("Codice_prodotto"), "C1"}});
         else
             customer(QStringLiteral("C1"), QStringLiteral("Rossi"));
         DataSet& ds = product ? sd->prodotti : sd->Clienti;
         ds.open();
         ds.setReadOnly(false);
-        QCOMPARE(ds.remove(), yes);
-        QCOMPARE(msgs.texts, QStringList{product ? MasterDataRules::msgCancelloProdotto()
-                                                 : MasterDataRules::msgCancelloCliente()});
-        QCOMPARE(msgs.kinds, QStringList{QStringLiteral("question")});
+        QCOMPARE(ds.remove(), refusal.isEmpty() && yes);
+        if (refusal.isEmpty()) {
+            QCOMPARE(msgs.texts, QStringList{product ? MasterDataRules::msgCancelloProdotto()
+                                                     : MasterDataRules::msgCancelloCliente()});
+            QCOMPARE(msgs.kinds, QStringList{QStringLiteral("questionNo")});
+        } else {
+            QCOMPARE(msgs.texts, QStringList{refusal});
+            QCOMPARE(msgs.kinds, QStringList{QStringLiteral("message")});
+        }
         QCOMPARE(tf->count(product ? QStringLiteral("Prodotti") : QStringLiteral("Anagrafica")),
-                 yes ? 0 : 1);
+                 refusal.isEmpty() && yes ? 0 : 1);
+        QCOMPARE(ds.recordCount(), refusal.isEmpty() && yes ? 0 : 1);
+    }
+
+    // A product without a code is never stored (blank counts as empty).
+    void productCodeRequired_data() {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("empty") << "";
+        QTest::newRow("blanks") << "   ";
+    }
+    void productCodeRequired() {
+        QFETCH(QString, code);
+        ScriptedMessages msgs;
+        tf->insert(QStringLiteral("Prodotti"), {{QStringLiteral("Codice_prodotto"), "P1"}});
+        sd->prodotti.open();
+        sd->prodotti.setReadOnly(false);
+        // A new product, and a stored one whose code is cleared.
+        sd->prodotti.append();
+        sd->prodotti.field(QStringLiteral("Codice_prodotto")).setValue(code);
+        sd->prodotti.field(QStringLiteral("Descrizione")).setValue(QStringLiteral("Senza codice"));
+        QVERIFY(!sd->prodotti.post());
+        QCOMPARE(msgs.texts, QStringList{MasterDataRules::msgCodiceProdottoObbligatorio()});
+        sd->prodotti.cancel();
+        QVERIFY(sd->prodotti.locate(QStringLiteral("Codice_prodotto"), QStringLiteral("P1")));
+        sd->prodotti.edit();
+        sd->prodotti.field(QStringLiteral("Codice_prodotto")).setValue(code);
+        QVERIFY(!sd->prodotti.post());
+        QCOMPARE(tf->value("SELECT count(*) FROM Prodotti WHERE Codice_prodotto = 'P1'").toInt(),
+                 1);
+        QCOMPARE(tf->count(QStringLiteral("Prodotti")), 1);
     }
 
     void filterModeA_data() {

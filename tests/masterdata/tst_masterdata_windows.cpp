@@ -85,6 +85,69 @@ private Q_SLOTS:
                  QStringLiteral("Cantina Bella"));
     }
 
+    // Enter in a header field stores the edit ("&Fine modifica intestazione" is the default
+    // button); Esc abandons it.
+    void headerEnterAndEsc_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("Enter stores") << int(Qt::Key_Return) << "Cantina Nuova";
+        QTest::newRow("Esc abandons") << int(Qt::Key_Escape) << "Cantina";
+    }
+    void headerEnterAndEsc() {
+        QFETCH(int, key);
+        QFETCH(QString, stored);
+        ScriptedMessages msgs;
+        tf->insert("Intesta", {{"RagioneSociale", "Cantina"}, {"Griglia_X", 4}, {"Griglia_Y", 4}});
+        sd->Intestazione.open();
+        TfrmIntesta w(*sd, ini);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::mouseClick(child<QPushButton>(&w, "btn_modifica_intestazione"), Qt::LeftButton);
+        auto* rs = child<QLineEdit>(&w, "RagioneSociale");
+        rs->setFocus();
+        rs->selectAll();
+        QTest::keyClicks(rs, "Cantina Nuova");
+        QTest::keyClick(rs, Qt::Key(key));
+        QVERIFY(!sd->Intestazione.isEditing());
+        QVERIFY(w.isVisible());  // Esc abandoned the edit, it did not close the window
+        QCOMPARE(sql("SELECT RagioneSociale FROM Intesta").toString(), stored);
+        QCOMPARE(rs->text(), stored);
+        QVERIFY(rs->isReadOnly());
+        QVERIFY(msgs.texts.isEmpty());
+        // With nothing pending, Esc closes the window as always.
+        QTest::keyClick(rs, Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
+    }
+
+    // A printer name that no installed queue begins with is marked, naming the queue used.
+    void printerNotFoundIsMarked_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("note");
+        const QStringList queues{QStringLiteral("HP_Ufficio"), QStringLiteral("Citizen_CT")};
+        QTest::newRow("prefix of a queue") << "Citizen" << queues << "";
+        QTest::newRow("default text")
+            << "stampante1" << queues << "Stampante non trovata: verrà usata Citizen_CT";
+        QTest::newRow("empty") << "" << queues << "Stampante non trovata: verrà usata Citizen_CT";
+        QTest::newRow("no printers") << "HP" << QStringList()
+                                     << "Nessuna stampante installata: le stampe vanno in un "
+                                        "file PDF";
+    }
+    void printerNotFoundIsMarked() {
+        QFETCH(QString, name);
+        QFETCH(QStringList, installed);
+        QFETCH(QString, note);
+        TfrmIntesta w(*sd, ini);
+        w.setPrinterSource([installed] { return installed; },
+                           [installed] { return installed.value(1); });
+        w.show();
+        auto* printer = child<QComboBox>(&w, "stampante1");
+        printer->setEditText(name);
+        auto* label = child<QLabel>(&w, "lbl_stampante1_nota");
+        QCOMPARE(label->text(), note);
+        QCOMPARE(label->isHidden(), note.isEmpty());
+    }
+
     void closeDiscardsHeaderKeepsVat() {
         ScriptedMessages msgs;
         tf->insert("Intesta", {{"RagioneSociale", "Cantina"}});
@@ -331,6 +394,91 @@ private Q_SLOTS:
         QCOMPARE(msgs.texts, QStringList(2, MasterDataRules::msgCancelloProdotto()));
         QTest::mouseClick(child<QPushButton>(&w, "btn_fine"), Qt::LeftButton);
         QCOMPARE(sd->prodotti.sortField(), QStringLiteral("Codice_prodotto"));
+    }
+
+    // A number typed in the products window is read when left; a wrong one keeps the product
+    // unsaved (also through "Blocca") until corrected, or abandoned with Esc.
+    void productNumberInput_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("then");  // "blocca", "esc"
+        QTest::addColumn<double>("stored");
+        QTest::newRow("keypad point") << "1.5"
+                                      << "blocca" << 1.5;
+        QTest::newRow("grouped thousands, Blocca") << "1.234,5"
+                                                   << "blocca" << 10.5;
+        QTest::newRow("ambiguous, Blocca") << "1.500"
+                                           << "blocca" << 10.5;
+        QTest::newRow("wrong, Esc") << "1.234,5"
+                                    << "esc" << 10.5;
+    }
+    void productNumberInput() {
+        QFETCH(QString, typed);
+        QFETCH(QString, then);
+        QFETCH(double, stored);
+        ScriptedMessages msgs;
+        tf->insert("Prodotti", {{"Codice_prodotto", "P1"}, {"Litri", 10.5}});
+        sd->prodotti.open();
+        TfrmListino w(*sd, ini);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* modifica = child<QPushButton>(&w, "btn_modifica");
+        QTest::mouseClick(modifica, Qt::LeftButton);
+        auto* litri = child<QLineEdit>(&w, "Litri");
+        litri->setFocus();
+        litri->selectAll();
+        QTest::keyClicks(litri, typed);
+        const bool wrong = stored == 10.5;
+        if (then == u"esc") {
+            QTest::keyClick(litri, Qt::Key_Escape);
+            QVERIFY(!sd->prodotti.isEditing());
+            QCOMPARE(litri->text(), QStringLiteral("10,5"));
+            QVERIFY(w.isVisible());
+        } else {
+            modifica->setFocus();  // leaving the field, as the click does
+            QTest::mouseClick(modifica, Qt::LeftButton);
+            QCOMPARE(sd->prodotti.isEditing(), wrong);
+            QCOMPARE(modifica->text(),
+                     wrong ? QStringLiteral("Blocca") : QStringLiteral("Modifica"));
+            QCOMPARE(litri->text(), wrong ? typed : QStringLiteral("1,5"));
+            QCOMPARE(msgs.texts.isEmpty(), !wrong);
+        }
+        QCOMPARE(sql("SELECT Litri FROM Prodotti").toDouble(), stored);
+    }
+
+    // A wrong number typed in a grid cell comes back to the cell and keeps the product unsaved.
+    void gridNumberInput() {
+        ScriptedMessages msgs;
+        tf->insert("Prodotti", {{"Codice_prodotto", "P1"}, {"Litri", 10.5}});
+        sd->prodotti.open();
+        TfrmListino w(*sd, ini);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::mouseClick(child<QPushButton>(&w, "btn_modifica"), Qt::LeftButton);
+        auto* grid = child<DataGrid>(&w, "ListinoGrid");
+        auto* descr = child<QLineEdit>(&w, "Descrizione");
+        QTest::keyClicks(descr, "Rosso");
+        const QModelIndex cell = grid->model()->index(0, grid->dataModel()->columnOf("Litri"));
+        grid->setFocus();
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto editor = [grid] {
+            for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
+                if (e->isVisible()) return e;
+            return static_cast<QLineEdit*>(nullptr);
+        };
+        QVERIFY(editor());
+        editor()->setText(QStringLiteral("1.500"));
+        QTest::keyClick(editor(), Qt::Key_Return);
+        QTRY_COMPARE(msgs.texts.size(), 1);
+        QTRY_VERIFY(editor() && editor()->text() == QStringLiteral("1.500"));
+        QVERIFY(msgs.last().contains(QStringLiteral("ambiguo")));
+        QVERIFY(!sd->prodotti.post());
+        QCOMPARE(sql("SELECT Descrizione IS NULL FROM Prodotti").toInt(), 1);
+        // Esc in the cell abandons the whole edit of the product.
+        QTest::keyClick(editor(), Qt::Key_Escape);
+        QVERIFY(!sd->prodotti.isEditing());
+        QCOMPARE(descr->text(), QString());
+        QCOMPARE(sql("SELECT Litri FROM Prodotti").toDouble(), 10.5);
     }
 
     void gridLayoutRemembered() {

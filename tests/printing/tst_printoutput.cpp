@@ -7,43 +7,9 @@
 #include "common/messages.h"
 #include "cups/capturequeue.h"
 #include "platform/rawprinter.h"
+#include "printfakes.h"
 #include "printing/engineoutput.h"
 #include "report/templatefile.h"
-
-namespace {
-
-class FakeBackend : public report::PrintBackend {
-public:
-    QStringList queues;
-    bool accept = true;
-    int submitted = 0;
-    QStringList printers() override { return queues; }
-    QString defaultPrinter() override { return queues.value(0); }
-    bool submitPdf(const QString&, const QString&, const QByteArray& pdf, int, QSizeF,
-                   QString* error) override {
-        if (!pdf.startsWith("%PDF")) *error = QStringLiteral("non è un PDF");
-        if (!accept) *error = QStringLiteral("coda ferma");
-        ++submitted;
-        return accept && pdf.startsWith("%PDF");
-    }
-};
-
-report::Report simpleReport(int pages) {
-    report::Report r = report::emptyReport();
-    r.pages.resize(1);
-    report::Band band;
-    band.type = report::BandType::ReportTitle;
-    report::ReportObject text;
-    text.name = QStringLiteral("Titolo");
-    text.text = QStringLiteral("[TITLE]");
-    text.geometry = QRectF(0, 0, 60, 6);
-    band.objects.push_back(text);
-    r.pages.front().bands.push_back(band);
-    while (int(r.pages.size()) < pages) r.pages.push_back(r.pages.front());
-    return r;
-}
-
-}  // namespace
 
 class TestPrintOutput : public QObject {
     Q_OBJECT

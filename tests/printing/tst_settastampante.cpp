@@ -319,6 +319,9 @@ private Q_SLOTS:
         QTest::newRow("default text")
             << QStringLiteral("stampante2") << queues << QStringLiteral("Citizen_CT_S310_2")
             << QStringLiteral("Citizen_CT_S310_2");
+        QTest::newRow("empty name: default")
+            << QString() << queues << QStringLiteral("Citizen_CT_S310")
+            << QStringLiteral("Citizen_CT_S310");
         QTest::newRow("no match, no default: first")
             << QStringLiteral("stampante1") << queues << QString() << QStringLiteral("HP_LaserJet");
         QTest::newRow("no printer at all")

@@ -178,7 +178,8 @@ private Q_SLOTS:
         QCOMPARE(ds.field(QStringLiteral("Pezzi")).asFloat(), expected);
     }
 
-    // A document movement cancelled: stock back, line and journal row gone, header posted.
+    // A document movement cancelled: stock back, line and journal row gone, the document
+    // recomputed through the hook inside the same transaction; the question defaults to No.
     void cancelDocumentMovement_data() {
         QTest::addColumn<bool>("yes");
         QTest::newRow("confirmed") << true;
@@ -196,8 +197,13 @@ private Q_SLOTS:
                                        {{QStringLiteral("Docum_numero"), "B-2025-000007"}});
         move(QDate(2025, 4, 2), QStringLiteral("V1"), 0.75, QStringLiteral("B"), line,
              QStringLiteral("B-2025-000007"));
-        int posted = 0;
-        sd->Fatture.beforePost += [&posted](DataSet&) { ++posted; };
+        QStringList recomputed;
+        g->setRicalcolaDocumento([&](const QString& numero) {
+            QVERIFY(tf->db().inTransaction());
+            // The line is already gone when the document is recomputed.
+            QCOMPARE(tf->count(QStringLiteral("Righe")), 1);
+            recomputed << numero;
+        });
         g->FormShow();
         msgs.answer(yes);
         QCOMPARE(g->annullaDocumento(), yes);
@@ -207,10 +213,10 @@ private Q_SLOTS:
         QCOMPARE(tf->count(QStringLiteral("Giornale")), yes ? 0 : 1);
         QCOMPARE(tf->value(QStringLiteral("SELECT group_concat(Ordine) FROM Righe")).toString(),
                  yes ? QString::number(keep) : QStringLiteral("%1,%2").arg(keep).arg(line));
-        QCOMPARE(posted, yes ? 1 : 0);
+        QCOMPARE(msgs.kinds, QStringList{QStringLiteral("questionNo")});
+        QCOMPARE(recomputed, yes ? QStringList{QStringLiteral("B-2025-000007")} : QStringList());
         QCOMPARE(g->documenti.isEmpty(), yes);
         QVERIFY(!sd->Fatture.isOpen());
-        QVERIFY(sd->Fatture.isReadOnly());
     }
 
     // A failure half-way gives nothing back and deletes nothing.
@@ -218,6 +224,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("failing");
         QTest::newRow("journal delete") << "delete from giornale";
         QTest::newRow("line delete") << "delete from righe";
+        QTest::newRow("document recompute") << "recompute";
     }
     void cancelIsAtomic() {
         QFETCH(QString, failing);
@@ -227,10 +234,14 @@ private Q_SLOTS:
                                        {{QStringLiteral("Docum_numero"), "F-2025-000001"}});
         move(QDate(2025, 4, 2), QStringLiteral("V1"), 1, QStringLiteral("F"), line,
              QStringLiteral("F-2025-000001"));
+        g->setRicalcolaDocumento([&](const QString&) {
+            if (failing == u"recompute") throw DatabaseError(QStringLiteral("totali"));
+        });
         g->FormShow();
         msgs.answer(true);
         tf->db().failNextStatementContaining(failing);
         QVERIFY_THROWS_EXCEPTION(DatabaseError, g->annullaDocumento());
+        QCOMPARE(g->documenti.recordCount(), 1);
         QCOMPARE(stock(QStringLiteral("V1")), 5.0);
         QCOMPARE(tf->count(QStringLiteral("Giornale")), 1);
         QCOMPARE(tf->count(QStringLiteral("Righe")), 1);

@@ -206,6 +206,22 @@ private Q_SLOTS:
                                                   OrdineScarico::GiacenzaPoiGiornale));
         QCOMPARE(stock(QStringLiteral("V1")), 10.0);
     }
+
+    // A product without a code (written by another tool) is never discharged: the journal row
+    // would name no product while its stock went down.
+    void productWithoutCode() {
+        tf->insert(QStringLiteral("Prodotti"),
+                   {{QStringLiteral("Codice_prodotto"), ""}, {QStringLiteral("Litri"), 10.0}});
+        try {
+            registra_scarico(tf->db(), QString(), 1, mov(QString(), 1),
+                             OrdineScarico::GiornalePoiGiacenza);
+            QFAIL("discharged");
+        } catch (const DatabaseError& e) {
+            QCOMPARE(e.text(), msgProdottoSenzaCodice());
+        }
+        QCOMPARE(tf->value(QStringLiteral("SELECT Litri FROM Prodotti")).toDouble(), 10.0);
+        QCOMPARE(tf->count(QStringLiteral("Giornale")), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestScarico)

@@ -271,16 +271,64 @@ private Q_SLOTS:
         QCOMPARE(msgs.texts, QStringList{"Inserire codice prodotto"});
     }
 
-    void emptyDateOnLeaving() {
+    // The registration date is checked as it is left or confirmed with Enter: an empty one and
+    // a day that does not exist are refused at once, the text kept and the focus back on it.
+    void dateCheckedAtOnce_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("empty, Tab") << "" << int(Qt::Key_Tab) << "Inserire prima la data !"
+                                    << "";
+        QTest::newRow("no such day, Tab")
+            << "32/13/2026" << int(Qt::Key_Tab) << msgDataNonValida("32/13/2026") << "32/13/2026";
+        QTest::newRow("no such day, Enter") << "29/02/2025" << int(Qt::Key_Return)
+                                            << msgDataNonValida("29/02/2025") << "29/02/2025";
+        QTest::newRow("short form") << "3/4/26" << int(Qt::Key_Tab) << ""
+                                    << "03/04/2026";
+    }
+    void dateCheckedAtOnce() {
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
         ScriptedMessages msgs;
         TfrmSfuso1 w(*sd);
         show(w);
         auto* data = child<QLineEdit>(w, "Data");
         data->setFocus();
         data->clear();
-        QTest::keyClick(data, Qt::Key_Tab);
-        QCOMPARE(msgs.texts, QStringList{"Inserire prima la data !"});
-        QCOMPARE(focusName(), QStringLiteral("Data"));
+        QTest::keyClicks(data, typed);
+        QTest::keyClick(data, Qt::Key(key));
+        QCOMPARE(msgs.texts, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(data->text(), shown);
+        if (!message.isEmpty()) QCOMPARE(focusName(), QStringLiteral("Data"));
+    }
+
+    // "1.500" as a quantity is refused as ambiguous before anything is registered.
+    void ambiguousQuantity() {
+        ScriptedMessages msgs;
+        const qint64 id = product(QStringLiteral("SF"), QStringLiteral("1"), {}, 5000, 2);
+        TfrmSfuso1 w(*sd);
+        show(w);
+        auto* codice = child<QLineEdit>(w, "Codice");
+        codice->setFocus();
+        QTest::keyClicks(codice, QString::number(id));
+        QTest::keyClick(codice, Qt::Key_Return);
+        auto* q = child<QLineEdit>(w, "scaricare");
+        QTest::keyClicks(q, "1.500");
+        QTest::keyClick(q, Qt::Key_Return);
+        QCOMPARE(msgs.texts, QStringList{msgNumeroAmbiguo("1.500")});
+        QCOMPARE(focusName(), QStringLiteral("scaricare"));
+        QTest::mouseClick(child<QPushButton>(w, "btnconferma"), Qt::LeftButton);
+        QCOMPARE(q->text(), QStringLiteral("1.500"));
+        QCOMPARE(stock(QStringLiteral("SF")), 5000.0);
+        QCOMPARE(tf->count(QStringLiteral("Giornale")), 0);
+        q->selectAll();
+        QTest::keyClicks(q, "1500");
+        QTest::keyClick(q, Qt::Key_Return);
+        QTest::keyClick(child<QPushButton>(w, "btnconferma"), Qt::Key_Return);
+        QCOMPARE(stock(QStringLiteral("SF")), 3500.0);
     }
 
     // The search button: the filter is case-sensitive and covers ID, code and description.
@@ -397,6 +445,28 @@ private Q_SLOTS:
         QVERIFY(!w.giornale().documenti.isOpen());
         QVERIFY(
             ini.contains(QStringLiteral("TfrmGiornale"), QStringLiteral("dbgDocumenti_Colonne")));
+    }
+
+    // A period date that does not exist is refused as soon as it is left, and Enter on it
+    // selects nothing.
+    void journalDateCheckedAtOnce() {
+        ScriptedMessages msgs;
+        IniFile ini;
+        TfrmGiornale w(*sd, ini);
+        show(w);
+        auto* da = child<QLineEdit>(w, "esporta_da");
+        da->setFocus();
+        QTest::keyClicks(da, "32/13/2026");
+        QTest::keyClick(da, Qt::Key_Return);
+        QCOMPARE(msgs.texts, QStringList{msgDataNonValida("32/13/2026")});
+        QCOMPARE(da->text(), QStringLiteral("32/13/2026"));
+        child<QLineEdit>(w, "esporta_a")->setFocus();
+        QCOMPARE(msgs.texts.size(), 2);
+        da->setText(QStringLiteral("1/2/25"));
+        da->setFocus();
+        child<QLineEdit>(w, "esporta_a")->setFocus();
+        QCOMPARE(da->text(), QStringLiteral("01/02/2025"));
+        QCOMPARE(msgs.texts.size(), 2);
     }
 
     // The two "Crea file di esportazione" buttons write over the views as last selected: a

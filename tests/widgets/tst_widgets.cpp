@@ -1,6 +1,8 @@
 // Data-aware widgets over a real data set: grid and cursor in step, field links that follow the
 // data set's state, typed text to field values, navigator and "Modifica" switch.
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -19,6 +21,7 @@
 #include "widgets/edittoggle.h"
 #include "widgets/fieldlinks.h"
 #include "widgets/fieldtext.h"
+#include "widgets/formgeometry.h"
 #include "widgets/navigator.h"
 
 class TestWidgets : public QObject {
@@ -58,6 +61,19 @@ private Q_SLOTS:
                                       << "abc" << false << QVariant();
         QTest::newRow("half typed") << "Sconto"
                                     << "-" << false << QVariant();
+        // "1.500" is fifteen hundred to a person: ambiguous, refused; a keypad's point is not.
+        QTest::newRow("thousands point") << "Sconto"
+                                         << "1.500" << false << QVariant();
+        QTest::newRow("thousands point, negative") << "Sconto"
+                                                   << "-12.345" << false << QVariant();
+        QTest::newRow("grouping with comma") << "Sconto"
+                                             << "1.234,5" << false << QVariant();
+        QTest::newRow("keypad point, leading zero") << "Sconto"
+                                                    << "0.750" << true << QVariant(0.75);
+        QTest::newRow("keypad point, four digits before") << "Sconto"
+                                                          << "1234.500" << true << QVariant(1234.5);
+        QTest::newRow("keypad point, two decimals") << "Sconto"
+                                                    << "1.50" << true << QVariant(1.5);
         QTest::newRow("empty text stays text") << "Nome"
                                                << "" << true << QVariant(QString(""));
         QTest::newRow("text kept as typed") << "Nome"
@@ -89,7 +105,12 @@ private Q_SLOTS:
         QCOMPARE(v.toDateTime().date(), QDate(2024, 2, 3));
         QVERIFY(fieldValueFromText(fat.field("Data"), "3/2/24", &v));
         QCOMPARE(v.toDateTime().date(), QDate(2024, 2, 3));
-        QVERIFY(!fieldValueFromText(fat.field("Data"), "31/02/2024", &v));
+        QString error;
+        QVERIFY(!fieldValueFromText(fat.field("Data"), "31/02/2024", &v, &error));
+        QCOMPARE(error, msgDataNonValida("31/02/2024"));
+        QVERIFY(!fieldValueFromText(fat.field("Data"), "32/13/2026", &v, &error));
+        QVERIFY(!fieldValueFromText(iva.field("Ordine"), "1.500", &v, &error));
+        QCOMPARE(error, QStringLiteral("   \"1.500\" è ambiguo: scrivere 1500 oppure 1,5   "));
         QCOMPARE(fieldEditText(QVariant(2.5)), QStringLiteral("2,5"));
         QCOMPARE(fieldEditText(QDateTime(QDate(2024, 2, 3), QTime(0, 0))),
                  QStringLiteral("03/02/2024"));
@@ -147,7 +168,9 @@ private Q_SLOTS:
         grid.setDataSet(*ds, {{"Codice"}, {"Sconto"}});
         QVERIFY(!grid.model()->setData(grid.model()->index(0, 1), "dieci", Qt::EditRole));
         QCOMPARE(msgs.last(), invalidValueMessage(ds->field("Sconto")));
-        QVERIFY(!ds->isEditing());
+        // The record is held in edit and cannot be stored until the cell is corrected.
+        QVERIFY(ds->isEditing());
+        QVERIFY(!ds->post());
         QVERIFY(grid.model()->setData(grid.model()->index(0, 1), "10,5", Qt::EditRole));
         QVERIFY(ds->post());
         QCOMPARE(tf->value("SELECT Sconto FROM Anagrafica WHERE Codice='A'").toDouble(), 10.5);
@@ -195,22 +218,88 @@ private Q_SLOTS:
         QVERIFY(static_cast<QLineEdit*>(lock->widget())->isReadOnly());
     }
 
-    void numberLinkRefusesBadText() {
+    // A number field reads its value when left or on Enter, never at each keystroke. A text
+    // that is not a value shows the message, stays as typed and keeps the record from being
+    // stored until corrected or abandoned.
+    void numberLinkReadsWhenLeft_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("finish");   // "leave", "enter"
+        QTest::addColumn<QVariant>("stored");  // invalid: refused, the old value stays
+        QTest::addColumn<QString>("message");
+        const QString invalid = QStringLiteral("   Valore non valido per il campo Sconto   ");
+        QTest::newRow("comma") << "12,5"
+                               << "leave" << QVariant(12.5) << "";
+        QTest::newRow("keypad point") << "1.5"
+                                      << "enter" << QVariant(1.5) << "";
+        QTest::newRow("keypad, three decimals") << "0.750"
+                                                << "leave" << QVariant(0.75) << "";
+        QTest::newRow("emptied") << ""
+                                 << "leave" << QVariant(QMetaType(QMetaType::Double)) << "";
+        QTest::newRow("grouped thousands") << "1.234,5"
+                                           << "leave" << QVariant() << invalid;
+        QTest::newRow("ambiguous thousands")
+            << "1.500"
+            << "enter" << QVariant()
+            << QStringLiteral("   \"1.500\" è ambiguo: scrivere 1500 oppure 1,5   ");
+        QTest::newRow("letters, Enter") << "dieci"
+                                        << "enter" << QVariant() << invalid;
+    }
+    void numberLinkReadsWhenLeft() {
+        QFETCH(QString, typed);
+        QFETCH(QString, finish);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, message);
         ScriptedMessages msgs;
         ds->setReadOnly(false);
-        QLineEdit e;
-        new NumberEditLink(*ds, "Sconto", &e);
-        e.show();
-        QTest::keyClicks(&e, "1,2");
-        QCOMPARE(ds->field("Sconto").asFloat(), 1.2);
-        QTest::keyClicks(&e, "x");
-        Q_EMIT e.editingFinished();
-        QCOMPARE(msgs.last(), invalidValueMessage(ds->field("Sconto")));
-        QCOMPARE(e.text(), QStringLiteral("1,2"));
-        e.clear();
-        QTest::keyClick(&e, Qt::Key_Backspace);
-        Q_EMIT e.textEdited(QString());
-        QVERIFY(ds->field("Sconto").isNull());
+        ds->edit();
+        ds->field("Sconto").setValue(10.5);
+        QVERIFY(ds->post());
+        QDialog window;
+        auto* e = new QLineEdit(&window);
+        auto* other = new QLineEdit(&window);
+        auto* ok = new QPushButton(QStringLiteral("OK"), &window);
+        ok->setDefault(true);
+        int okClicks = 0;
+        connect(ok, &QPushButton::clicked, [&] { ++okClicks; });
+        new NumberEditLink(*ds, "Sconto", e);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, typed);
+        // Typing starts the edit; nothing is read before the field is left.
+        QVERIFY(ds->isEditing());
+        QCOMPARE(ds->field("Sconto").asFloat(), 10.5);
+        if (finish == u"enter")
+            QTest::keyClick(e, Qt::Key_Return);
+        else
+            other->setFocus();
+        if (stored.isValid()) {
+            QVERIFY(msgs.texts.isEmpty());
+            QCOMPARE(ds->field("Sconto").isNull(), stored.isNull());
+            if (!stored.isNull()) QCOMPARE(ds->field("Sconto").asFloat(), stored.toDouble());
+            QCOMPARE(okClicks, finish == u"enter" ? 1 : 0);
+            QVERIFY(ds->post());
+            return;
+        }
+        QCOMPARE(msgs.texts, QStringList{message});
+        QCOMPARE(e->text(), typed);  // kept for the user to correct
+        QCOMPARE(okClicks, 0);       // Enter went no further
+        // Nothing half-read: the record is not stored while the text is wrong...
+        other->setFocus();
+        QVERIFY(!ds->post());
+        QCOMPARE(msgs.last(), message);
+        QVERIFY(ds->isEditing());
+        QCOMPARE(tf->value("SELECT Sconto FROM Anagrafica WHERE Codice = 'A'").toDouble(), 10.5);
+        // ...typing in another field keeps it...
+        ds->field("Nome").setValue(QStringLiteral("Mario"));
+        QCOMPARE(e->text(), typed);
+        // ...and abandoning the edit brings the stored value back.
+        ds->cancel();
+        QCOMPARE(e->text(), QStringLiteral("10,5"));
+        QVERIFY(!ds->isEditing());
+        QVERIFY(ds->post());
     }
 
     void navigatorFollowsDataSet() {
@@ -274,30 +363,76 @@ private Q_SLOTS:
                  QStringLiteral("SI"));
     }
 
+    // Enter answers Yes to a plain question and No to a question before a deletion; the boxes
+    // carry the program's title.
     void dialogQuestion_data() {
-        QTest::addColumn<QString>("press");
+        QTest::addColumn<bool>("deletes");
+        QTest::addColumn<QString>("press");  // a button's caption, or "Enter"
         QTest::addColumn<bool>("yes");
-        QTest::newRow("Sì") << "&Sì" << true;
-        QTest::newRow("No") << "&No" << false;
+        QTest::newRow("question, Sì") << false << "&Sì" << true;
+        QTest::newRow("question, No") << false << "&No" << false;
+        QTest::newRow("question, Enter") << false << "Enter" << true;
+        QTest::newRow("delete, Sì") << true << "&Sì" << true;
+        QTest::newRow("delete, Enter") << true << "Enter" << false;
+        QTest::newRow("delete, Esc") << true << "Esc" << false;
     }
     void dialogQuestion() {
+        QFETCH(bool, deletes);
         QFETCH(QString, press);
         QFETCH(bool, yes);
         DialogMessages dm;
+        dm.setTitle(QStringLiteral("Vinorda Lestro ZUPAR 02.01"));
         QStringList seen;
+        QString title;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
+            title = box->windowTitle();
             QCOMPARE(box->icon(), QMessageBox::Warning);
             for (QAbstractButton* b : box->buttons()) seen << b->text();
             auto* label = box->findChild<QLabel*>("qt_msgbox_label");
             QVERIFY(label && (label->alignment() & Qt::AlignHCenter));
+            if (press == u"Enter" || press == u"Esc") {
+                QTest::keyClick(box, press == u"Enter" ? Qt::Key_Return : Qt::Key_Escape);
+                return;
+            }
             for (QAbstractButton* b : box->buttons())
                 if (b->text() == press) b->click();
         });
-        QCOMPARE(dm.question("   Cancello ?   "), yes);
+        const QString text = QStringLiteral("   Cancello ?   ");
+        QCOMPARE(deletes ? dm.confirmDelete(text) : dm.question(text), yes);
         seen.sort();
         QCOMPARE(seen, (QStringList{"&No", "&Sì"}));
+        QCOMPARE(title, QStringLiteral("Vinorda Lestro ZUPAR 02.01"));
+    }
+
+    // Qt's own dialogs and buttons speak Italian.
+    void qtTextsInItalian() {
+        QVERIFY(installQtItalianTranslations());
+        QDialogButtonBox box(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
+        QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Annulla"));
+        QCOMPARE(box.button(QDialogButtonBox::Yes)->text().remove(QLatin1Char('&')),
+                 QStringLiteral("Sì"));
+    }
+
+    // A place kept in form.ini comes back onto the screen, no larger than it.
+    void placeFitsTheScreen_data() {
+        QTest::addColumn<QRect>("place");
+        QTest::addColumn<QRect>("fitted");
+        const QRect screen(0, 0, 1024, 768);
+        QTest::newRow("inside") << QRect(10, 20, 800, 600) << QRect(10, 20, 800, 600);
+        QTest::newRow("off to the right")
+            << QRect(1900, 100, 800, 600) << QRect(224, 100, 800, 600);
+        QTest::newRow("above and left") << QRect(-500, -40, 600, 400) << QRect(0, 0, 600, 400);
+        QTest::newRow("larger than the screen")
+            << QRect(50, 50, 1100, 900) << QRect(0, 0, 1024, 768);
+        QTest::newRow("another screen gone")
+            << QRect(3000, 2000, 300, 200) << QRect(724, 568, 300, 200);
+    }
+    void placeFitsTheScreen() {
+        QFETCH(QRect, place);
+        QFETCH(QRect, fitted);
+        QCOMPARE(FormGeometry::fitted(place, QRect(0, 0, 1024, 768)), fitted);
     }
 
     void buttonImages() {

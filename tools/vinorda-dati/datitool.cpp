@@ -16,6 +16,7 @@
 #include "copie.h"
 #include "data/database.h"
 #include "data/schema.h"
+#include "stock/scarico.h"
 
 #ifndef VINORDA_DATA_DIR
 #define VINORDA_DATA_DIR ""
@@ -324,9 +325,7 @@ public:
                         "Totale Scadenza Trasporto Causale Aspetto Fatturato DDTFATT Pagato")),
           righe_(db, QStringLiteral("Righe"),
                  cols("Docum_numero CodiceCli Codice UM Litri_per_unita Stato Quantita "
-                      "Descrizione Prezzo IVA Cod_vino_collegato Sconto Volume Scaricato")),
-          giornale_(db, QStringLiteral("Giornale"),
-                    cols("Data_Ora Cod_vino Litri Cliente Docum_numero Riga_num Esportato Tipo")) {}
+                      "Descrizione Prezzo IVA Cod_vino_collegato Sconto Volume Scaricato")) {}
 
     // kind: "B" delivery note, "N" receipt, "F" invoice (DDTFATT "I").
     void write(const QString& kind, int number, const QDateTime& when, const QString& customer,
@@ -368,7 +367,7 @@ public:
             const qint64 ordine =
                 righe_.add({numero, customer, QString::fromUtf8(l.codice), q.value(2).toString(),
                             perUnit, stato, l.quantita, q.value(0).toString(), prezzo, vat, linked,
-                            0.0, volume, printed && !linked.isEmpty()});
+                            0.0, volume, false});
             imponibile += cents(prezzo * l.quantita);
             litri += volume;
             if (printed && !linked.isEmpty()) discharged.push_back({ordine, linked, volume});
@@ -406,14 +405,19 @@ public:
                       : kind == QLatin1String("N") ? QStringLiteral("N")
                                                    : QStringLiteral("I"),
                       false});
+        // A printed document discharges its lines as the program does: stock, journal row
+        // (dated by the day alone) and the line's Scaricato flag together.
         for (const Pending& p : discharged) {
-            db_.exec(
-                QStringLiteral("UPDATE Prodotti SET Litri = Litri - ? WHERE Codice_prodotto = ?"),
-                {p.volume, p.code});
-            // Journal rows carry the date alone: the period tests compare whole days.
-            giornale_.add({when.date().startOfDay(), p.code, p.volume,
-                           kind == QLatin1String("N") ? QString() : customer, numero, p.ordine,
-                           false, kind});
+            MovimentoGiornale m;
+            m.data = when.date();
+            m.codVino = p.code;
+            m.litri = p.volume;
+            m.cliente = kind == QLatin1String("N") ? QString() : customer;
+            m.documNumero = numero;
+            m.rigaNum = int(p.ordine);
+            m.tipo = kind;
+            registra_scarico(db_, p.code, p.volume, m, OrdineScarico::GiacenzaPoiGiornale,
+                             int(p.ordine));
         }
     }
 
@@ -421,7 +425,6 @@ private:
     Database& db_;
     Inserter fatture_;
     Inserter righe_;
-    Inserter giornale_;
 };
 
 bool isWritableFolder(const QString& folder) {
