@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "common/helpers.h"
 #include "data/database.h"
 #include "data/dataset.h"
 #include "data/shareddata.h"
+#include "documents/documents_rules.h"
 #include "masterdata/masterdata_rules.h"
 #include "printing/printedlists.h"
 #include "printing/templates.h"
@@ -18,64 +18,8 @@
 
 namespace {
 
-QString text(const DataSet& ds, const char* field) {
-    return ds.field(QString::fromLatin1(field)).asString();
-}
-
 double number(const DataSet& ds, const QString& field) {
     return ds.field(field).value().toDouble();
-}
-
-// The calculated fields of documents and lines, until the document rules are attached here.
-void addDocumentFields(SharedData& sd, const QHash<QString, QString>& vatNotes) {
-    DataSet& f = sd.Fatture;
-    if (!f.onCalcFields) {
-        f.onCalcFields = [vatNotes](DataSet& ds) {
-            const QString tipo = text(ds, "Doc_tipo");
-            ds.field(QStringLiteral("Doc_descr"))
-                .setValue(tipo == QLatin1String("B")   ? QStringLiteral("Docum.Trasporto")
-                          : tipo == QLatin1String("F") ? QStringLiteral("Fattura")
-                          : tipo == QLatin1String("N") ? QStringLiteral("Ricevuta (per privati)")
-                                                       : QString());
-            const QString t = text(ds, "Trasporto");
-            ds.field(QStringLiteral("Trasporto_l"))
-                .setValue(t == QLatin1String("M")   ? QStringLiteral("Mittente")
-                          : t == QLatin1String("D") ? QStringLiteral("Destinatario")
-                          : t == QLatin1String("V") ? QStringLiteral("Vettore")
-                                                    : QString());
-            ds.field(QStringLiteral("LitriLettere"))
-                .setValue(litri_in_lettere(number(ds, QStringLiteral("Tot_Litri"))));
-            // An exempt code (taxable amount, no tax) prints its closing note.
-            QStringList notes;
-            for (int i = 1; i <= 4; ++i) {
-                const QString code = ds.field(QStringLiteral("ALIVA%1").arg(i)).asString();
-                if (code.isEmpty()) continue;
-                if (number(ds, QStringLiteral("IMP%1").arg(i)) != 0 &&
-                    number(ds, QStringLiteral("IVA%1").arg(i)) == 0) {
-                    const QString note = vatNotes.value(code);
-                    if (!note.isEmpty() && !notes.contains(note)) notes << note;
-                }
-            }
-            ds.field(QStringLiteral("NOTEIVA")).setValue(notes.join(QStringLiteral(" - ")));
-        };
-    }
-    if (!sd.righe.onCalcFields) {
-        sd.righe.onCalcFields = [](DataSet& ds) {
-            const double prezzo = number(ds, QStringLiteral("Prezzo"));
-            const double q = number(ds, QStringLiteral("Quantita"));
-            const double sc = number(ds, QStringLiteral("Sconto"));
-            ds.field(QStringLiteral("Totale")).setValue(prezzo * q * (100.0 - sc) / 100.0);
-        };
-    }
-    // Pieces of products: the product rules themselves.
-    attachMasterDataRules(sd);
-}
-
-QHash<QString, QString> readVatNotes(Database& db) {
-    QHash<QString, QString> notes;
-    QSqlQuery q = db.select(QStringLiteral("SELECT IVA, Nota_fin FROM IVA"));
-    while (q.next()) notes.insert(q.value(0).toString(), q.value(1).toString());
-    return notes;
 }
 
 int render(const QString& folder, const QString& name, const QString& pdf, const QString& documento,
@@ -83,7 +27,8 @@ int render(const QString& folder, const QString& name, const QString& pdf, const
     Database db;
     db.open(folder);
     SharedData sd(db);
-    addDocumentFields(sd, readVatNotes(db));
+    // The calculated fields of documents, lines and products: the program's own rules.
+    attachDocumentRules(sd);
 
     report::ReportEngine engine;
     engine.setDataFolder(folder);

@@ -7,6 +7,9 @@
 #include "app/mainform.h"
 #include "app/printservice.h"
 #include "data/shareddata.h"
+#include "documents/documents_rules.h"
+#include "documents/frmfatture.h"
+#include "documents/service.h"
 #include "masterdata/frmclienti.h"
 #include "masterdata/frmintesta.h"
 #include "masterdata/frmlistino.h"
@@ -19,6 +22,7 @@
 
 void attachProgramRules(SharedData& shared) {
     attachMasterDataRules(shared);
+    attachDocumentRules(shared);
 }
 
 QHash<QString, WindowFactory> programWindowFactories() {
@@ -51,10 +55,10 @@ QHash<QString, WindowFactory> programWindowFactories() {
         w->setPrint([main](const QString& name, const QString& title) {
             main->printing().routine().setta_stampante(name, title, false, PrintMode::Preview, 1);
         });
-        // A cancelled document movement: the document's totals follow its remaining lines.
-        // Until the documents' totals rule is wired here, the document keeps its totals (the
-        // user is told to print it again) and nothing else is written.
-        w->setRicalcolaDocumento([](const QString&) {});
+        // A cancelled document movement: the document's totals follow its remaining lines,
+        // in the cancellation's own transaction.
+        w->setRicalcolaDocumento(
+            [main](const QString& documNumero) { ricalcolaTotali(main->db(), documNumero); });
         w->setCartellaEsportazione([main] {
             AppSettings s = App::settings();
             if (s.esportazione.trimmed().isEmpty()) {
@@ -69,6 +73,16 @@ QHash<QString, WindowFactory> programWindowFactories() {
                 }
             }
             return cartellaEsportazione(s.esportazione, App::dataFolder());
+        });
+        return w;
+    });
+    f.insert(QStringLiteral("TfrmFatture"), [](TMainForm& m) -> QWidget* {
+        auto* w = new TfrmFatture(m.shared(), m.settingsIni(), m.layoutIni(), m.zoom());
+        TMainForm* main = &m;
+        // A document is printed through the print routine; only paper really printed counts.
+        w->setPrint([main](const QString& name, const QString& title) {
+            return main->printing().routine().setta_stampante(name, title, true, PrintMode::Preview,
+                                                              1);
         });
         return w;
     });

@@ -284,11 +284,15 @@ void DataSet::sortBy(const QString& field) {
 
 void DataSet::setMasterLink(DataSet* master, const QString& masterField,
                             const QString& detailField) {
-    if (master_) disconnect(master_, nullptr, this, nullptr);
+    if (master_) {
+        disconnect(master_, nullptr, this, nullptr);
+        master_->details_.removeAll(this);
+    }
     master_ = master;
     masterField_ = masterField;
     detailField_ = detailField;
     if (master_) {
+        master_->details_.append(this);
         connect(master_, &DataSet::currentChanged, this, [this] { masterMoved(); });
         connect(master_, &DataSet::reset, this, [this] { masterMoved(); });
     }
@@ -426,14 +430,44 @@ void DataSet::readRows(Stmt& st, const QStringList& names, int rowidCol, bool ha
     }
     const int n = fieldCount();
     qint64 serial = 0;
+    // A text or date equal to the one the previous row had in the same column shares its value:
+    // codes, years, kinds and dates repeat down a table, and each copy would cost an allocation.
+    struct Previous {
+        QString raw;
+        QVariant value;
+        bool valid = false;
+    };
+    std::vector<Previous> previous(static_cast<size_t>(storedCount_));
     while (haveRow) {
         Row r;
         r.rowid = rowidCol >= 0 ? sqlite3_column_int64(st.get(), rowidCol) : ++serial;
         r.values.resize(n);
         QVariant* values = r.values.data();
-        for (int i = 0; i < storedCount_; ++i)
-            if (colOf[i] >= 0 && sqlite3_column_type(st.get(), colOf[i]) != SQLITE_NULL)
-                values[i] = readColumn(st.get(), colOf[i], typeOf[i]);
+        for (int i = 0; i < storedCount_; ++i) {
+            const int col = colOf[i];
+            if (col < 0) continue;
+            const int ct = sqlite3_column_type(st.get(), col);
+            if (ct == SQLITE_NULL) continue;
+            const FieldType t = typeOf[i];
+            const bool shared =
+                ct == SQLITE_TEXT &&
+                (t == FieldType::Text || t == FieldType::Memo || t == FieldType::DateTime);
+            if (!shared) {
+                values[i] = readColumn(st.get(), col, t);
+                continue;
+            }
+            const auto* text = static_cast<const QChar*>(sqlite3_column_text16(st.get(), col));
+            const QStringView view(text, sqlite3_column_bytes16(st.get(), col) / 2);
+            Previous& p = previous[size_t(i)];
+            if (!p.valid || view != p.raw) {
+                p.raw = view.toString();
+                p.value = t == FieldType::DateTime
+                              ? parseStoredDate(p.raw.constData(), int(p.raw.size()))
+                              : QVariant(p.raw);
+                p.valid = true;
+            }
+            values[i] = p.value;
+        }
         out.push_back(std::move(r));
         haveRow = st.step();
     }
@@ -457,12 +491,25 @@ void DataSet::sortRows() {
         std::stable_sort(order.begin(), order.end(),
                          [&](size_t a, size_t b) { return keys[a] < keys[b]; });
     } else {
-        auto key = [&](size_t i) -> const QVariant& { return rows_[i].values[fi]; };
+        // Keys read once: converting a variant in every comparison costs more than the sort.
+        std::vector<double> keys(rows_.size());
+        std::vector<char> nulls(rows_.size());
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            const QVariant& v = rows_[i].values[fi];
+            nulls[i] = v.isNull() || !v.isValid();
+            if (nulls[i]) continue;
+            if (t == FieldType::DateTime) {
+                // Wall-clock order, without a time-zone conversion per row.
+                const QDateTime d = v.toDateTime();
+                keys[i] =
+                    double(d.date().toJulianDay()) * 86400000.0 + d.time().msecsSinceStartOfDay();
+            } else {
+                keys[i] = v.toDouble();
+            }
+        }
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            const QVariant &va = key(a), &vb = key(b);
-            if (va.isNull() || vb.isNull()) return va.isNull() && !vb.isNull();
-            if (t == FieldType::DateTime) return va.toDateTime() < vb.toDateTime();
-            return va.toDouble() < vb.toDouble();
+            if (nulls[a] || nulls[b]) return nulls[a] && !nulls[b];
+            return keys[a] < keys[b];
         });
     }
     std::vector<Row> sorted;
@@ -507,8 +554,8 @@ QVariant DataSet::lookupValue(const Field& f, const QVector<QVariant>& values) c
 
 bool DataSet::accepts(int rowIndex) {
     if (!onFilterRecord) return true;
-    Row& r = rows_[size_t(rowIndex)];
-    if (!r.calcDone) computeDerived(r, rowIndex);
+    // Calculated and lookup fields are computed only when the filter reads one of them (see
+    // currentValue): filtering tens of thousands of rows by stored fields stays cheap.
     ActiveRow guard(*this, rowIndex);
     return onFilterRecord(*this);
 }
@@ -1167,6 +1214,8 @@ void DataSet::rereadRows(const QList<qint64>& ids) {
 }
 
 bool DataSet::checkBrowseMode() {
+    for (const QPointer<DataSet>& d : std::as_const(details_))
+        if (d && d->isEditing() && !d->checkBrowseMode()) return false;
     if (!isEditing()) return true;
     if (modified_) return post();
     cancel();

@@ -11,7 +11,9 @@
 // again; each keeps its current row by key. Questions to the user belong in askBeforePost and
 // askBeforeDelete, which run before the transaction begins.
 #include <QHash>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -141,7 +143,9 @@ public:
     bool post();     // false when beforePost aborted (state unchanged); throws DatabaseError
     void cancel();
     bool remove();  // deletes the current row; false when beforeDelete aborted
-    // Posts a pending change, or cancels an unmodified one (as navigation does).
+    // Posts a pending change, or cancels an unmodified one (as navigation does). Details linked
+    // to this data set are settled first: a master never moves away from a line still being
+    // typed, and a refused line keeps it where it is.
     bool checkBrowseMode();
 
     // ---- filter
@@ -234,6 +238,7 @@ private:
     bool readOnly_ = false;
 
     DataSet* master_ = nullptr;
+    QList<QPointer<DataSet>> details_;
     QString masterField_;
     QString detailField_;
 

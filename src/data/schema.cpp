@@ -305,7 +305,7 @@ QString Schema::schemaSql() {
         "CREATE INDEX Giornale_Cod_vino ON Giornale(Cod_vino, Tipo, Esportato, Data_Ora);\n"
         "CREATE INDEX Giornale_Tipo_Periodo ON Giornale(Tipo, Esportato, Data_Ora, Cod_vino, "
         "Litri);\n"
-        "CREATE INDEX Fatture_Tipo_Anno ON Fatture(Doc_tipo, Anno);\n"
+        "CREATE INDEX Fatture_Tipo_Anno ON Fatture(Doc_tipo, Anno, Num_fattura);\n"
         "CREATE TABLE _StoredQueries (Name TEXT PRIMARY KEY, Sql TEXT NOT NULL, Params TEXT);\n");
     return s;
 }

@@ -184,5 +184,5 @@ CREATE INDEX Righe_Docum_numero ON Righe(Docum_numero);
 CREATE INDEX Giornale_Data_Ora ON Giornale(Data_Ora);
 CREATE INDEX Giornale_Cod_vino ON Giornale(Cod_vino, Tipo, Esportato, Data_Ora);
 CREATE INDEX Giornale_Tipo_Periodo ON Giornale(Tipo, Esportato, Data_Ora, Cod_vino, Litri);
-CREATE INDEX Fatture_Tipo_Anno ON Fatture(Doc_tipo, Anno);
+CREATE INDEX Fatture_Tipo_Anno ON Fatture(Doc_tipo, Anno, Num_fattura);
 CREATE TABLE _StoredQueries (Name TEXT PRIMARY KEY, Sql TEXT NOT NULL, Params TEXT);

@@ -22,10 +22,10 @@ void EditToggle::showOff() {
 }
 
 bool EditToggle::setOn(bool on) {
-    if (!on && ds_.isOpen() && ds_.isEditing()) {
+    if (!on && ds_.isOpen() && (save_ || ds_.isEditing())) {
         bool stored = false;
         try {
-            stored = ds_.checkBrowseMode();
+            stored = save_ ? save_() : ds_.checkBrowseMode();
         } catch (const DatabaseError& e) {
             showDataError(e);
         }

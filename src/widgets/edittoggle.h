@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class DataSet;
 class QAbstractButton;
@@ -23,6 +24,9 @@ public:
     bool setOn(bool on);
     // Shows the released state without touching the data set (window creation).
     void showOff();
+    // How pending changes are stored when switching off (a window with detail lines saves them
+    // before the header); true when stored. Default: the data set's checkBrowseMode.
+    void setSaveHook(std::function<bool()> save) { save_ = std::move(save); }
 
 Q_SIGNALS:
     void switched(bool on);
@@ -34,4 +38,5 @@ private:
     DataSet& ds_;
     QList<QPointer<QWidget>> gated_;
     bool on_ = false;
+    std::function<bool()> save_;
 };

@@ -11,6 +11,7 @@
 #include "copie.h"
 #include "data/database.h"
 #include "datitool.h"
+#include "documents/service.h"
 
 namespace {
 struct Result {
@@ -51,6 +52,25 @@ private:
     static QString customer(const QString& folder);
     QTemporaryDir source_;
 };
+
+// Every header's stored totals equal those the document rules compute from its lines.
+void expectTotalsOfTheRules(Database& db) {
+    auto totals = [&db] {
+        QStringList rows;
+        QSqlQuery q = db.select(QStringLiteral(
+            "SELECT Docum_numero, ALIVA1, ALIVA2, I1, IMP1, IMP2, TOTSC1, IVA1, IVA2, Tot_sconto, "
+            "Tot_Imponibile, Tot_Iva, Totale, Tot_Litri FROM Fatture ORDER BY Docum_numero"));
+        while (q.next()) {
+            QStringList row;
+            for (int i = 0; i < 14; ++i) row << q.value(i).toString();
+            rows << row.join(u'|');
+        }
+        return rows;
+    };
+    const QStringList before = totals();
+    for (const QString& row : before) ricalcolaTotali(db, row.section(u'|', 0, 0));
+    QCOMPARE(totals(), before);
+}
 
 void TstVinordaDati::initTestCase() {
     installItalianLocale();
@@ -132,9 +152,24 @@ void TstVinordaDati::demo() {
                       "sum(Volume) FROM Righe r WHERE r.Docum_numero = f.Docum_numero)) > 1e-9"))
             .toInt(),
         0);
-    // The journal holds exactly the discharged lines.
-    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Righe WHERE Scaricato = 1")).toInt(),
-             db.scalar(QStringLiteral("SELECT count(*) FROM Giornale")).toInt());
+    // The journal holds exactly the discharged product lines (a summary invoice repeats lines
+    // its delivery notes discharged), each at midnight of its document's day.
+    QCOMPARE(
+        db.scalar(QStringLiteral("SELECT count(*) FROM Righe r JOIN Fatture f ON f.Docum_numero = "
+                                 "r.Docum_numero WHERE r.Scaricato = 1 AND f.DDTFATT <> 'R' AND "
+                                 "COALESCE(r.Cod_vino_collegato, '') <> ''"))
+            .toInt(),
+        db.scalar(QStringLiteral("SELECT count(*) FROM Giornale g JOIN Fatture f ON "
+                                 "f.Docum_numero = g.Docum_numero AND f.Data = g.Data_Ora"))
+            .toInt());
+    QVERIFY(db.scalar(QStringLiteral("SELECT count(*) FROM Giornale")).toInt() > 0);
+    // All four kinds, printed and not, and a credit note.
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(DISTINCT DDTFATT) FROM Fatture")).toInt(), 4);
+    QVERIFY(db.scalar(QStringLiteral("SELECT count(*) FROM Fatture WHERE Totale < 0")).toInt() > 0);
+    QVERIFY(db.scalar(QStringLiteral("SELECT count(*) FROM Righe WHERE Scaricato = 0")).toInt() >
+            0);
+    // Totals are what the document rules compute from the lines.
+    expectTotalsOfTheRules(db);
     db.close();
     QCOMPARE(runTool({QStringLiteral("verifica"), folder}).code, 0);
 }
@@ -244,6 +279,9 @@ void TstVinordaDati::genera() {
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Prodotti")).toInt(), 50);
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Giornale")).toInt(), 1000);
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Fatture")).toInt(), 10);
+    QVERIFY(db.scalar(QStringLiteral("SELECT count(*) FROM Righe")).toInt() >= 10);
+    // The fast writer of generated documents gives the totals the document rules give.
+    expectTotalsOfTheRules(db);
     db.close();
     QCOMPARE(runTool({QStringLiteral("verifica"), folder}).code, 0);
 }

@@ -10,13 +10,20 @@
 #include <QTemporaryFile>
 #include <QVariantList>
 #include <cmath>
+#include <memory>
+#include <optional>
 
 #include "common/inifile.h"
 #include "common/paths.h"
 #include "copie.h"
 #include "data/database.h"
 #include "data/schema.h"
-#include "stock/scarico.h"
+#include "documents/duedates.h"
+#include "documents/kinds.h"
+#include "documents/lines.h"
+#include "documents/service.h"
+#include "documents/totals.h"
+#include "masterdata/masterdata_rules.h"
 
 #ifndef VINORDA_DATA_DIR
 #define VINORDA_DATA_DIR ""
@@ -314,118 +321,150 @@ struct Line {
     double quantita;
 };
 
-// One document with its lines, totals of one VAT group, the journal rows when printed.
-class DocumentWriter {
+// Demo documents through the document rules: lines filled from the products and the customer's
+// price list, the stock check, totals and due dates computed, and, for a printed document, the
+// discharge of its lines with their journal rows.
+class DemoDocuments {
 public:
-    explicit DocumentWriter(Database& db)
-        : db_(db),
-          fatture_(db, QStringLiteral("Fatture"),
-                   cols("Docum_numero Doc_tipo Anno Num_fattura Data Codice Destinazione ALIVA1 "
-                        "I1 IMP1 IVA1 SC1 TOTSC1 Tot_sconto Tot_Litri Tot_Imponibile Tot_Iva "
-                        "Totale Scadenza Trasporto Causale Aspetto Fatturato DDTFATT Pagato")),
-          righe_(db, QStringLiteral("Righe"),
-                 cols("Docum_numero CodiceCli Codice UM Litri_per_unita Stato Quantita "
-                      "Descrizione Prezzo IVA Cod_vino_collegato Sconto Volume Scaricato")) {}
+    DemoDocuments(Database& db, const QDate& today) : db_(db), today_(today) {}
 
-    // kind: "B" delivery note, "N" receipt, "F" invoice (DDTFATT "I").
-    void write(const QString& kind, int number, const QDateTime& when, const QString& customer,
-               const QString& listino, const QVector<Line>& lines, bool printed) {
-        const QString year = QString::number(when.date().year());
-        const QString numero =
-            QStringLiteral("%1-%2-%3").arg(kind, year).arg(number, 6, 10, QLatin1Char('0'));
-        const QString vat = kind == QLatin1String("N") ? QString() : QStringLiteral("22");
-        const int rate = kind == QLatin1String("N") ? 0 : 22;
-        double imponibile = 0;
-        double litri = 0;
-        struct Pending {
-            qint64 ordine;
-            QString code;
-            double volume;
-        };
-        QVector<Pending> discharged;
+    QString write(int kind, int numero, int daysAgo, const QString& cliente,
+                  const QVector<Line>& lines, bool printed, QVector<CampiRiga> righe = {}) {
+        const ClienteRiga c = clienteRiga(db_, cliente);
         for (const Line& l : lines) {
-            QSqlQuery q = db_.select(
-                QStringLiteral(
-                    "SELECT p.Descrizione, p.Stato, p.UM, p.Prezzo_sinottico, p.Prezzo1,"
-                    " p.Prezzo2, p.Prezzo3, p.Prezzo4, p.Prezzo5, i.Volume FROM Prodotti p"
-                    " LEFT JOIN Imballi i ON i.Bottiglia = p.Bottiglia"
-                    " WHERE p.Codice_prodotto = ?"),
-                {QString::fromUtf8(l.codice)});
-            if (!q.next())
-                throw DatabaseError(
-                    QStringLiteral("Prodotto %1 assente").arg(QString::fromUtf8(l.codice)));
-            const QString stato = q.value(1).toString();
-            const int list = listino.toInt();
-            const double prezzo =
-                list >= 1 && list <= 5 ? q.value(3 + list).toDouble() : q.value(3).toDouble();
-            const double perUnit = stato == QLatin1String("1")   ? 1.0
-                                   : stato == QLatin1String("2") ? q.value(9).toDouble()
-                                                                 : 0.0;
-            const double volume = l.quantita * perUnit;
-            const QString linked =
-                stato == QLatin1String("0") ? QString() : QString::fromUtf8(l.codice);
-            const qint64 ordine =
-                righe_.add({numero, customer, QString::fromUtf8(l.codice), q.value(2).toString(),
-                            perUnit, stato, l.quantita, q.value(0).toString(), prezzo, vat, linked,
-                            0.0, volume, false});
-            imponibile += cents(prezzo * l.quantita);
-            litri += volume;
-            if (printed && !linked.isEmpty()) discharged.push_back({ordine, linked, volume});
+            const QString code = QString::fromUtf8(l.codice);
+            const std::optional<ProdottoRiga> p = trovaProdotto(db_, code);
+            if (!p) throw DatabaseError(QStringLiteral("Prodotto %1 assente").arg(code));
+            CampiRiga r;
+            compilaRiga(r, *p, c, l.quantita);
+            righe << r;
         }
-        imponibile = cents(imponibile);
-        const double iva = cents(imponibile * rate / 100.0);
-        const bool ddt = kind == QLatin1String("B");
-        fatture_.add({numero,
-                      kind,
-                      year,
-                      number,
-                      when,
-                      customer,
-                      customer,
-                      vat,
-                      rate,
-                      imponibile,
-                      iva,
-                      0,
-                      0.0,
-                      0.0,
-                      litri,
-                      imponibile,
-                      iva,
-                      imponibile + iva,
-                      kind == QLatin1String("F")
-                          ? QStringLiteral("Bonifico 30 gg. d.f. - %1")
-                                .arg(when.date().addDays(30).toString(QStringLiteral("dd/MM/yyyy")))
-                          : QString(),
-                      QStringLiteral("D"),
-                      QStringLiteral("Vendita"),
-                      ddt ? QStringLiteral("Cartoni") : QStringLiteral("Bottiglie"),
-                      ddt ? QStringLiteral("N") : QStringLiteral("X"),
-                      ddt                          ? QStringLiteral("D")
-                      : kind == QLatin1String("N") ? QStringLiteral("N")
-                                                   : QStringLiteral("I"),
-                      false});
-        // A printed document discharges its lines as the program does: stock, journal row
-        // (dated by the day alone) and the line's Scaricato flag together.
-        for (const Pending& p : discharged) {
-            MovimentoGiornale m;
-            m.data = when.date();
-            m.codVino = p.code;
-            m.litri = p.volume;
-            m.cliente = kind == QLatin1String("N") ? QString() : customer;
-            m.documNumero = numero;
-            m.rigaNum = int(p.ordine);
-            m.tipo = kind;
-            registra_scarico(db_, p.code, p.volume, m, OrdineScarico::GiacenzaPoiGiornale,
-                             int(p.ordine));
+        const QDate date = today_.addDays(-daysAgo);
+        const EsitoDocumento e =
+            creaDocumento(db_, {kind, date, numero, cliente, cliente, {}}, righe);
+        if (!e.ok()) throw DatabaseError(e.rifiuto.trimmed());
+        const QString pagamento =
+            db_.scalar(QStringLiteral("SELECT Pagamento FROM Anagrafica WHERE Codice = ?"),
+                       {cliente})
+                .toString();
+        const DocumentKind& k = documentKind(kind);
+        db_.exec(
+            QStringLiteral("UPDATE Fatture SET Scadenza = ?, Aspetto = ? WHERE Docum_numero = ?"),
+            {k.docTipo == QLatin1String("F") ? QVariant(Scadenza(pagamento, date)) : QVariant(),
+             k.index == KindDdt ? QStringLiteral("Cartoni") : QStringLiteral("Bottiglie"),
+             e.documNumero});
+        if (printed) scaricaDocumento(db_, e.documNumero);
+        return e.documNumero;
+    }
+
+    // A delivery note's lines as a summary invoice takes them: a heading line, then its product
+    // lines with their own discharge mark; the note is marked invoiced.
+    QVector<CampiRiga> gather(const QString& ddt) {
+        QVector<CampiRiga> out;
+        CampiRiga heading;
+        QSqlQuery h = db_.select(
+            QStringLiteral("SELECT Num_fattura, Data FROM Fatture WHERE Docum_numero = ?"), {ddt});
+        if (!h.next()) throw DatabaseError(QStringLiteral("Documento %1 assente").arg(ddt));
+        heading.descrizione = QStringLiteral("Doc. Trasporto n. %1 del %2")
+                                  .arg(h.value(0).toInt())
+                                  .arg(Database::parseDateTime(h.value(1).toString())
+                                           .date()
+                                           .toString(QStringLiteral("dd/MM/yyyy")));
+        out << heading;
+        for (CampiRiga r : righeDocumento(db_, ddt)) {
+            if (r.codice.isEmpty()) continue;  // its own heading and text lines stay behind
+            r.ordine = 0;
+            r.documNumero.clear();
+            out << r;
         }
+        db_.exec(QStringLiteral("UPDATE Fatture SET Fatturato = 'S' WHERE Docum_numero = ?"),
+                 {ddt});
+        return out;
     }
 
 private:
     Database& db_;
-    Inserter fatture_;
-    Inserter righe_;
+    QDate today_;
 };
+
+// Many documents at once for measurements: the same line filling, line rules and totals as the
+// service, written with prepared statements (a test checks the totals against the service's).
+void generateDocuments(Database& db, int count, int righe, QRandomGenerator& rng) {
+    struct Cliente {
+        QString codice;
+        ClienteRiga righe;
+        QString riferimento;
+    };
+    QVector<Cliente> clienti;
+    {
+        QSqlQuery q = db.select(QStringLiteral(
+            "SELECT Codice, IVA, Listino, Giur_Pers, Sconto, Riferimento FROM Anagrafica"));
+        while (q.next())
+            clienti.append({q.value(0).toString(),
+                            {q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                             q.value(4).toDouble()},
+                            q.value(5).toString()});
+    }
+    QVector<ProdottoRiga> prodotti;
+    {
+        QSqlQuery q = db.select(QStringLiteral("SELECT Codice_prodotto FROM Prodotti"));
+        QStringList codes;
+        while (q.next()) codes << q.value(0).toString();
+        for (const QString& c : codes)
+            if (auto p = trovaProdotto(db, c)) prodotti.append(*p);
+    }
+    if (clienti.isEmpty() || prodotti.isEmpty() || count <= 0) return;
+    const QString base = ivaCodes(db).value(0);
+    std::unique_ptr<Inserter> headers, lines;
+    // Rows given as field/value pairs, always the same fields: one prepared statement each.
+    auto add = [&db](std::unique_ptr<Inserter>& ins, const QString& table,
+                     const QVector<QPair<QString, QVariant>>& campi) {
+        QStringList names;
+        QVariantList values;
+        for (const auto& [name, value] : campi) {
+            names << name;
+            values << value;
+        }
+        if (!ins) ins = std::make_unique<Inserter>(db, table, names);
+        ins->add(values);
+    };
+    QHash<QString, int> numbers;  // series and year -> last number
+    const QDate first(QDate::currentDate().year() - 1, 1, 1);
+    for (int i = 0; i < count; ++i) {
+        const Cliente& c = clienti[i % clienti.size()];
+        const int kind = c.righe.giurPers == QLatin1String("X") ? KindRicevuta
+                         : i % 2                                ? KindFattura
+                                                                : KindDdt;
+        const DocumentKind& k = documentKind(kind);
+        const QDate date = first.addDays(qint64(i) * 700 / count);
+        int& numero = numbers[k.docTipo + QString::number(date.year())];
+        ++numero;
+        const NuovaTestata t{kind, date, numero, c.codice, c.codice, {}};
+        const bool ricevuta = kind == KindRicevuta;
+        const QString aliva1 = ricevuta ? QString() : (c.righe.iva.isEmpty() ? base : c.righe.iva);
+        auto campi = campiNuovaTestata(t, numero, aliva1, c.riferimento);
+        const QString doc = campi[1].second.toString();
+        QVector<RigaTotali> totali;
+        const int n = righe > 0 ? righe : 1 + int(rng.bounded(10u));
+        for (int l = 0; l < n; ++l) {
+            CampiRiga r;
+            r.documNumero = doc;
+            r.codiceCli = c.codice;
+            compilaRiga(r, prodotti[int(rng.bounded(quint32(prodotti.size())))], c.righe,
+                        double(1 + rng.bounded(12)));
+            preparaRiga(r, ricevuta);
+            add(lines, QStringLiteral("Righe"), campiRiga(r));
+            totali.append({r.iva, importoRiga(r.quantita, r.prezzo, r.sconto), r.volume});
+        }
+        // The header with the totals of its lines, as a save computes them.
+        const auto tot =
+            campiTotali(calcolaTotali(aliva1, aliquota(aliva1), ricevuta, {0, 0, 0, 0}, totali));
+        for (const auto& [name, value] : tot)
+            for (auto& f : campi)
+                if (f.first == name) f.second = value;
+        add(headers, QStringLiteral("Fatture"), campi);
+    }
+}
 
 bool isWritableFolder(const QString& folder) {
     QTemporaryFile probe(folder + QStringLiteral(".vinorda-dati-XXXXXX"));
@@ -493,23 +532,26 @@ void fillDemo(const QString& folder) {
     int position = 1;
     for (const Product& p : demoProducts) insertProduct(products, p, position++);
 
-    const QDate today = QDate::currentDate();
-    const auto at = [&](int daysAgo, int hour) {
-        return QDateTime(today.addDays(-daysAgo), QTime(hour, 30));
-    };
-    DocumentWriter docs(db);
-    docs.write(QStringLiteral("B"), 1, at(20, 9), QStringLiteral("C0002"), QStringLiteral("2"),
-               {{"PRO-BRUT", 24}, {"MERLOT-075", 12}, {"FRIZ-SFUSO", 50}}, true);
-    docs.write(QStringLiteral("B"), 2, at(12, 10), QStringLiteral("C0002"), QStringLiteral("2"),
-               {{"PRO-EXDRY", 18}, {"RABOSO-075", 6}}, true);
-    docs.write(QStringLiteral("F"), 1, at(15, 11), QStringLiteral("C0001"), QStringLiteral("1"),
+    // Documents of the four kinds at midnight of their day, some printed (discharged, with
+    // journal rows) and some not.
+    DemoDocuments docs(db, QDate::currentDate());
+    const QString ddt1 =
+        docs.write(KindDdt, 1, 20, QStringLiteral("C0002"),
+                   {{"PRO-BRUT", 24}, {"MERLOT-075", 12}, {"FRIZ-SFUSO", 50}}, true);
+    docs.write(KindDdt, 2, 12, QStringLiteral("C0002"), {{"PRO-EXDRY", 18}, {"RABOSO-075", 6}},
+               true);
+    docs.write(KindFattura, 1, 15, QStringLiteral("C0001"),
                {{"PRO-BRUT", 36}, {"CART-BRUT", 12}, {"TORCH-0375", 6}, {"CONF-REGALO", 4}}, true);
-    docs.write(QStringLiteral("F"), 2, at(6, 16), QStringLiteral("C0004"), QStringLiteral("3"),
+    docs.write(KindFattura, 2, 6, QStringLiteral("C0004"),
                {{"PRO-MAG", 6}, {"MANZONI-075", 24}, {"ROSATO-075", 12}}, true);
-    docs.write(QStringLiteral("N"), 1, at(3, 17), QStringLiteral("C0009"), QStringLiteral("6"),
-               {{"ROSSO-SF", 10}, {"BIB-ROSSO5", 1}}, true);
-    docs.write(QStringLiteral("N"), 2, at(1, 18), QStringLiteral("C0010"), QStringLiteral("6"),
-               {{"BIANCO-SF", 5}, {"GRAPPA-050", 1}}, false);
+    docs.write(KindRiassunto, 3, 5, QStringLiteral("C0002"), {}, false, docs.gather(ddt1));
+    // A return: negative quantities, a negative total (a credit note when printed).
+    docs.write(KindFattura, 4, 4, QStringLiteral("C0005"), {{"ROSSO-SF", -20}}, false);
+    docs.write(KindDdt, 3, 2, QStringLiteral("C0006"), {{"MERLOT-SF", 20}, {"VERD-SF", 10}}, false);
+    docs.write(KindRicevuta, 1, 3, QStringLiteral("C0009"), {{"ROSSO-SF", 10}, {"BIB-ROSSO5", 1}},
+               true);
+    docs.write(KindRicevuta, 2, 1, QStringLiteral("C0010"), {{"BIANCO-SF", 5}, {"GRAPPA-050", 1}},
+               false);
     tx.commit();
     db.close();
 }
@@ -617,18 +659,7 @@ void fillGenerated(const QString& folder, const GenerateSizes& sizes) {
                                      .arg(1 + i / 4, 6, 10, QLatin1Char('0')),
                      i, false, tipo});
     }
-    if (sizes.documenti > 0) {
-        DocumentWriter docs(db);
-        const QDate first(QDate::currentDate().year(), 1, 1);
-        for (int i = 1; i <= sizes.documenti; ++i) {
-            const QString code =
-                QStringLiteral("P%1").arg(1 + (i * 7) % prodotti, 6, 10, QLatin1Char('0'));
-            const QByteArray c = code.toLatin1();
-            docs.write(QStringLiteral("B"), i, QDateTime(first, QTime(9, 0)),
-                       QStringLiteral("G%1").arg(1 + i % clienti, 6, 10, QLatin1Char('0')),
-                       QStringLiteral("1"), {{c.constData(), double(1 + i % 12)}}, false);
-        }
-    }
+    generateDocuments(db, sizes.documenti, sizes.righe, rng);
     tx.commit();
     db.close();
 }
@@ -733,6 +764,7 @@ void usage(QTextStream& s) {
          "  demo CARTELLA       come crea, con clienti, prodotti e documenti di esempio\n"
          "  verifica CARTELLA   controlla il database e scrive un breve rapporto\n"
          "  genera CARTELLA [--clienti N] [--prodotti N] [--movimenti N] [--documenti N]\n"
+         "                [--righe N]  (righe per documento; senza: da 1 a 10)\n"
          "                      cartella con molti dati, per le misure di velocità\n"
          "  stampa CARTELLA MODELLO FILE.pdf [--documento NUMERO]\n"
          "                      scrive in PDF un modello di stampe/ con i dati della cartella\n"
@@ -756,7 +788,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err) {
             usage(out);
             return Ok;
         } else if (a == QLatin1String("--clienti") || a == QLatin1String("--prodotti") ||
-                   a == QLatin1String("--movimenti") || a == QLatin1String("--documenti")) {
+                   a == QLatin1String("--movimenti") || a == QLatin1String("--documenti") ||
+                   a == QLatin1String("--righe")) {
             bool ok = false;
             const int n = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
             if (!ok || n < 0) {
@@ -768,6 +801,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err) {
             if (a == QLatin1String("--prodotti")) sizes.prodotti = n;
             if (a == QLatin1String("--movimenti")) sizes.movimenti = n;
             if (a == QLatin1String("--documenti")) sizes.documenti = n;
+            if (a == QLatin1String("--righe")) sizes.righe = n;
         } else if (a.startsWith(QLatin1String("--"))) {
             err << "Errore: opzione sconosciuta " << a << "\n";
             usage(err);

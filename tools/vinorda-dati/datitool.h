@@ -21,6 +21,7 @@ struct GenerateSizes {
     int prodotti = 5000;
     int movimenti = 200000;
     int documenti = 0;
+    int righe = 0;  // lines of each document; 0: from 1 to 10 at random
 };
 
 // Runs one command: args without the program name ("crea", DIR, options). Messages in Italian

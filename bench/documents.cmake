@@ -1,0 +1,10 @@
+if(TARGET documents_ui AND TARGET dati_core)
+  # Pictures of the documents window: documents_shots OUTDIR WIDTHxHEIGHT [ZOOM]
+  add_executable(documents_shots ${CMAKE_CURRENT_LIST_DIR}/documents_shots.cpp)
+  target_link_libraries(documents_shots PRIVATE documents_ui dati_core vinorda_warnings)
+endif()
+if(TARGET documents_ui AND TARGET dati_core)
+  # documents_bench [HEADERS]: the figures of the documents (50,000 headers by default)
+  add_executable(documents_bench ${CMAKE_CURRENT_LIST_DIR}/documents_bench.cpp)
+  target_link_libraries(documents_bench PRIVATE documents_ui dati_core vinorda_warnings)
+endif()
