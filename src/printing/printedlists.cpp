@@ -6,6 +6,7 @@
 #include "common/messages.h"
 #include "data/dataset.h"
 #include "data/shareddata.h"
+#include "documents/documents_rules.h"
 #include "masterdata/masterdata_rules.h"
 #include "printing/templates.h"
 
@@ -106,6 +107,7 @@ const QVector<PrintedLists::Command>& PrintedLists::commands() {
         {QStringLiteral("Listinicomparato1"), &PrintedLists::Listinicomparato1Click},
         {QStringLiteral("StampacontrolloGriglia1"), &PrintedLists::StampacontrolloGriglia1Click},
         {QStringLiteral("Stampaperscaricobarcode1"), &PrintedLists::Stampaperscaricobarcode1Click},
+        {QStringLiteral("ListaFattureEmesse1"), &PrintedLists::ListaFattureEmesse1Click},
     };
     return table;
 }
@@ -198,6 +200,40 @@ void PrintedLists::Stampaperscaricobarcode1Click() {
 
 void PrintedLists::StampacontrolloGriglia1Click() {
     stampaProdotti(QStringLiteral("griglia"), msgNoGriglia());
+}
+
+// ---- documents issued
+
+void PrintedLists::ListaFattureEmesse1Click() {
+    Opened opened{&sd_.Fatture, &sd_.righe, &sd_.Clienti, &sd_.clifatt};
+    for (DataSet* ds : {&sd_.Fatture, &sd_.righe, &sd_.Clienti, &sd_.clifatt}) ds->open();
+    if (sd_.Fatture.isEmpty()) {
+        Mymsg::message(msgNoFatture());
+        return;
+    }
+    SelezioneFatture s;
+    s.da = inizioListaDocumenti();
+    s.a = QDate::currentDate();
+    if (!selezione_ || !selezione_->selezionaFatture(s)) return;
+
+    // The criteria hold for every row the print reads, and end with it however it ends.
+    DocumentRules& rules = attachDocumentRules(sd_);
+    SelezioneStampaDocumenti criteri;
+    // Whole days: a document of the evening of "a data" is within the period.
+    if (s.da.isValid()) criteri.da = s.da.startOfDay();
+    if (s.a.isValid()) criteri.a = s.a.endOfDay();
+    criteri.cliente = s.cliente;
+    criteri.ddt = s.ddt;
+    criteri.fatture = s.fatture;
+    criteri.privati = s.privati;
+    struct Criteri {
+        FiltroDocumenti& filtro;
+        ~Criteri() { filtro.stampa.reset(); }
+    } inForce{rules.filtro};
+    rules.filtro.stampa = criteri;
+    sd_.Fatture.setFiltered(true);
+    printTemplate(QStringLiteral("listafatture"));
+    sd_.Fatture.setFiltered(false);
 }
 
 // ---- movements of one product

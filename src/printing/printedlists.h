@@ -62,6 +62,7 @@ public:
     void Listinicomparato1Click();
     void Stampaperscaricobarcode1Click();
     void StampacontrolloGriglia1Click();
+    void ListaFattureEmesse1Click();
     void Controllomovimentiprodotto1Click();
 
     // The menu items that print a list, with their commands.
@@ -83,6 +84,9 @@ public:
     // rendering); the data sets opened here are closed again. Data sets already open are used as
     // they stand: a print under way has prepared them. False when name is not a list template.
     bool withListData(const QString& name, const std::function<void()>& use);
+
+    // The first day proposed for the documents list.
+    static QDate inizioListaDocumenti() { return QDate(2017, 1, 1); }
 
     // The preset range of the customer lists: the lowest and the highest RagioneSociale as the
     // range compares them (character codes), so the range proposed covers every customer.

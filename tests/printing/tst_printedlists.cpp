@@ -19,7 +19,9 @@ public:
     int asked = 0;
     SelezioneClienti presetClienti;
     SelezioneMovimenti presetMovimenti;
+    SelezioneFatture presetFatture;
     std::optional<SelezioneClienti> clienti;
+    std::optional<SelezioneFatture> fatture;
     std::optional<SelezioneMovimenti> movimenti;
 
     bool selezionaClienti(SelezioneClienti& s) override {
@@ -28,8 +30,10 @@ public:
         if (clienti) s = *clienti;
         return confirm;
     }
-    bool selezionaFatture(SelezioneFatture&) override {
+    bool selezionaFatture(SelezioneFatture& s) override {
         ++asked;
+        presetFatture = s;
+        if (fatture) s = *fatture;
         return confirm;
     }
     bool selezionaMovimenti(SelezioneMovimenti& s) override {
@@ -61,6 +65,7 @@ struct Printed {
     QString prodotto;      // the current product
     QStringList giornale;  // Appo1: ID
     QStringList righe;     // appo2: Docum_numero
+    QStringList fatture;   // Fatture: Docum_numero
 };
 
 QDate d(const char* text) {
@@ -98,6 +103,7 @@ class TstPrintedLists : public QObject {
                     p.prodotto = sd_->prodotti.field(QStringLiteral("Codice_prodotto")).asString();
                 p.giornale = column(sd_->Appo1, QStringLiteral("ID"));
                 p.righe = column(sd_->appo2, QStringLiteral("Docum_numero"));
+                p.fatture = column(sd_->Fatture, QStringLiteral("Docum_numero"));
                 printed_ << p;
             });
         lists_->setSelezione(&sel_);
@@ -131,18 +137,26 @@ class TstPrintedLists : public QObject {
             const char* numero;
             const char* kind;
             const char* date;
-        } docs[] = {{"B-2026-000001", "D", "02/03/2026"},
-                    {"F-2026-000001", "R", "06/03/2026"},
-                    {"F-2026-000002", "I", "12/03/2026"}};
+            const char* cliente;
+        } docs[] = {{"B-2026-000001", "D", "02/03/2026", "ZETA"},
+                    {"F-2026-000001", "R", "06/03/2026", "ACME"},
+                    {"F-2026-000002", "I", "12/03/2026", "ZETA"}};
         for (const auto& doc : docs) {
             f.insert(QStringLiteral("Fatture"),
                      {{"Docum_numero", doc.numero},
                       {"DDTFATT", doc.kind},
                       {"Doc_tipo", QString::fromLatin1(doc.numero).left(1)},
+                      {"Codice", doc.cliente},
                       {"Data", d(doc.date).startOfDay()}});
             f.insert(QStringLiteral("Righe"),
                      {{"Docum_numero", doc.numero}, {"Codice", "BAR"}, {"Quantita", 1.0}});
         }
+        // A receipt of the evening of the 12th, without lines.
+        f.insert(QStringLiteral("Fatture"), {{"Docum_numero", "N-2026-000001"},
+                                             {"DDTFATT", "N"},
+                                             {"Doc_tipo", "N"},
+                                             {"Codice", "ACME"},
+                                             {"Data", QDateTime(d("12/03/2026"), QTime(19, 30))}});
     }
 
     void verifyAllClosed() {
@@ -188,6 +202,8 @@ private Q_SLOTS:
              PrintedLists::msgNoGriglia(), "message"},
             {"Controllomovimentiprodotto1", "analisi", "Controllo Movimenti",
              PrintedLists::msgNoDatiMovimenti(), "plain"},
+            {"ListaFattureEmesse1", "listafatture", "Lista fatture", PrintedLists::msgNoFatture(),
+             "message"},
         };
         for (const auto& r : rows) {
             QTest::newRow(qPrintable(QStringLiteral("%1 with rows").arg(r.command)))
@@ -255,9 +271,10 @@ private Q_SLOTS:
         reset(true);
         ScriptedMessages msgs;
         sel_.confirm = false;
-        for (const char* c : {"ElencoClienti", "Controllomovimentiprodotto1"})
+        for (const char* c :
+             {"ElencoClienti", "Controllomovimentiprodotto1", "ListaFattureEmesse1"})
             lists_->run(QString::fromLatin1(c));
-        QCOMPARE(sel_.asked, 2);
+        QCOMPARE(sel_.asked, 3);
         QVERIFY(printed_.isEmpty());
         QVERIFY(msgs.texts.isEmpty());
         verifyAllClosed();
@@ -319,6 +336,69 @@ private Q_SLOTS:
         verifyAllClosed();
     }
 
+    // The documents list: the rows the print reads are those of the dates (whole days), the
+    // customer and the kinds confirmed; afterwards every header is back.
+    void documents_data() {
+        QTest::addColumn<QDate>("da");
+        QTest::addColumn<QDate>("a");
+        QTest::addColumn<QString>("cliente");
+        QTest::addColumn<QString>("kinds");  // B, F, N checked
+        QTest::addColumn<QStringList>("expected");
+        const QStringList all{"B-2026-000001", "F-2026-000001", "F-2026-000002", "N-2026-000001"};
+        QTest::newRow("presets: everything") << QDate() << QDate() << ""
+                                             << "BFN" << all;
+        QTest::newRow("a data keeps that evening")
+            << d("06/03/2026") << d("12/03/2026") << ""
+            << "BFN" << QStringList{"F-2026-000001", "F-2026-000002", "N-2026-000001"};
+        QTest::newRow("da data after the last") << d("13/03/2026") << QDate() << ""
+                                                << "BFN" << QStringList();
+        QTest::newRow("one customer") << QDate() << QDate() << "ZETA"
+                                      << "BFN" << QStringList{"B-2026-000001", "F-2026-000002"};
+        QTest::newRow("delivery notes only") << QDate() << QDate() << ""
+                                             << "B" << QStringList{"B-2026-000001"};
+        QTest::newRow("invoices only") << QDate() << QDate() << ""
+                                       << "F" << QStringList{"F-2026-000001", "F-2026-000002"};
+        QTest::newRow("receipts only") << QDate() << QDate() << ""
+                                       << "N" << QStringList{"N-2026-000001"};
+        QTest::newRow("no kind") << QDate() << QDate() << ""
+                                 << "" << QStringList();
+        QTest::newRow("customer, kind and dates") << d("01/03/2026") << d("10/03/2026") << "ACME"
+                                                  << "FN" << QStringList{"F-2026-000001"};
+    }
+    void documents() {
+        QFETCH(QDate, da);
+        QFETCH(QDate, a);
+        QFETCH(QString, cliente);
+        QFETCH(QString, kinds);
+        QFETCH(QStringList, expected);
+        reset(true);
+        ScriptedMessages msgs;
+        if (da.isValid() || a.isValid() || !cliente.isEmpty() || kinds != u"BFN") {
+            SelezioneFatture s;
+            s.da = da;
+            s.a = a;
+            s.cliente = cliente;
+            s.ddt = kinds.contains(u'B');
+            s.fatture = kinds.contains(u'F');
+            s.privati = kinds.contains(u'N');
+            sel_.fatture = s;
+        }
+        lists_->ListaFattureEmesse1Click();
+        QCOMPARE(sel_.presetFatture.da, QDate(2017, 1, 1));
+        QCOMPARE(sel_.presetFatture.a, QDate::currentDate());
+        QCOMPARE(sel_.presetFatture.cliente, QString());
+        QCOMPARE(msgs.texts, QStringList());
+        QCOMPARE(printed_.size(), 1);
+        QCOMPARE(printed_[0].fatture, expected);
+        verifyAllClosed();
+        // The criteria end with the print: the documents window sees every header again.
+        sd_->Fatture.open();
+        sd_->Fatture.setFiltered(true);
+        QCOMPARE(sd_->Fatture.recordCount(), 4);
+        sd_->Fatture.setFiltered(false);
+        sd_->Fatture.close();
+    }
+
     // The designer's preview: a list template gets its data when nobody prepared it, and data
     // sets already open (a print under way) are used as they stand.
     void previewData_data() {
@@ -332,7 +412,7 @@ private Q_SLOTS:
         QTest::newRow("analisi: the first product") << "analisi"
                                                     << "Appo1" << 3;
         QTest::newRow("listafatture") << "listafatture"
-                                      << "Fatture" << 3;
+                                      << "Fatture" << 4;
     }
     void previewData() {
         QFETCH(QString, name);

@@ -67,8 +67,9 @@ private Q_SLOTS:
         f.output.progress = [](const QString&) { return std::make_unique<Stop>(); };
         f.routine.setReportPrinted(false);
         QDir(folder_ + QStringLiteral("pdf")).removeRecursively();
-        f.routine.setta_stampante(QStringLiteral("scontrinoint"), QStringLiteral("Scontrino"),
-                                  false, output, 1);
+        // The caller learns that nothing was printed.
+        QVERIFY(!f.routine.setta_stampante(QStringLiteral("scontrinoint"),
+                                           QStringLiteral("Scontrino"), false, output, 1));
         QVERIFY(!f.routine.reportPrinted());
         QCOMPARE(previews, 0);
         QCOMPARE(backend.submitted, 0);
