@@ -205,6 +205,8 @@ void PrintedLists::StampacontrolloGriglia1Click() {
 // ---- documents issued
 
 void PrintedLists::ListaFattureEmesse1Click() {
+    // The rules first: the rows read get their calculated fields (the kind's text) and the filter.
+    DocumentRules& rules = attachDocumentRules(sd_);
     Opened opened{&sd_.Fatture, &sd_.righe, &sd_.Clienti, &sd_.clifatt};
     for (DataSet* ds : {&sd_.Fatture, &sd_.righe, &sd_.Clienti, &sd_.clifatt}) ds->open();
     if (sd_.Fatture.isEmpty()) {
@@ -217,7 +219,6 @@ void PrintedLists::ListaFattureEmesse1Click() {
     if (!selezione_ || !selezione_->selezionaFatture(s)) return;
 
     // The criteria hold for every row the print reads, and end with it however it ends.
-    DocumentRules& rules = attachDocumentRules(sd_);
     SelezioneStampaDocumenti criteri;
     // Whole days: a document of the evening of "a data" is within the period.
     if (s.da.isValid()) criteri.da = s.da.startOfDay();

@@ -6,6 +6,7 @@
 #include "common/format.h"
 #include "common/messages.h"
 #include "data/shareddata.h"
+#include "documents/totals.h"
 #include "masterdata/masterdata_rules.h"
 #include "printing/printedlists.h"
 #include "support/testfolder.h"
@@ -66,6 +67,7 @@ struct Printed {
     QStringList giornale;  // Appo1: ID
     QStringList righe;     // appo2: Docum_numero
     QStringList fatture;   // Fatture: Docum_numero
+    QString tipo;          // Fatture: the current header's kind as printed
 };
 
 QDate d(const char* text) {
@@ -104,6 +106,8 @@ class TstPrintedLists : public QObject {
                 p.giornale = column(sd_->Appo1, QStringLiteral("ID"));
                 p.righe = column(sd_->appo2, QStringLiteral("Docum_numero"));
                 p.fatture = column(sd_->Fatture, QStringLiteral("Docum_numero"));
+                if (sd_->Fatture.isOpen() && !sd_->Fatture.isEmpty())
+                    p.tipo = sd_->Fatture.field(QStringLiteral("Doc_descr")).asString();
                 printed_ << p;
             });
         lists_->setSelezione(&sel_);
@@ -390,6 +394,8 @@ private Q_SLOTS:
         QCOMPARE(msgs.texts, QStringList());
         QCOMPARE(printed_.size(), 1);
         QCOMPARE(printed_[0].fatture, expected);
+        if (!expected.isEmpty())  // the first row printed has its calculated fields
+            QCOMPARE(printed_[0].tipo, descrizioneDocumento(expected[0].left(1)));
         verifyAllClosed();
         // The criteria end with the print: the documents window sees every header again.
         sd_->Fatture.open();
