@@ -24,6 +24,7 @@
 #include "report/datasetsource.h"
 #include "report/engine.h"
 #include "stock/giornale.h"
+#include "support/controls.h"
 #include "support/testfolder.h"
 #include "support/whenshown.h"
 
@@ -32,17 +33,6 @@ namespace {
 // Runs act on the selection window once it is on screen (inside its modal loop).
 [[nodiscard]] std::shared_ptr<bool> whenShown(TSelezioneForm* form, std::function<void()> act) {
     return ::whenShown(form->objectName(), [act](QWidget*) { act(); });
-}
-
-template <typename W>
-W* child(QWidget* w, const char* name) {
-    W* c = w->findChild<W*>(QString::fromLatin1(name));
-    if (!c) qFatal("%s not found", name);
-    return c;
-}
-
-void click(QWidget* w, const char* button) {
-    QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
 }
 
 void type(QWidget* w, const char* field, const QString& text) {
