@@ -1,6 +1,7 @@
 // The printed lists and the designer as the shop owner meets them: the main window on the demo
 // folder, a command of "&Stampe", the preview and the designer.
 #include <QAction>
+#include <QCheckBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,6 +12,7 @@
 #include "datitool.h"
 #include "report/designer/designer.h"
 #include "report/preview.h"
+#include "support/controls.h"
 #include "support/whenshown.h"
 
 class TstStampe : public QObject {
@@ -76,6 +78,48 @@ private Q_SLOTS:
         QCOMPARE(msgs.texts, QStringList());
         for (DataSet* ds : run.shared.all())
             if (ds != &run.shared.Intestazione) QVERIFY2(!ds->isOpen(), qPrintable(ds->name()));
+    }
+
+    // "Lista Documenti Emessi" from the menu: the kinds left checked in the selection window are
+    // those the preview shows; the documents window afterwards lists every document again.
+    void documentsListByKind_data() {
+        QTest::addColumn<QString>("kinds");  // B, F, N left checked
+        QTest::newRow("all three") << "BFN";
+        QTest::newRow("delivery notes") << "B";
+        QTest::newRow("invoices and receipts") << "FN";
+    }
+    void documentsListByKind() {
+        QFETCH(QString, kinds);
+        ScriptedMessages msgs;
+        Run run(folder_);
+        const auto selected = whenShown(QStringLiteral("TSelezioneForm"), [&](QWidget* w) {
+            child<QCheckBox>(w, "Sel_DDT")->setChecked(kinds.contains(u'B'));
+            child<QCheckBox>(w, "Sel_Fatt")->setChecked(kinds.contains(u'F'));
+            child<QCheckBox>(w, "sel_privati")->setChecked(kinds.contains(u'N'));
+            click(w, "btn_conferma");
+        });
+        QStringList shown;
+        const auto previewed = whenShown(QStringLiteral("frmAnteprima"), [&](QWidget* p) {
+            for (const auto& page : static_cast<report::ReportPreview*>(p)->prepared().pages)
+                for (const auto& op : page.ops) shown << op.lines;
+            p->close();
+        });
+        run.form.action(QStringLiteral("ListaFattureEmesse1"))->trigger();
+        QVERIFY(*selected && *previewed);
+        QCOMPARE(msgs.texts, QStringList());
+        for (const char* kind : {"B", "F", "N"}) {
+            const QString first = QStringLiteral("%1-2026-000001").arg(QLatin1String(kind));
+            QVERIFY2(shown.contains(first) == kinds.contains(QLatin1String(kind)),
+                     qPrintable(first + QStringLiteral(": ") + shown.join(u'|')));
+        }
+        DataSet& fatture = run.shared.Fatture;
+        QVERIFY(!fatture.isOpen());
+        fatture.open();
+        fatture.setFiltered(true);
+        const int all = fatture.recordCount();
+        fatture.setFiltered(false);
+        QCOMPARE(all, fatture.recordCount());
+        fatture.close();
     }
 };
 
