@@ -17,6 +17,7 @@
 #include "data/dataset.h"
 #include "data/shareddata.h"
 #include "stock/giornale.h"
+#include "widgets/datefield.h"
 #include "widgets/zoom.h"
 
 namespace {
@@ -29,7 +30,8 @@ W* named(W* w, const char* name) {
 
 QLineEdit* dateEdit(QWidget* parent, const char* name) {
     auto* e = named(new QLineEdit(parent), name);
-    e->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
+    // A wrong date is named as the field is left, and Enter does not confirm with it.
+    new DateFieldCheck(e);
     e->setMaximumWidth(130);
     return e;
 }

@@ -142,30 +142,41 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("enter");  // Enter in the field instead of the button
         QTest::newRow("a date that does not exist")
             << int(TSelezioneForm::FATTURE) << "Fatturea"
-            << "31/02/2026" << GiornaleMovimenti::msgDataNonValida(QStringLiteral("31/02/2026"));
+            << "31/02/2026" << GiornaleMovimenti::msgDataNonValida(QStringLiteral("31/02/2026"))
+            << false;
+        QTest::newRow("Enter on a date that does not exist")
+            << int(TSelezioneForm::MOVIMENTI) << "mov_da"
+            << "30/02/2026" << GiornaleMovimenti::msgDataNonValida(QStringLiteral("30/02/2026"))
+            << true;
         QTest::newRow("not a date")
             << int(TSelezioneForm::MOVIMENTI) << "mov_a"
-            << "marzo" << GiornaleMovimenti::msgDataNonValida(QStringLiteral("marzo"));
+            << "marzo" << GiornaleMovimenti::msgDataNonValida(QStringLiteral("marzo")) << false;
         QTest::newRow("unknown customer")
             << int(TSelezioneForm::FATTURE) << "clientefatt"
-            << "Nessuno" << TSelezioneForm::msgClienteSconosciuto(QStringLiteral("Nessuno"));
+            << "Nessuno" << TSelezioneForm::msgClienteSconosciuto(QStringLiteral("Nessuno"))
+            << false;
         QTest::newRow("unknown product")
             << int(TSelezioneForm::MOVIMENTI) << "mov_prod"
-            << "XYZ" << TSelezioneForm::msgProdottoSconosciuto(QStringLiteral("XYZ"));
+            << "XYZ" << TSelezioneForm::msgProdottoSconosciuto(QStringLiteral("XYZ")) << false;
     }
     void refusals() {
         QFETCH(int, page);
         QFETCH(QString, field);
         QFETCH(QString, text);
         QFETCH(QString, message);
+        QFETCH(bool, enter);
         TSelezioneForm* f = form_.get();
         ScriptedMessages msgs;
         bool stayed = false;
         const auto shown = whenShown(f, [&] {
             type(f, field.toLatin1().constData(), text);
-            click(f, "btn_conferma");
+            if (enter)
+                QTest::keyClick(child<QLineEdit>(f, field.toLatin1().constData()), Qt::Key_Return);
+            else
+                click(f, "btn_conferma");
             stayed = f->isVisible();
             const QString fix = field == QLatin1String("mov_prod") ? QStringLiteral("BAR") : "";
             type(f, field.toLatin1().constData(), fix);
