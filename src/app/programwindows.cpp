@@ -17,6 +17,7 @@
 #include "panel/sinotticofrm.h"
 #include "panel/videocliente.h"
 #include "panel/videoscontrino.h"
+#include "printing/selezioneform.h"
 #include "stock/ask.h"
 #include "stock/giornalefrm.h"
 #include "stock/sfuso1.h"
@@ -74,6 +75,11 @@ QHash<QString, WindowFactory> programWindowFactories() {
     });
     f.insert(QStringLiteral("TfrmListino"), [](TMainForm& m) -> QWidget* {
         return new TfrmListino(m.shared(), m.layoutIni(), m.zoom());
+    });
+    f.insert(QStringLiteral("TSelezioneForm"), [](TMainForm& m) -> QWidget* {
+        auto* w = new TSelezioneForm(m.shared(), m.zoom());
+        m.printing().lists().setSelezione(w);
+        return w;
     });
     f.insert(QStringLiteral("TfrmGiornale"), [](TMainForm& m) -> QWidget* {
         auto* w = new TfrmGiornale(m.shared(), m.settingsIni(), m.zoom());
@@ -156,7 +162,11 @@ QHash<QString, WindowFactory> programWindowFactories() {
 QHash<QString, CommandHandler> programCommandHandlers() {
     QHash<QString, CommandHandler> h;
     h.insert(QStringLiteral("Personalizzazionestampe1"),
-             [](TMainForm& m) { m.printing().routine().Personalizzazionestampe1Click(); });
+             [](TMainForm& m) { m.printing().Personalizzazionestampe1Click(); });
+    for (const PrintedLists::Command& c : PrintedLists::commands()) {
+        const QString name = c.objectName;
+        h.insert(name, [name](TMainForm& m) { m.printing().lists().run(name); });
+    }
     h.insert(QStringLiteral("Inline_editor"), [](TMainForm& m) {
         // The item's check mark is the switch: off at start, not saved.
         if (QAction* a = m.action(QStringLiteral("Inline_editor")))
