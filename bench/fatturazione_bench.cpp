@@ -19,31 +19,13 @@
 #include "documents/kinds.h"
 #include "documents/pagamentifrm.h"
 #include "documents/service.h"
+#include "timing.h"
 
 namespace {
 QTextStream out(stdout);
 
-double ms(int runs, const std::function<void()>& f) {
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer e;
-        e.start();
-        f();
-        t.push_back(e.nsecsElapsed() / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-
 void report(const char* what, double value, double aim, const char* ref, double reference) {
-    out << QStringLiteral("%1: %2 ms (aim < %3 ms); reference, %4: %5 ms; ratio %6\n")
-               .arg(QString::fromUtf8(what))
-               .arg(value, 0, 'f', 2)
-               .arg(aim)
-               .arg(QString::fromUtf8(ref))
-               .arg(reference, 0, 'f', 2)
-               .arg(value / reference, 0, 'f', 1);
-    out.flush();
+    reportFigure(out, what, value, aim, ref, reference);
 }
 
 QVector<CampiRiga> lines(int n) {
@@ -122,13 +104,13 @@ int main(int argc, char** argv) {
         targets.push_back(create(db, KindRiassunto, {}));
     }
     size_t next = 0;
-    const double import = ms(11, [&] {
+    const double import = medianMs(11, [&] {
         const EsitoImportazione e = importaDdt(db, targets[next], ddts[next]);
         if (!e.ok() || e.righe != 200) qFatal("import refused: %s", qPrintable(e.rifiuto));
         ++next;
     });
     // The same 200 lines inserted bare, with the same values bound, in one transaction.
-    const double bare = ms(11, [&] {
+    const double bare = medianMs(11, [&] {
         Database::Transaction tx(db);
         for (const CampiRiga& r : righe)
             db.exec(QStringLiteral("INSERT INTO Righe (Docum_numero, CodiceCli, Codice, UM, "
@@ -163,7 +145,7 @@ int main(int argc, char** argv) {
         w.close();
         w.pagamenti.close();
     }
-    const double readAll = ms(3, [&] {
+    const double readAll = medianMs(3, [&] {
         QSqlQuery q = db.select(
             QStringLiteral("SELECT Docum_numero, Anno, Data, Num_fattura, Codice, DDTFATT, Pagato, "
                            "Pagato_il, Pagato_note, Totale FROM Fatture WHERE Doc_tipo = 'F' "

@@ -78,8 +78,6 @@ TSele_maga_frm::TSele_maga_frm(SharedData& sd, int zoom, QWidget* parent)
     connect(grid_, &QAbstractItemView::doubleClicked, this, [this] { SpeedButton3Click(); });
     connect(grid_, &DataGrid::titleClicked, this,
             [this](const QString& field) { dbgProdottiTitleClick(field); });
-    setTabOrder(grid_, quanti_);
-    setTabOrder(quanti_, ins);
     resize(QSize(760, 500) * zoomFactor(zoom));
     FormGeometry::fitToScreen(this);
 }

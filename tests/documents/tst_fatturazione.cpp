@@ -160,6 +160,10 @@ private Q_SLOTS:
         // Imported once: a second try is refused and copies nothing twice.
         QCOMPARE(importaDdt(tf->db(), fattura, ddt).rifiuto, msgDdtNonDisponibile());
         QCOMPARE(descriptions(fattura), attese);
+        // Deleting the invoice later leaves the delivery note invoiced.
+        QVERIFY(cancellaDocumento(tf->db(), fattura));
+        QCOMPARE(sql("SELECT Fatturato FROM Fatture WHERE Docum_numero = ?", {ddt}).toString(),
+                 QStringLiteral("S"));
     }
 
     void filtroPagamenti_data() {
