@@ -1,6 +1,7 @@
 #include "documents/pagamenti.h"
 
 #include "data/dataset.h"
+#include "data/field.h"
 
 bool accettaPagamento(const FiltroPagamenti& f, const QString& ragioneSociale,
                       const QDateTime& data, bool pagato) {
@@ -32,10 +33,26 @@ void preparaPagamenti(DataSet& p) {
 
 void filtraPagamenti(DataSet& p, bool on, const FiltroPagamenti& f) {
     if (on) {
-        p.onFilterRecord = [f](DataSet& ds) {
-            return accettaPagamento(f, ds.field(QStringLiteral("RagioneSociale")).asString(),
-                                    ds.field(QStringLiteral("Data")).asDateTime(),
-                                    ds.field(QStringLiteral("Pagato")).asBool());
+        // Fields found once, and read only when a criterion needs them: the filter runs once
+        // per invoice, tens of thousands of times.
+        struct Campi {
+            int count = -1;
+            const Field* ragione = nullptr;
+            const Field* data = nullptr;
+            const Field* pagato = nullptr;
+        };
+        p.onFilterRecord = [f, c = Campi()](DataSet& ds) mutable {
+            if (c.count != ds.fieldCount()) {
+                c.count = ds.fieldCount();
+                c.ragione = &ds.field(QStringLiteral("RagioneSociale"));
+                c.data = &ds.field(QStringLiteral("Data"));
+                c.pagato = &ds.field(QStringLiteral("Pagato"));
+            }
+            const bool pagato = f.nonPagate && c.pagato->asBool();
+            if (pagato) return false;
+            const bool date = f.da.isValid() || f.a.isValid();
+            return accettaPagamento(f, f.cliente.isEmpty() ? QString() : c.ragione->asString(),
+                                    date ? c.data->asDateTime() : QDateTime(), pagato);
         };
     }
     p.setFiltered(on);

@@ -111,13 +111,15 @@ Tfrmpagamenti::Tfrmpagamenti(Database& db, int zoom, QWidget* parent)
                     GridColumn("Pagato"), GridColumn("Pagato_note", "Annotazioni")});
     grid_->setItemDelegateForColumn(grid_->dataModel()->columnOf(QStringLiteral("Pagato")),
                                     new TickDelegate(grid_));
+    grid_->setColumnWidth(grid_->dataModel()->columnOf(QStringLiteral("RagioneSociale")),
+                          grid_->fontMetrics().averageCharWidth() * 34 + 16);
     grid_->horizontalHeader()->setStretchLastSection(true);
     lay->addWidget(grid_, 1);
 
     connect(filtro_, &QPushButton::clicked, this, [this] { filtroClick(); });
     connect(refresh, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
     connect(stampa, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
-    resize(QSize(900, 560) * zoomFactor(zoom));
+    resize(QSize(1000, 600) * zoomFactor(zoom));
     FormGeometry::fitToScreen(this);
 }
 

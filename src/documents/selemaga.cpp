@@ -42,7 +42,10 @@ TSele_maga_frm::TSele_maga_frm(SharedData& sd, int zoom, QWidget* parent)
                        GridColumn("Litri", nullptr, true), GridColumn("Pezzi", nullptr, true)});
     grid_->dataModel()->setEditable(false);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // The description takes the room the codes leave; stock and pieces stay in sight.
+    const int ch = grid_->fontMetrics().averageCharWidth();
+    const int widths[] = {16, 40, 16, 10, 10, 10, 8};
+    for (int c = 0; c < 7; ++c) grid_->setColumnWidth(c, ch * widths[c] + 16);
     lay->addWidget(grid_, 1);
 
     auto* bar = new QHBoxLayout;
@@ -78,7 +81,7 @@ TSele_maga_frm::TSele_maga_frm(SharedData& sd, int zoom, QWidget* parent)
     connect(grid_, &QAbstractItemView::doubleClicked, this, [this] { SpeedButton3Click(); });
     connect(grid_, &DataGrid::titleClicked, this,
             [this](const QString& field) { dbgProdottiTitleClick(field); });
-    resize(QSize(760, 500) * zoomFactor(zoom));
+    resize(QSize(940, 540) * zoomFactor(zoom));
     FormGeometry::fitToScreen(this);
 }
 
