@@ -122,6 +122,5 @@ bool Tsele_ddt_frm::BitBtn1Click() {
     }
     if (!esito.ok()) return false;
     stato_->setText(QStringLiteral("Inserito %1: %2 righe").arg(ddt).arg(esito.righe));
-    Q_EMIT importato(ddt);
     return true;
 }

@@ -26,9 +26,6 @@ public:
     DataSet selebolle;
     DataSet apporighe;
 
-Q_SIGNALS:
-    void importato(const QString& ddt);
-
 private:
     Database& db_;
     QString fattura_;
