@@ -9,6 +9,9 @@
 #include "data/shareddata.h"
 #include "documents/documents_rules.h"
 #include "documents/frmfatture.h"
+#include "documents/pagamentifrm.h"
+#include "documents/seleddt.h"
+#include "documents/selemaga.h"
 #include "documents/service.h"
 #include "masterdata/frmclienti.h"
 #include "masterdata/frmintesta.h"
@@ -124,6 +127,32 @@ QHash<QString, WindowFactory> programWindowFactories() {
             return main->printing().routine().setta_stampante(name, title, true, PrintMode::Preview,
                                                               1);
         });
+        return w;
+    });
+    f.insert(QStringLiteral("Tfrmpagamenti"), [](TMainForm& m) -> QWidget* {
+        auto* w = new Tfrmpagamenti(m.db(), m.zoom());
+        TMainForm* main = &m;
+        m.printing().addDataSet(w->pagamenti);
+        w->setPrint([main](const QString& name, const QString& title) {
+            main->printing().routine().setta_stampante(name, title, false, PrintMode::Preview, 1);
+        });
+        return w;
+    });
+    // The two pickers are created after the documents window, whose buttons open them.
+    f.insert(QStringLiteral("TSele_maga_frm"), [](TMainForm& m) -> QWidget* {
+        auto* w = new TSele_maga_frm(m.shared(), m.zoom());
+        if (auto* docs = qobject_cast<TfrmFatture*>(m.programWindow(QStringLiteral("TfrmFatture"))))
+            docs->setProductPicker([w] { w->exec(); });
+        return w;
+    });
+    f.insert(QStringLiteral("Tsele_ddt_frm"), [](TMainForm& m) -> QWidget* {
+        auto* w = new Tsele_ddt_frm(m.db(), m.zoom());
+        SharedData* sd = &m.shared();
+        if (auto* docs = qobject_cast<TfrmFatture*>(m.programWindow(QStringLiteral("TfrmFatture"))))
+            docs->setDdtImport([w, sd] {
+                w->apri(sd->Fatture.field(QStringLiteral("Docum_numero")).asString(),
+                        sd->Fatture.field(QStringLiteral("Codice")).asString());
+            });
         return w;
     });
     f.insert(QStringLiteral("TfrmSfuso1"),
