@@ -23,32 +23,17 @@
 #include "documents/kinds.h"
 #include "documents/numbering.h"
 #include "documents/service.h"
+#include "timing.h"
 
 namespace {
 QTextStream out(stdout);
 
-// The median of a few runs, in milliseconds.
 double ms(int runs, const std::function<void()>& f) {
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer e;
-        e.start();
-        f();
-        t.push_back(e.nsecsElapsed() / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
+    return medianMs(runs, f);
 }
 
 void report(const char* what, double value, double aim, const char* ref, double reference) {
-    out << QStringLiteral("%1: %2 ms (aim < %3 ms); reference, %4: %5 ms; ratio %6\n")
-               .arg(QString::fromUtf8(what))
-               .arg(value, 0, 'f', 2)
-               .arg(aim)
-               .arg(QString::fromUtf8(ref))
-               .arg(reference, 0, 'f', 2)
-               .arg(value / reference, 0, 'f', 1);
-    out.flush();
+    reportFigure(out, what, value, aim, ref, reference);
 }
 
 // A document of n lines of one bulk product, written through the service.

@@ -19,6 +19,8 @@
 #include "common/format.h"
 #include "common/messages.h"
 #include "data/shareddata.h"
+#include "printing/selezioneform.h"
+#include "report/designer/designer.h"
 #include "widgets/dialogmessages.h"
 
 namespace {
@@ -106,6 +108,46 @@ int main(int argc, char** argv) {
     });
     main.printing().routine().setta_stampante(QStringLiteral("prodotti"),
                                               QStringLiteral("Elenco prodotti"), false, 0, 1);
+
+    // The three pages of the print selection window, as the lists show them.
+    if (auto* sel =
+            qobject_cast<TSelezioneForm*>(main.programWindow(QStringLiteral("TSelezioneForm")))) {
+        const auto closeAfter = [](const QString& name) {
+            QTimer::singleShot(300, [name] {
+                grab(name);
+                if (QWidget* w = QApplication::activeModalWidget()) w->close();
+            });
+        };
+        SelezioneClienti sc{QStringLiteral("ACME"), QStringLiteral("ZETA")};
+        closeAfter(QStringLiteral("TSelezioneForm_clienti"));
+        sel->selezionaClienti(sc);
+        SelezioneFatture sf;
+        sf.da = QDate(2017, 1, 1);
+        sf.a = QDate::currentDate();
+        closeAfter(QStringLiteral("TSelezioneForm_fatture"));
+        sel->selezionaFatture(sf);
+        SelezioneMovimenti sm;
+        closeAfter(QStringLiteral("TSelezioneForm_movimenti"));
+        sel->selezionaMovimenti(sm);
+    }
+    // The designer on the last template printed, its "Apri" list and its preview with data.
+    QTimer::singleShot(600, [] {
+        grab(QStringLiteral("designer"));
+        auto* designer = qobject_cast<report::ReportDesigner*>(QApplication::activeWindow());
+        if (!designer) return;
+        QTimer::singleShot(300, [designer] {
+            grab(QStringLiteral("designer_apri"));
+            if (QWidget* w = QApplication::activeModalWidget()) w->close();
+            QTimer::singleShot(600, [designer] {
+                grab(QStringLiteral("designer_anteprima"));
+                if (QWidget* w = QApplication::activeModalWidget()) w->close();
+                QTimer::singleShot(200, [designer] { designer->close(); });
+            });
+            designer->preview();
+        });
+        designer->askOpen();
+    });
+    main.printing().Personalizzazionestampe1Click();
     Mymsg::install(nullptr);
     return 0;
 }

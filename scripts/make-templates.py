@@ -150,23 +150,31 @@ def list_footer(width):
     ])
 
 
-def columns(source, cols, width, row_h=5.0, size=8.5, zebra=False):
-    """cols: (key, header, expression, width, align, format)"""
+def columns(source, cols, width, row_h=5.0, size=8.5, closing=True):
+    """cols: (key, header, expression, width, align, format). Left-aligned texts (names,
+    descriptions, codes) break into more lines rather than run into the next column; the row
+    grows to hold them, so each row's rule is drawn above it and a footer closes the last one."""
     heads, cells = [R("FondoColonne", 0, 0.5, width, 5.5, lw=0.1, fill=GRAY)], []
+    cells.append(L("LineaRiga", 0, 0, width, 0, lw=0.1))
     x = 0.0
     for key, head, expr, w, align, fmt in cols:
         heads.append(T("tit" + key, x, 1, w, 5, head, size=8, bold=True, align=align))
         kw = {"align": align, "size": size}
         if fmt:
             kw["format"] = fmt
+        if align is None:
+            kw["wrap"] = kw["grow"] = True
         cells.append(T("c" + key, x, 0.5, w, row_h - 0.5, expr, **kw))
         x += w
     assert abs(x - width) < 0.01, (source, x, width)
-    cells.append(L("LineaRiga", 0, row_h, width, 0, lw=0.1))
-    return [
+    bands = [
         Band("masterHeader", "Colonne", 7, heads, repeat=True),
-        Band("masterData", "Righe_" + source, row_h, cells, source=source),
+        Band("masterData", "Righe_" + source, row_h, cells, source=source, grow=True),
     ]
+    if closing:
+        bands.append(Band("masterFooter", "Chiusura_" + source, 1,
+                          [L("LineaChiusura", 0, 0, width, 0, lw=0.1)]))
+    return bands
 
 
 def list_report(source, cols, landscape=False, summary=None, subtitle=None, row_h=5.0):
@@ -193,8 +201,8 @@ def clienti():
         ("Citta", "Città", "[%s.Citta]" % c, 35, None, None),
         ("Prov", "Prov.", "[%s.Prov]" % c, 10, "center", None),
         ("PIVA", "Partita IVA", "[%s.PartitaIVA]" % c, 25, None, None),
-        ("CF", "Codice fiscale", "[%s.CodiceFiscale]" % c, 35, None, None),
-        ("Tel", "Telefono", "[%s.Telefono1]" % c, 28, None, None),
+        ("CF", "Codice fiscale", "[%s.CodiceFiscale]" % c, 37, None, None),
+        ("Tel", "Telefono", "[%s.Telefono1]" % c, 26, None, None),
     ]
     return list_report(c, cols, landscape=True, summary=count_summary("Clienti in elenco:"))
 
@@ -202,12 +210,12 @@ def clienti():
 def rubrica():
     c = "Clienti"
     cols = [
-        ("Ragione", "Ragione sociale", "[%s.RagioneSociale]" % c, 58, None, None),
-        ("Citta", "Città", "[%s.Citta]" % c, 28, None, None),
-        ("Tel1", "Telefono", "[%s.Telefono1]" % c, 24, None, None),
-        ("Tel2", "Telefono 2", "[%s.Telefono2]" % c, 24, None, None),
+        ("Ragione", "Ragione sociale", "[%s.RagioneSociale]" % c, 52, None, None),
+        ("Citta", "Città", "[%s.Citta]" % c, 32, None, None),
+        ("Tel1", "Telefono", "[%s.Telefono1]" % c, 22, None, None),
+        ("Tel2", "Telefono 2", "[%s.Telefono2]" % c, 22, None, None),
         ("Fax", "Fax", "[%s.FAX]" % c, 22, None, None),
-        ("Email", "Email / Agente", "[%s.Email]" % c, 34, None, None),
+        ("Email", "Email / Agente", "[%s.Email]" % c, 40, None, None),
     ]
     return list_report(c, cols, summary=count_summary("Nominativi:"))
 
@@ -215,8 +223,8 @@ def rubrica():
 def prodotti():
     p = "prodotti"
     cols = [
-        ("Codice", "Codice", "[%s.Codice_prodotto]" % p, 24, None, None),
-        ("Descr", "Descrizione", "[%s.Descrizione]" % p, 70, None, None),
+        ("Codice", "Codice", "[%s.Codice_prodotto]" % p, 27, None, None),
+        ("Descr", "Descrizione", "[%s.Descrizione]" % p, 67, None, None),
         ("Annata", "Annata", "[%s.Annata]" % p, 13, "center", None),
         ("Lotto", "Lotto", "[%s.Lotto]" % p, 20, None, None),
         ("UM", "UM", "[%s.UM]" % p, 9, "center", None),
@@ -280,10 +288,11 @@ def barcode():
     w = 190
     cells = [
         BC("Codice128", 4, 3, 50, 16, "[prodotti.Auto_ID]"),
-        T("LblDescr", 80, 3, 110, 6, "[prodotti.Descrizione]", size=11, bold=True, wrap=True),
-        T("LblCodice", 80, 10, 110, 5, "Codice [prodotti.Codice_prodotto]   ID [prodotti.Auto_ID]",
+        # Room for a description of two lines above the code and the lot.
+        T("LblDescr", 80, 2, 110, 10.5, "[prodotti.Descrizione]", size=10.5, bold=True, wrap=True),
+        T("LblCodice", 80, 13, 110, 5, "Codice [prodotti.Codice_prodotto]   ID [prodotti.Auto_ID]",
           size=9),
-        T("LblLotto", 80, 15, 110, 5, "Lotto [prodotti.Lotto]   Annata [prodotti.Annata]", size=8),
+        T("LblLotto", 80, 18, 110, 5, "Lotto [prodotti.Lotto]   Annata [prodotti.Annata]", size=8),
         L("Taglio", 0, 23.5, w, 0, lw=0.1),
     ]
     bands = [list_header(w, "Leggere il codice con il lettore per registrare lo scarico"),
@@ -358,11 +367,11 @@ def analisi():
         ("Litri", "Litri", "[appo2.Volume]", 20, "right", "#,##0.000"),
         ("Scar", "Scaricata", "[IF([appo2.Scaricato], 'Sì', 'No')]", 20, "center", None),
     ]
-    bands = [list_header(w)]
+    bands = [list_header(w, "Prodotto [prodotti.Codice_prodotto] - [prodotti.Descrizione]")]
     for src, cols, title in (("Appo1", a1, "Movimenti del giornale di magazzino"),
                              ("appo2", a2, "Righe dei documenti (esclusa la fatturazione "
                                            "riassuntiva)")):
-        hb, db = columns(src, cols, w)
+        hb, db = columns(src, cols, w, closing=False)
         for o in hb.objects:
             o.geo = (o.geo[0], o.geo[1] + 8, o.geo[2], o.geo[3])
             o.name = o.name + "_" + src

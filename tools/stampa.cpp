@@ -10,49 +10,13 @@
 #include "data/dataset.h"
 #include "data/shareddata.h"
 #include "documents/documents_rules.h"
+#include "masterdata/masterdata_rules.h"
+#include "printing/printedlists.h"
+#include "printing/templates.h"
 #include "report/datasetsource.h"
 #include "report/engine.h"
 
 namespace {
-
-struct TemplateInfo {
-    const char* name;
-    const char* title;
-    bool document;
-};
-
-const TemplateInfo kTemplates[] = {
-    {"clienti", "Lista clienti", false},
-    {"rubrica", "Rubrica", false},
-    {"prodotti", "Elenco prodotti", false},
-    {"listino1", "Listino prezzi 1", false},
-    {"listino2", "Listino prezzi 2", false},
-    {"listino3", "Listino prezzi 3", false},
-    {"listino4", "Listino prezzi 4", false},
-    {"listino5", "Listino prezzi 5", false},
-    {"listinox", "Listino comparato", false},
-    {"griglia", "Controllo Griglia", false},
-    {"barcode", "Scarico con Barcode", false},
-    {"listafatture", "Lista fatture", false},
-    {"analisi", "Controllo Movimenti", false},
-    {"doctrasp", "Documento di trasporto", true},
-    {"ricevuta", "Nota trasporto per privati", true},
-    {"fattura_imm", "Fattura immediata", true},
-    {"fattura_diff", "Fattura", true},
-    {"scontrinoint", "Scontrino", false},
-    {"movimenti", "Giornale movimenti", false},
-    {"pagamenti", "Elenco pagamenti", false},
-};
-
-const TemplateInfo* findTemplate(const QString& name) {
-    for (const auto& t : kTemplates)
-        if (name.compare(QLatin1String(t.name), Qt::CaseInsensitive) == 0) return &t;
-    return nullptr;
-}
-
-QString text(const DataSet& ds, const char* field) {
-    return ds.field(QString::fromLatin1(field)).asString();
-}
 
 double number(const DataSet& ds, const QString& field) {
     return ds.field(field).value().toDouble();
@@ -73,8 +37,8 @@ int render(const QString& folder, const QString& name, const QString& pdf, const
         err << engine.errorString() << Qt::endl;
         return Stampa::Failed;
     }
-    const TemplateInfo* info = findTemplate(name);
-    engine.setTitle(info ? QString::fromUtf8(info->title) : name);
+    const PrintTemplate* info = findPrintTemplate(name);
+    engine.setTitle(info ? info->title : name);
 
     std::vector<std::unique_ptr<DataSet>> own;
     report::DataSetSources sources;
@@ -83,14 +47,32 @@ int render(const QString& folder, const QString& name, const QString& pdf, const
         own.push_back(std::make_unique<DataSet>(db, dsName));
         return *own.back();
     };
+    for (DataSet* ds : sd.all()) add(*ds);
+    sd.Intestazione.open();
 
-    // Everything a template may name is prepared, as the program's windows do before printing.
-    for (DataSet* ds : {&sd.Intestazione, &sd.Clienti, &sd.prodotti, &sd.Fatture, &sd.clifatt,
-                        &sd.destfatt, &sd.righe}) {
+    auto exportPdf = [&]() -> int {
+        if (engine.report().pages.empty()) {
+            err << QStringLiteral("Report \"%1\": non ci sono dati da stampare.").arg(name)
+                << Qt::endl;
+            return Stampa::Failed;
+        }
+        if (!engine.exportPdf(pdf)) {
+            err << engine.errorString() << Qt::endl;
+            return Stampa::Failed;
+        }
+        out << QStringLiteral("%1: %2 pagine in %3\n").arg(name).arg(engine.pageCount()).arg(pdf);
+        return Stampa::Ok;
+    };
+
+    // The lists are prepared by the lists themselves, over the whole selection.
+    int rc = Stampa::Failed;
+    PrintedLists lists(sd, {});
+    if (lists.withListData(name, [&] { rc = exportPdf(); })) return rc;
+
+    // Documents, the journal, payments and the receipt, as their windows prepare them.
+    for (DataSet* ds :
+         {&sd.Clienti, &sd.prodotti, &sd.Fatture, &sd.clifatt, &sd.destfatt, &sd.righe})
         ds->open();
-        add(*ds);
-    }
-    if (name == QLatin1String("griglia")) sd.prodotti.sortBy(QStringLiteral("Pos_griglia"));
     if (!documento.isEmpty()) {
         if (!sd.Fatture.locate(QStringLiteral("Docum_numero"), documento)) {
             err << QStringLiteral("Il documento \"%1\" non esiste.").arg(documento) << Qt::endl;
@@ -99,21 +81,6 @@ int render(const QString& folder, const QString& name, const QString& pdf, const
     } else {
         sd.Fatture.last();
     }
-
-    // Movements of one product: the first product, over the whole journal.
-    const QString code = sd.prodotti.isEmpty() ? QString() : text(sd.prodotti, "Codice_prodotto");
-    sd.Appo1.setSql(
-        QStringLiteral("SELECT * FROM GIORNALE WHERE COD_VINO=? ORDER BY DOCUM_NUMERO,ID"), {code});
-    sd.appo2.setSql(
-        QStringLiteral("SELECT Righe.*, Fatture.Data, Fatture.Fatturato, Fatture.DDTFATT FROM "
-                       "Righe,Fatture WHERE (Righe.Docum_numero = Fatture.Docum_numero) AND "
-                       "(Righe.Codice=?) AND (Fatture.DDTFATT<>'R') ORDER BY "
-                       "RIGHE.DOCUM_NUMERO,ORDINE"),
-        {code});
-    sd.Appo1.open();
-    sd.appo2.open();
-    add(sd.Appo1);
-    add(sd.appo2);
 
     const QVariantList period{QDateTime(QDate(1900, 1, 1), QTime(0, 0)),
                               QDateTime(QDate(2999, 12, 31), QTime(23, 59, 59))};
@@ -154,16 +121,7 @@ int render(const QString& folder, const QString& name, const QString& pdf, const
         if (corrispettivi.isEmpty()) engine.deletePage(1);
         if (documenti.isEmpty()) engine.deletePage(0);
     }
-    if (engine.report().pages.empty()) {
-        err << QStringLiteral("Report \"%1\": non ci sono dati da stampare.").arg(name) << Qt::endl;
-        return Stampa::Failed;
-    }
-    if (!engine.exportPdf(pdf)) {
-        err << engine.errorString() << Qt::endl;
-        return Stampa::Failed;
-    }
-    out << QStringLiteral("%1: %2 pagine in %3\n").arg(name).arg(engine.pageCount()).arg(pdf);
-    return Stampa::Ok;
+    return exportPdf();
 }
 
 }  // namespace
@@ -171,14 +129,12 @@ int render(const QString& folder, const QString& name, const QString& pdf, const
 namespace Stampa {
 
 QString titleFor(const QString& templateName) {
-    const TemplateInfo* t = findTemplate(templateName);
-    return t ? QString::fromUtf8(t->title) : templateName;
+    const PrintTemplate* t = findPrintTemplate(templateName);
+    return t ? t->title : templateName;
 }
 
 QStringList templateNames() {
-    QStringList names;
-    for (const auto& t : kTemplates) names << QString::fromLatin1(t.name);
-    return names;
+    return printTemplateNames();
 }
 
 int run(const QStringList& args, QTextStream& out, QTextStream& err) {

@@ -238,7 +238,7 @@ void TMainForm::createWindows(const QHash<QString, WindowFactory>& factories,
 }
 
 ProgramPrinting& TMainForm::printing() {
-    if (!printing_) printing_ = new ProgramPrinting(shared_, this);
+    if (!printing_) printing_ = new ProgramPrinting(shared_, this, &settingsIni_);
     return *printing_;
 }
 

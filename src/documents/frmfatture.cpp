@@ -882,11 +882,13 @@ void TfrmFatture::btnNowClick() {
 }
 
 void TfrmFatture::BitBtn3Click() {
-    if (toggle_->isOn() && picker_) picker_();
+    if (toggle_->isOn() && picker_ && !sd_.Fatture.isEmpty() && saveLineAndHeader()) picker_();
 }
 
 void TfrmFatture::Da_ddtClick() {
-    if (toggle_->isOn() && ddtImport_) ddtImport_();
+    // The import writes the invoice's lines and totals: what is typed here is stored first.
+    if (toggle_->isOn() && ddtImport_ && !sd_.Fatture.isEmpty() && saveLineAndHeader())
+        ddtImport_();
 }
 
 void TfrmFatture::DataFattureDataChange() {

@@ -3,6 +3,7 @@
 #include <QSqlQuery>
 #include <cmath>
 
+#include "common/format.h"
 #include "common/messages.h"
 #include "data/database.h"
 #include "data/field.h"
@@ -401,5 +402,60 @@ RisultatoStampa stampaDocumento(Database& db, const QString& documNumero,
     }
     out.scarico = scaricaDocumento(db, documNumero);
     out.esito = EsitoStampa::Stampato;
+    return out;
+}
+
+QString msgNonRiepilogativa() {
+    return QStringLiteral(
+        "   I documenti di trasporto si importano solo in una fattura riepilogativa !   ");
+}
+QString msgDdtNonDisponibile() {
+    return QStringLiteral(
+        "   Il documento di trasporto non è più da fatturare per questo cliente: "
+        "l'elenco viene riletto   ");
+}
+
+QString intestazioneDdt(int numero, const QDate& data) {
+    return QStringLiteral("Doc. Trasporto n. %1 del %2")
+        .arg(numero)
+        .arg(formatDateTime(QStringLiteral("dd/mm/yyyy"), data.startOfDay()));
+}
+
+EsitoImportazione importaDdt(Database& db, const QString& fattura, const QString& ddt) {
+    EsitoImportazione out;
+    Database::Transaction tx(db);
+    const Testata inv = testata(db, fattura);
+    if (!inv.trovata || inv.ddtfatt != QLatin1String("R")) {
+        out.rifiuto = msgNonRiepilogativa();
+        return out;
+    }
+    // Read inside the write transaction: another workstation may have invoiced it meanwhile.
+    const Testata bolla = testata(db, ddt);
+    const QString fatturato =
+        db.scalar(QStringLiteral("SELECT Fatturato FROM Fatture WHERE Docum_numero = ?"), {ddt})
+            .toString();
+    if (!bolla.trovata || bolla.docTipo != QLatin1String("B") || bolla.codice != inv.codice ||
+        fatturato != QLatin1String("N")) {
+        out.rifiuto = msgDdtNonDisponibile();
+        return out;
+    }
+    CampiRiga titolo;
+    titolo.descrizione = intestazioneDdt(bolla.numFattura, bolla.data);
+    insertLine(db, inv, fattura, titolo);
+    for (const CampiRiga& r : righeDocumento(db, ddt)) {
+        if (r.codice.isEmpty()) continue;  // its own heading and text lines stay behind
+        CampiRiga copia = r;
+        copia.ordine = 0;
+        const EsitoAggiunta a = insertLine(db, inv, fattura, copia);
+        if (a.controllo.esito == EsitoRiga::Rifiutata) {
+            out.rifiuto = a.controllo.messaggio;
+            out.righe = 0;
+            return out;  // the transaction rolls back: heading and lines before it go too
+        }
+        ++out.righe;
+    }
+    db.exec(QStringLiteral("UPDATE Fatture SET Fatturato = 'S' WHERE Docum_numero = ?"), {ddt});
+    ricalcolaTotali(db, fattura);
+    tx.commit();
     return out;
 }

@@ -108,3 +108,22 @@ QString msgMancaIvaBase();
 QString msgNessunDocumento();
 QString msgDocumentoSenzaRighe();
 QString msgTipoSconosciuto();
+
+// The heading line of an imported delivery note: "Doc. Trasporto n. 7 del 03/02/2025".
+QString intestazioneDdt(int numero, const QDate& data);
+
+struct EsitoImportazione {
+    int righe = 0;    // product lines copied under the heading
+    QString rifiuto;  // why nothing was imported (a message for the user)
+    bool ok() const { return rifiuto.isEmpty(); }
+};
+
+// Copies a delivery note into a summary invoice, in one transaction: the heading line, then
+// every line with a product code (through the line rules: a line already discharged goes in
+// without the stock check), the delivery note marked as invoiced, the invoice's totals
+// recomputed. A line refused by the stock check, a delivery note already invoiced or of another
+// customer, or a document that is not a summary invoice, writes nothing.
+EsitoImportazione importaDdt(Database& db, const QString& fattura, const QString& ddt);
+
+QString msgNonRiepilogativa();
+QString msgDdtNonDisponibile();

@@ -23,8 +23,13 @@ bool EnginePrintOutput::load(const report::Report& report, const QString& path,
     engine_.setReport(report, path);
     engine_.setTitle(title);
     engine_.setPrinterName(printer);
-    if (!engine_.prepare()) {
-        Mymsg::error(engine_.errorString());
+    const std::unique_ptr<report::LayoutProgress> watcher = progress ? progress(title) : nullptr;
+    engine_.setProgress(watcher.get());
+    const bool prepared = engine_.prepare();
+    engine_.setProgress(nullptr);
+    if (!prepared) {
+        // Stopped by the user: nothing to print and nothing to tell.
+        if (!engine_.wasCancelled()) Mymsg::error(engine_.errorString());
         return false;
     }
     // A journal without movements has lost both its pages: there is no paper to spend.
@@ -50,9 +55,10 @@ void EnginePrintOutput::cut(const QString& printer) {
     taglia_scontrino(printer);
 }
 
-void EnginePrintOutput::openDesigner(report::Report& report, const QString& path) {
+void EnginePrintOutput::openDesigner(report::Report& report, QString& path) {
     engine_.setReport(report, path);
     if (showDesigner) showDesigner(engine_);
     // What the user saved is what the next request would load; keep the edits in memory too.
     report = engine_.report();
+    path = engine_.fileName();
 }

@@ -3,6 +3,7 @@
 // the paper cut through the raw printer; preview and designer are windows, so the program
 // hands them in as callbacks.
 #include <functional>
+#include <memory>
 
 #include "printing/settastampante.h"
 #include "report/engine.h"
@@ -21,6 +22,8 @@ public:
     std::function<bool(report::ReportEngine&)> showPreview;
     // The designer on the engine's report (loaded from path, "" for a new one).
     std::function<void(report::ReportEngine&)> showDesigner;
+    // The watcher of a preparation with that title (progress and "Annulla"); none when unset.
+    std::function<std::unique_ptr<report::LayoutProgress>(const QString& title)> progress;
 
     QStringList installedPrinters() override;
     QString defaultPrinter() override;
@@ -29,7 +32,7 @@ public:
     bool print(const report::Report& report, const QString& path, const QString& title,
                const QString& printer) override;
     void cut(const QString& printer) override;
-    void openDesigner(report::Report& report, const QString& path) override;
+    void openDesigner(report::Report& report, QString& path) override;
 
 private:
     bool load(const report::Report& report, const QString& path, const QString& title,

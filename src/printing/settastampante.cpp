@@ -32,16 +32,12 @@ bool PrintRoutine::isEmptySource(const QString& name) const {
 bool PrintRoutine::setta_stampante(const QString& name, const QString& title, bool document,
                                    PrintMode output, int printer) {
     // 1. Template. A failed load leaves the previous template in place for the designer.
-    const QString path = dataFolder_ + QStringLiteral("stampe/") + name + QStringLiteral(".frf");
-    report::Report loaded;
     QString error;
-    if (!report::loadTemplate(path, &loaded, &error)) {
+    if (!loadTemplateNamed(name, &error)) {
         Mymsg::error(error);
         return false;
     }
-    report_ = std::move(loaded);
-    path_ = path;
-    loaded_ = true;
+    if (templateLoaded) templateLoaded(name);
 
     // 2. Title: the preview's caption and the job's name.
     const QString reportTitle = title;
@@ -56,7 +52,7 @@ bool PrintRoutine::setta_stampante(const QString& name, const QString& title, bo
         report::ReportObject* fatt = report_.findObject(QStringLiteral("Fatt"));
         if (!fatt) {
             Mymsg::error(QStringLiteral("Oggetto \"Fatt\" non trovato nel report \"%1\"")
-                             .arg(QFileInfo(path).completeBaseName()));
+                             .arg(QFileInfo(path_).completeBaseName()));
             return false;
         }
         fatt->text = QStringLiteral("Nota di accredito");
@@ -98,6 +94,16 @@ bool PrintRoutine::setta_stampante(const QString& name, const QString& title, bo
         if (receipt && !lastPrinter_.isEmpty()) output_.cut(lastPrinter_);
     }
     return printed;
+}
+
+bool PrintRoutine::loadTemplateNamed(const QString& name, QString* error) {
+    const QString path = dataFolder_ + QStringLiteral("stampe/") + name + QStringLiteral(".frf");
+    report::Report loaded;
+    if (!report::loadTemplate(path, &loaded, error)) return false;
+    report_ = std::move(loaded);
+    path_ = path;
+    loaded_ = true;
+    return true;
 }
 
 void PrintRoutine::Personalizzazionestampe1Click() {

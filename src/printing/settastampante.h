@@ -7,6 +7,7 @@
 // (preview, direct print, PDF fallback, designer, paper cut) goes through PrintOutput.
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 #include "report/datasource.h"
@@ -38,7 +39,8 @@ public:
     // Feed and cut on the receipt printer.
     virtual void cut(const QString& printer) = 0;
     // The designer on the loaded template; path is the file it came from ("" for a new report).
-    virtual void openDesigner(report::Report& report, const QString& path) = 0;
+    // Both follow what the designer ends on (another template opened, a new name saved).
+    virtual void openDesigner(report::Report& report, QString& path) = 0;
 };
 
 // The main window's report and the routine over it.
@@ -69,6 +71,13 @@ public:
 
     // "P&ersonalizzazione stampe": the designer on the report as loaded now (or an empty one).
     void Personalizzazionestampe1Click();
+    // Whether a template has been loaded in this run.
+    bool hasTemplate() const { return loaded_; }
+    // Loads stampe/<name>.frf, without printing; false (nothing changed, *error set) when it
+    // cannot be read.
+    bool loadTemplateNamed(const QString& name, QString* error = nullptr);
+    // Told the name of every template a print loads (the designer opens on the last one).
+    std::function<void(const QString& name)> templateLoaded;
 
     // The report-printed flag: callers set it false, print, and read it.
     bool reportPrinted() const { return reportPrinted_; }

@@ -34,6 +34,10 @@ bool DataSetSource::isEmpty() const {
     return !ds_.isOpen() || ds_.isEmpty();
 }
 
+int DataSetSource::recordCount() const {
+    return ds_.isOpen() ? ds_.recordCount() : 0;
+}
+
 QStringList DataSetSource::fieldNames() const {
     QStringList names;
     for (const auto& f : ds_.fields()) names << f->name();

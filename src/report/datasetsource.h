@@ -23,6 +23,7 @@ public:
     bool next() override;
     bool eof() const override;
     bool isEmpty() const override;
+    int recordCount() const override;
     QStringList fieldNames() const override;
     bool hasField(const QString& field) const override;
     QVariant value(const QString& field) const override;

@@ -20,6 +20,8 @@ public:
     virtual bool next() = 0;
     virtual bool eof() const = 0;
     virtual bool isEmpty() const = 0;
+    // Rows a walk from first() visits; -1 when the source cannot tell (progress only).
+    virtual int recordCount() const { return -1; }
     virtual QStringList fieldNames() const = 0;
     virtual bool hasField(const QString& field) const = 0;
     // Value of the current row: null for a missing value.
@@ -63,6 +65,7 @@ public:
     bool next() override;
     bool eof() const override;
     bool isEmpty() const override;
+    int recordCount() const override { return int(visibleRows().size()); }
     QStringList fieldNames() const override { return fields_; }
     bool hasField(const QString& field) const override;
     QVariant value(const QString& field) const override;

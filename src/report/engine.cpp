@@ -71,9 +71,10 @@ bool ReportEngine::prepare() {
     in.sources = &sources_;
     in.title = title_;
     in.now = now_;
+    in.progress = progress_;
     if (!fileName_.isEmpty()) in.templateFolder = QFileInfo(fileName_).absolutePath();
     PreparedReport out;
-    if (!layoutReport(in, &out, &error_)) {
+    if (!layoutReport(in, &out, &error_, &cancelled_)) {
         prepared_ = false;
         return false;
     }

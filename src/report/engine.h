@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "report/datasource.h"
+#include "report/layout.h"
 #include "report/model.h"
 #include "report/prepared.h"
 #include "report/spooler.h"
@@ -48,8 +49,12 @@ public:
     void setCurrentTime(const QDateTime& now) { now_ = now; }
 
     // ---- output
+    // The watcher of the next preparations (not owned; nullptr = none). A preparation it stops
+    // returns false with wasCancelled() and an empty errorString().
+    void setProgress(LayoutProgress* progress) { progress_ = progress; }
     bool prepare();
     bool isPrepared() const { return prepared_; }
+    bool wasCancelled() const { return cancelled_; }
     const PreparedReport& prepared() const { return pages_; }
     int pageCount() const { return int(pages_.pages.size()); }
     bool exportPdf(const QString& path);  // prepares first when needed
@@ -86,6 +91,8 @@ private:
     QDateTime now_;
     PreparedReport pages_;
     bool prepared_ = false;
+    bool cancelled_ = false;
+    LayoutProgress* progress_ = nullptr;
     QString printer_;
     PrintBackend* backend_ = nullptr;
     QString lastPdf_;

@@ -5,6 +5,7 @@
 
 #include "common/format.h"
 #include "report/datasource.h"
+#include "report/model.h"
 
 namespace report {
 
@@ -560,6 +561,34 @@ QString evaluateText(const ParsedText& text, EvalContext& ctx, const QString& fo
         }
     }
     return out;
+}
+
+QStringList usedSources(const Report& report) {
+    QStringList names;
+    auto add = [&names](const QString& name) {
+        if (name.isEmpty()) return;
+        for (const QString& n : std::as_const(names))
+            if (n.compare(name, Qt::CaseInsensitive) == 0) return;
+        names << name;
+    };
+    for (const ReportPage& page : report.pages) {
+        for (const Band& band : page.bands) {
+            add(band.dataSource);
+            for (const ReportObject& obj : band.objects) {
+                ParsedText parsed;
+                QString error;
+                if (!parseText(obj.kind == ObjectKind::Picture ? obj.pictureField : obj.text,
+                               &parsed, &error))
+                    continue;  // the layout reports it
+                for (const TextSegment& seg : parsed.segments)
+                    if (seg.expr)
+                        visitNodes(*seg.expr, [&add](const Node& n) {
+                            if (n.kind == Node::Kind::Field) add(n.source);
+                        });
+            }
+        }
+    }
+    return names;
 }
 
 }  // namespace report

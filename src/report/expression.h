@@ -2,6 +2,7 @@
 // Expressions in texts: literal text with [expressions] in square brackets. See README-format.md
 // for the language. Parsed once per prepare, evaluated for every band instance.
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -63,5 +64,10 @@ QString totalPagesMarker();
 
 bool isTruthy(const QVariant& v);
 double toNumber(const QVariant& v);
+
+struct Report;
+// The data sources a template reads (bands and the fields of its texts), each name once, in the
+// order met.
+QStringList usedSources(const Report& report);
 
 }  // namespace report

@@ -150,6 +150,8 @@ struct LayoutError {
     QString text;
 };
 
+struct LayoutCancelled {};
+
 struct Block {
     const Band* header = nullptr;
     const Band* data = nullptr;
@@ -208,6 +210,7 @@ public:
 
     void run(int knownTotal, PreparedReport* out) {
         knownTotal_ = knownTotal;
+        startProgress(knownTotal >= 0);
         pages_.clear();
         pageNo_ = 0;
         for (auto& a : aggregates_) a.reset();
@@ -519,6 +522,38 @@ private:
         }
     }
 
+    // ---- progress
+    // The rows of the master bands are the measure of the work; a second pass (the page count
+    // known) is the second half of it.
+    void startProgress(bool secondPass) {
+        if (!in_.progress) return;
+        pass_ = secondPass ? 1 : 0;
+        passes_ = needsSecondPass() ? 2 : 1;
+        rowsDone_ = 0;
+        rowsTotal_ = 0;
+        for (const Section& s : sections_) {
+            for (const Block& m : s.masters) {
+                const int n = m.source && m.source->isOpen() ? m.source->recordCount() : 1;
+                if (n < 0) {
+                    rowsTotal_ = -1;
+                    return;
+                }
+                rowsTotal_ += std::max(n, 1);
+            }
+        }
+    }
+
+    // Called at each new page and for each master row; the watcher hears of every page and of
+    // every 64th row (a page may hold many rows, an endless one all of them).
+    void tick(bool page) {
+        if (!in_.progress) return;
+        if (!page && (++rowsDone_ & 63) != 0) return;
+        double done = -1;
+        if (rowsTotal_ > 0)
+            done = (pass_ + std::min(1.0, double(rowsDone_) / rowsTotal_)) / passes_;
+        if (!in_.progress->report(int(pages_.size()), done)) throw LayoutCancelled{};
+    }
+
     // ---- pages
     double pageLimit() const {
         if (page_->endless) return std::numeric_limits<double>::max();
@@ -550,6 +585,7 @@ private:
         pages_.push_back(std::move(p));
         pageOpen_ = true;
         ++pageNo_;
+        tick(true);
         curY_ = page_->marginTop;
         resetAggregates(section_->pageFooter);
         resetAggregates(section_->pageHeader);
@@ -706,6 +742,7 @@ private:
                 groupStart = endLevel;
                 ++row;
                 src->next();
+                tick(false);
             }
         }
         dropHeader(m.header);
@@ -895,6 +932,10 @@ private:
     QHash<QString, QImage> pictures_;
     bool usesTotalPages_ = false;
     bool totalPagesInExpressions_ = false;
+    int pass_ = 0;
+    int passes_ = 1;
+    qint64 rowsDone_ = 0;
+    qint64 rowsTotal_ = 0;  // -1 when a source cannot tell its rows
 
     int knownTotal_ = -1;
     std::vector<PreparedPage> pages_;
@@ -910,7 +951,8 @@ private:
 
 }  // namespace
 
-bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error) {
+bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error, bool* cancelled) {
+    if (cancelled) *cancelled = false;
     Layouter layouter(input);
     std::vector<ReportDataSource*> walked;
     std::vector<QVariant> positions;
@@ -937,6 +979,10 @@ bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error)
         giveBack();
         *out = std::move(result);
         return true;
+    } catch (const LayoutCancelled&) {
+        if (cancelled) *cancelled = true;
+        if (error) error->clear();
+        return false;
     } catch (const LayoutError& e) {
         if (error) *error = e.text;
         return false;

@@ -9,17 +9,30 @@
 
 namespace report {
 
+// Told of the work while a report is laid out, at every new page and every few rows, so a long
+// preparation can show how far it is and be stopped.
+class LayoutProgress {
+public:
+    virtual ~LayoutProgress() = default;
+    // pages: laid out so far; done: the share of the rows walked (0..1), -1 when unknown.
+    // false stops the layout.
+    virtual bool report(int pages, double done) = 0;
+};
+
 struct LayoutInput {
     const Report* report = nullptr;
     const DataSourceRegistry* sources = nullptr;
     QString title;
-    QDateTime now;           // [DATE] and [TIME]; invalid = the current time
-    QString templateFolder;  // pictures named by a relative path are looked for here
+    QDateTime now;                       // [DATE] and [TIME]; invalid = the current time
+    QString templateFolder;              // pictures named by a relative path are looked for here
+    LayoutProgress* progress = nullptr;  // not owned; nullptr = nobody watches
 };
 
 // Lays out the whole report. Every data source the report walks is left positioned as it was
 // found. On failure returns false and sets *error to a text naming the report and the object.
-bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error);
+// When the progress watcher stopped it, returns false with *cancelled set and no error text.
+bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error,
+                  bool* cancelled = nullptr);
 
 // Text measuring at the one reference resolution every layout uses (mm).
 class TextMeasure {

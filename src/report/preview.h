@@ -56,6 +56,7 @@ public:
     explicit ReportPreview(ReportEngine& engine, QWidget* parent = nullptr);
 
     PageView* view() const { return view_; }
+    const PreparedReport& prepared() const { return engine_.prepared(); }
     int copies() const;
     void setCopies(int copies);
     // The Print button: prints the copies chosen; true when the job was accepted.

@@ -1,5 +1,6 @@
 // The main window: the whole menu as the user sees it, commands and their data sets, the wheel
 // filter, the status line, running without a database.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "app/infoform.h"
@@ -19,6 +21,8 @@
 #include "common/messages.h"
 #include "common/nativewheel.h"
 #include "data/shareddata.h"
+#include "documents/pagamentifrm.h"
+#include "documents/seleddt.h"
 #include "support/smalldisk.h"
 #include "support/testfolder.h"
 #include "widgets/formgeometry.h"
@@ -59,6 +63,7 @@ private Q_SLOTS:
     void disabledUntilBuilt_data();
     void disabledUntilBuilt();
     void commandAroundModalWindow();
+    void paymentsAndPickersWired();
     void withoutDatabase();
     void startupWarnings_data();
     void startupWarnings();
@@ -187,6 +192,65 @@ void TstMainForm::commandAroundModalWindow() {
     // Shown again, never built twice.
     form.action(QStringLiteral("Clienti1"))->trigger();
     QCOMPARE(shownWindow, built);
+}
+
+// The program's own windows: "&Pagamenti" shows the payments window around its open view, and
+// the documents window's import button opens the delivery-note picker on the current invoice.
+void TstMainForm::paymentsAndPickersWired() {
+    TestFolder tf(false);
+    writeIni(tf.file(QStringLiteral("vinorda.ini")), tf.path());
+    SharedData shared(tf.db());
+    TMainForm form(tf.db(), shared);
+    form.setFormIniPath(tf.file(QStringLiteral("form.ini")));
+    form.FormCreate(tf.file(QStringLiteral("vinorda.ini")));
+    tf.insert(QStringLiteral("Fatture"), {{"Docum_numero", "F-2025-000001"},
+                                          {"Doc_tipo", "F"},
+                                          {"DDTFATT", "R"},
+                                          {"Num_fattura", 1},
+                                          {"Codice", "C1"}});
+    tf.insert(QStringLiteral("Fatture"), {{"Docum_numero", "B-2025-000001"},
+                                          {"Doc_tipo", "B"},
+                                          {"DDTFATT", "D"},
+                                          {"Num_fattura", 1},
+                                          {"Codice", "C1"},
+                                          {"Fatturato", "N"}});
+    form.createWindows();
+    QVERIFY(form.action(QStringLiteral("Pagamenti1"))->isEnabled());
+    QWidget* shown = nullptr;
+    int listed = -1;
+    form.setShowModalHook([&](QWidget* w) {
+        shown = w;
+        if (auto* p = qobject_cast<Tfrmpagamenti*>(w)) listed = p->pagamenti.recordCount();
+    });
+    form.action(QStringLiteral("Pagamenti1"))->trigger();
+    auto* pagamenti = qobject_cast<Tfrmpagamenti*>(shown);
+    QVERIFY(pagamenti);
+    QCOMPARE(listed, 1);
+    QVERIFY(!pagamenti->pagamenti.isOpen());
+
+    auto* docs = form.programWindow(QStringLiteral("TfrmFatture"));
+    auto* picker =
+        qobject_cast<Tsele_ddt_frm*>(form.programWindow(QStringLiteral("Tsele_ddt_frm")));
+    QVERIFY(docs && picker);
+    for (DataSet* ds : {&shared.Clienti, &shared.Fatture, &shared.righe, &shared.clifatt,
+                        &shared.destfatt, &shared.prodotti})
+        ds->open();
+    docs->show();
+    QTest::mouseClick(docs->findChild<QAbstractButton*>(QStringLiteral("btn_modifica")),
+                      Qt::LeftButton);
+    QVERIFY(shared.Fatture.locate(QStringLiteral("Docum_numero"), QStringLiteral("F-2025-000001")));
+    QStringList offered;
+    QTimer::singleShot(0, picker, [&] {
+        for (int r = 0; r < picker->selebolle.recordCount(); ++r) {
+            picker->selebolle.setRecNo(r);
+            offered << picker->selebolle.field(QStringLiteral("Docum_numero")).asString();
+        }
+        picker->accept();
+    });
+    QTest::mouseClick(docs->findChild<QAbstractButton*>(QStringLiteral("Da_ddt")), Qt::LeftButton);
+    QCOMPARE(offered, QStringList{"B-2025-000001"});
+    QVERIFY(!picker->selebolle.isOpen());
+    docs->close();
 }
 
 void TstMainForm::withoutDatabase() {

@@ -72,8 +72,9 @@ private Q_SLOTS:
         for (DataSet* ds : sd.all())
             if (!ds->isOpen() && !ds->tableName().isEmpty()) ds->open();
         int checked = 0;
-        for (const char* name : {"TfrmIntesta", "TfrmClienti", "TfrmListino", "TfrmGiornale",
-                                 "TfrmSfuso1", "Tfrm_ask"}) {
+        for (const char* name :
+             {"TfrmIntesta", "TfrmClienti", "TfrmListino", "TfrmGiornale", "TfrmSfuso1", "Tfrm_ask",
+              "Tfrmpagamenti", "TSele_maga_frm", "Tsele_ddt_frm"}) {
             QWidget* w = main.programWindow(QString::fromLatin1(name));
             QVERIFY2(w, name);
             w->resize(1024, 700);

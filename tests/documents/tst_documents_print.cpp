@@ -33,7 +33,7 @@ public:
         return true;
     }
     void cut(const QString&) override {}
-    void openDesigner(report::Report&, const QString&) override {}
+    void openDesigner(report::Report&, QString&) override {}
 };
 }  // namespace
 

@@ -18,20 +18,12 @@
 #include "documents/documents_rules.h"
 #include "documents/frmfatture.h"
 #include "documents/service.h"
+#include "support/controls.h"
 #include "support/testfolder.h"
 #include "widgets/datagrid.h"
 #include "widgets/navigator.h"
 
 namespace {
-template <typename T>
-T* child(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(QString::fromLatin1(name));
-    if (!c) qFatal("no control %s", name);
-    return c;
-}
-void click(QWidget* w, const char* name) {
-    QTest::mouseClick(child<QPushButton>(w, name), Qt::LeftButton);
-}
 void type(QLineEdit* e, const QString& text) {
     e->setFocus();
     e->selectAll();

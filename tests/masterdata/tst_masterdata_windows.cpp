@@ -16,16 +16,11 @@
 #include "masterdata/frmintesta.h"
 #include "masterdata/frmlistino.h"
 #include "masterdata/masterdata_rules.h"
+#include "support/controls.h"
 #include "support/testfolder.h"
 #include "widgets/datagrid.h"
 
 namespace {
-template <typename T>
-T* child(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(QString::fromLatin1(name));
-    if (!c) qFatal("no control %s", name);
-    return c;
-}
 void type(QLineEdit* e, const QString& text) {
     e->setFocus();
     QTest::keyClicks(e, text);

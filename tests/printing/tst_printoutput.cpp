@@ -44,6 +44,39 @@ private Q_SLOTS:
                  qPrintable(error));
     }
 
+    // "Annulla" during the preparation: no preview, no job, no message, the flag stays false.
+    void cancelledPreparation_data() {
+        QTest::addColumn<int>("output");
+        QTest::addColumn<bool>("printers");
+        QTest::newRow("preview") << 0 << true;
+        QTest::newRow("one copy") << 1 << true;
+        QTest::newRow("two copies, no printer") << 2 << false;
+    }
+    void cancelledPreparation() {
+        QFETCH(int, output);
+        QFETCH(bool, printers);
+        struct Stop : report::LayoutProgress {
+            bool report(int, double) override { return false; }
+        };
+        ScriptedMessages messages;
+        FakeBackend backend;
+        if (printers) backend.queues = {QStringLiteral("Ufficio_A4")};
+        Fixture f(folder_, &backend);
+        int previews = 0;
+        f.output.showPreview = [&](report::ReportEngine&) { return ++previews > 0; };
+        f.output.progress = [](const QString&) { return std::make_unique<Stop>(); };
+        f.routine.setReportPrinted(false);
+        QDir(folder_ + QStringLiteral("pdf")).removeRecursively();
+        // The caller learns that nothing was printed.
+        QVERIFY(!f.routine.setta_stampante(QStringLiteral("scontrinoint"),
+                                           QStringLiteral("Scontrino"), false, output, 1));
+        QVERIFY(!f.routine.reportPrinted());
+        QCOMPARE(previews, 0);
+        QCOMPARE(backend.submitted, 0);
+        QVERIFY(!QDir(folder_ + QStringLiteral("pdf")).exists());
+        QCOMPARE(messages.texts, QStringList());
+    }
+
     void noPrinterGivesPdf() {
         ScriptedMessages messages;
         FakeBackend none;

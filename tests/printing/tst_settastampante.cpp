@@ -40,7 +40,7 @@ public:
         return accept;
     }
     void cut(const QString& printer) override { calls << QStringLiteral("cut:") + printer; }
-    void openDesigner(Report& r, const QString& path) override {
+    void openDesigner(Report& r, QString& path) override {
         calls << QStringLiteral("design");
         reports << r;
         designedPath = path;

@@ -431,6 +431,68 @@ private Q_SLOTS:
         QCOMPARE(engine.report().pages.size(), size_t(1));
         QCOMPARE(engine.report().pages[0].name, QStringLiteral("Pagina1"));
     }
+
+    // The watcher hears of every page with the share done rising to the end; stopping it ends
+    // the preparation without an error and gives the cursor back. With the page count inside a
+    // computation the first pass is the first half of the work.
+    void progressAndCancel_data() {
+        QTest::addColumn<bool>("twoPasses");
+        QTest::addColumn<int>("stopAtPage");  // 0 = never
+        QTest::addColumn<bool>("inSecondPass");
+        QTest::newRow("watched to the end") << false << 0 << false;
+        QTest::newRow("two passes") << true << 0 << false;
+        QTest::newRow("stopped at page 3") << false << 3 << false;
+        QTest::newRow("stopped in the second pass") << true << 2 << true;
+    }
+    void progressAndCancel() {
+        QFETCH(bool, twoPasses);
+        QFETCH(int, stopAtPage);
+        QFETCH(bool, inSecondPass);
+        struct Watcher : LayoutProgress {
+            int stopAt = 0;
+            bool inSecond = false;
+            int secondStart = -1;  // index of the first report of the second pass
+            QList<int> pages;
+            QList<double> done;
+            bool report(int p, double d) override {
+                if (!pages.isEmpty() && p < pages.last() && secondStart < 0)
+                    secondStart = int(pages.size());
+                pages << p;
+                done << d;
+                const bool there = p >= stopAt && (!inSecond || secondStart >= 0);
+                return stopAt == 0 || !there;
+            }
+        } watcher;
+        watcher.stopAt = stopAtPage;
+        watcher.inSecond = inSecondPass;
+        MemoryDataSource clienti(QStringLiteral("Clienti"),
+                                 {QStringLiteral("Nome"), QStringLiteral("Saldo")});
+        fixtures::fillCustomers(clienti, 200);
+        clienti.setCurrent(7);
+        Report r = fixtures::customerList();
+        if (twoPasses)
+            r.pages[0].bands[3].objects[0].text =
+                QStringLiteral("[IF([PAGE#] = [TOTALPAGES]; 'Ultima'; 'Segue')]");
+        ReportEngine engine;
+        engine.setReport(r);
+        engine.dataSources().add(&clienti);
+        engine.setProgress(&watcher);
+        const bool ok = engine.prepare();
+        QCOMPARE(ok, stopAtPage == 0);
+        QCOMPARE(engine.wasCancelled(), stopAtPage != 0);
+        QCOMPARE(clienti.current(), 7);
+        for (int i = 1; i < watcher.done.size(); ++i)
+            QVERIFY2(watcher.done[i] >= watcher.done[i - 1], "the share done never goes back");
+        QCOMPARE(watcher.secondStart >= 0, twoPasses);
+        if (twoPasses) QCOMPARE(watcher.done[watcher.secondStart], 0.5);
+        if (!ok) {
+            QVERIFY(engine.errorString().isEmpty());
+            QCOMPARE(watcher.pages.last(), stopAtPage);
+            return;
+        }
+        QVERIFY(watcher.done.last() > 0.9 && watcher.done.last() <= 1.0);
+        QCOMPARE(watcher.pages.last(), engine.pageCount());
+    }
 };
 
 QTEST_MAIN(TestReportLayout)

@@ -30,7 +30,7 @@ public:
         return false;
     }
     void cut(const QString&) override {}
-    void openDesigner(report::Report&, const QString&) override {}
+    void openDesigner(report::Report&, QString&) override {}
 };
 
 }  // namespace

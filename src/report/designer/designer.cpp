@@ -5,6 +5,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QDockWidget>
 #include <QDoubleSpinBox>
 #include <QEventLoop>
@@ -16,11 +19,14 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -35,6 +41,7 @@
 
 #include "common/messages.h"
 #include "report/engine.h"
+#include "report/prepareprogress.h"
 #include "report/preview.h"
 #include "report/templatefile.h"
 
@@ -563,9 +570,11 @@ ReportDesigner::ReportDesigner(Report model, QString filePath, DataSourceRegistr
     resize(1100, 760);
 }
 
-bool ReportDesigner::openDesigner(Report& model, const QString& filePath,
-                                  DataSourceRegistry* sources, QWidget* parent) {
+bool ReportDesigner::openDesigner(Report& model, QString& filePath, DataSourceRegistry* sources,
+                                  QWidget* parent,
+                                  const std::function<void(ReportDesigner&)>& setup) {
     ReportDesigner designer(model, filePath, sources, parent);
+    if (setup) setup(designer);
     designer.setWindowModality(Qt::ApplicationModal);
     // A designer wants room: the whole work area, also where no window manager maximises.
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -575,6 +584,7 @@ bool ReportDesigner::openDesigner(Report& model, const QString& filePath,
     designer.show();
     loop.exec();
     model = designer.report();
+    if (!designer.filePath().isEmpty()) filePath = designer.filePath();
     return designer.wasSaved();
 }
 
@@ -612,6 +622,9 @@ void ReportDesigner::buildUi() {
         return a;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* openAct = act(QStringLiteral("act_open"), QStringLiteral("&Apri..."),
+                           QKeySequence::Open, [this] { askOpen(); });
+    file->addAction(openAct);
     QAction* saveAct = act(QStringLiteral("act_save"), QStringLiteral("&Salva"), QKeySequence::Save,
                            [this] { save(); });
     QAction* saveAsAct = act(QStringLiteral("act_saveas"), QStringLiteral("Salva &con nome..."),
@@ -689,6 +702,7 @@ void ReportDesigner::buildUi() {
 
     QToolBar* tb = addToolBar(QStringLiteral("Strumenti"));
     tb->setObjectName(QStringLiteral("strumenti"));
+    tb->addAction(openAct);
     tb->addAction(saveAct);
     tb->addAction(prevAct);
     tb->addSeparator();
@@ -724,6 +738,8 @@ void ReportDesigner::buildUi() {
     connect(fields_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (item->parent()) insertField(item->parent()->text(0), item->text(0));
     });
+    // The page is what the user works on: narrow side panels leave it room on a small screen.
+    resizeDocks({fieldDock, panelDock}, {170, 360}, Qt::Horizontal);
 }
 
 QWidget* ReportDesigner::buildPanel() {
@@ -1335,13 +1351,34 @@ bool ReportDesigner::save() {
     return saveAs(path_);
 }
 
+QString ReportDesigner::msgSovrascrivo(const QString& fileName) {
+    return QStringLiteral(
+               "   Il modello di stampa \"%1\" esiste già: sostituirlo?   \n"
+               "   Il modello attuale resterà nel file \"%1.bak\".   ")
+        .arg(fileName);
+}
+
 bool ReportDesigner::saveAs(const QString& path) {
+    const QString file = QFileInfo(path).absoluteFilePath();
+    if (QFileInfo::exists(file) && !overwriteAllowed_.contains(file)) {
+        // One undo for a layout broken by mistake: the file as it was before this session.
+        if (!Mymsg::question(msgSovrascrivo(QFileInfo(file).fileName()))) return false;
+        const QString bak = file + QStringLiteral(".bak");
+        QFile::remove(bak);
+        if (!QFile::copy(file, bak)) {
+            Mymsg::error(QStringLiteral("Impossibile conservare la copia \"%1\": il modello non è "
+                                        "stato salvato.")
+                             .arg(QDir::toNativeSeparators(bak)));
+            return false;
+        }
+    }
     QString error;
-    if (!saveTemplate(path, model_, &error)) {
+    if (!saveTemplate(file, model_, &error)) {
         Mymsg::error(error);
         return false;
     }
-    path_ = path;
+    overwriteAllowed_.insert(file);
+    path_ = file;
     model_.name = QFileInfo(path).completeBaseName();
     saved_ = true;
     undo_.setClean();
@@ -1351,8 +1388,10 @@ bool ReportDesigner::saveAs(const QString& path) {
 
 bool ReportDesigner::askSaveAs() {
     const QString dir = path_.isEmpty() ? folder_ : QFileInfo(path_).absolutePath();
+    // The question about an existing file is ours: it also tells where the old one is kept.
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Salva modello di stampa"),
-                                                dir, QStringLiteral("Modelli di stampa (*.frf)"));
+                                                dir, QStringLiteral("Modelli di stampa (*.frf)"),
+                                                nullptr, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return false;
     if (!path.endsWith(QLatin1String(".frf"), Qt::CaseInsensitive)) path += QStringLiteral(".frf");
     return saveAs(path);
@@ -1361,24 +1400,100 @@ bool ReportDesigner::askSaveAs() {
 void ReportDesigner::preview() {
     ReportEngine engine;
     engine.setReport(model_, path_);
-    engine.setTitle(model_.name.isEmpty() ? QStringLiteral("Modello") : model_.name);
+    // The title the program prints the template under, where it is one of the program's.
+    engine.setTitle(titles_.value(model_.name,
+                                  model_.name.isEmpty() ? QStringLiteral("Modello") : model_.name));
     if (sources_)
         for (ReportDataSource* s : sources_->all()) engine.dataSources().add(s);
-    if (!engine.prepare()) {
-        Mymsg::error(engine.errorString());
+    PrepareProgress progress(this, engine.title());
+    engine.setProgress(&progress);
+    const auto prepare = [&engine] { return engine.prepare(); };
+    const bool prepared = previewData_ ? previewData_(model_, prepare) : prepare();
+    engine.setProgress(nullptr);
+    if (!prepared) {
+        if (!engine.wasCancelled()) Mymsg::error(engine.errorString());
         return;
     }
     ReportPreview dialog(engine, this);
     dialog.exec();
 }
 
+QStringList ReportDesigner::templateNames() const {
+    if (folder_.isEmpty()) return {};
+    QStringList names = QDir(folder_).entryList({QStringLiteral("*.frf")}, QDir::Files, QDir::Name);
+    for (QString& n : names) n.chop(4);
+    return names;
+}
+
+void ReportDesigner::askOpen() {
+    const QStringList names = templateNames();
+    if (names.isEmpty()) {
+        Mymsg::message(QStringLiteral("   Nessun modello di stampa nella cartella \"%1\"   ")
+                           .arg(QDir::toNativeSeparators(folder_)));
+        return;
+    }
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("apriModello"));
+    dialog.setWindowTitle(QStringLiteral("Apri modello di stampa"));
+    auto* lay = new QVBoxLayout(&dialog);
+    lay->addWidget(new QLabel(
+        QStringLiteral("Modelli di stampa in %1").arg(QDir::toNativeSeparators(folder_)), &dialog));
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName(QStringLiteral("elencoModelli"));
+    for (const QString& name : names) {
+        // The name of the file, and what the program prints with it.
+        const QString title = titles_.value(name);
+        auto* item = new QListWidgetItem(
+            title.isEmpty() ? name : QStringLiteral("%1  -  %2").arg(name, title), list);
+        item->setData(Qt::UserRole, name);
+    }
+    const int current = names.indexOf(QFileInfo(path_).completeBaseName());
+    list->setCurrentRow(std::max(current, 0));
+    lay->addWidget(list);
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("&Apri"), QDialogButtonBox::AcceptRole)
+        ->setObjectName(QStringLiteral("btn_apri"));
+    buttons->addButton(QStringLiteral("Annulla"), QDialogButtonBox::RejectRole)
+        ->setObjectName(QStringLiteral("btn_annulla"));
+    lay->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
+    dialog.resize(360, 420);
+    if (dialog.exec() != QDialog::Accepted || !list->currentItem()) return;
+    openTemplate(list->currentItem()->data(Qt::UserRole).toString());
+}
+
+bool ReportDesigner::keepChanges() {
+    if (undo_.isClean()) return true;
+    if (!Mymsg::question(QStringLiteral("   Salvare le modifiche al modello di stampa?   ")))
+        return true;
+    return save();
+}
+
+bool ReportDesigner::openTemplate(const QString& name) {
+    if (!keepChanges()) return false;
+    const QString file = QDir(folder_).absoluteFilePath(name + QStringLiteral(".frf"));
+    Report loaded;
+    QString error;
+    if (!loadTemplate(file, &loaded, &error)) {
+        Mymsg::error(error);
+        return false;
+    }
+    loaded.name = name;
+    path_ = file;
+    selection_.clear();
+    page_ = 0;
+    band_ = 0;
+    undo_.clear();
+    setModel(loaded);
+    return true;
+}
+
 void ReportDesigner::closeEvent(QCloseEvent* event) {
-    if (!undo_.isClean() &&
-        Mymsg::question(QStringLiteral("   Salvare le modifiche al modello di stampa?   "))) {
-        if (!save()) {
-            event->ignore();
-            return;
-        }
+    if (!keepChanges()) {
+        event->ignore();
+        return;
     }
     event->accept();
     Q_EMIT closed();

@@ -2,10 +2,13 @@
 // The template designer: a window over the engine's model. Every change goes through the undo
 // stack as a before/after pair of the whole model (a plain value), so each edit, however made,
 // can be undone.
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <QUndoStack>
 #include <QWidget>
+#include <functional>
 
 #include "common/nativewheel.h"
 #include "report/datasource.h"
@@ -93,10 +96,29 @@ public:
     ReportDesigner(Report model, QString filePath, DataSourceRegistry* sources,
                    QWidget* parent = nullptr);
 
+    // Fills the data a preview reads, as the print of that template would, runs prepare and puts
+    // the data back as it found it; returns what prepare returned. Unset: the sources as they are.
+    using PreviewData =
+        std::function<bool(const Report& report, const std::function<bool()>& prepare)>;
+
     // Shows the designer modally; returns when it is closed. model gets the edited template (as
-    // last saved or not); true when it was saved at least once.
-    static bool openDesigner(Report& model, const QString& filePath, DataSourceRegistry* sources,
-                             QWidget* parent = nullptr);
+    // last saved or not) and filePath the file it belongs to (another one after "Apri" or
+    // "Salva con nome"); true when it was saved at least once. setup completes the window before
+    // it shows (preview data, template titles).
+    static bool openDesigner(Report& model, QString& filePath, DataSourceRegistry* sources,
+                             QWidget* parent = nullptr,
+                             const std::function<void(ReportDesigner&)>& setup = {});
+
+    void setPreviewData(PreviewData previewData) { previewData_ = std::move(previewData); }
+    // The folder whose templates "Apri" lists (the data folder's stampe/).
+    QString templateFolder() const { return folder_; }
+    // The template names (without ".frf") of templateFolder(), in alphabetical order.
+    QStringList templateNames() const;
+    // What the program prints with each template, shown beside its name in "Apri".
+    void setTemplateTitles(QHash<QString, QString> titles) { titles_ = std::move(titles); }
+    // Opens a template of the folder by name, after asking to save pending changes; false when
+    // the user kept the current one or the file cannot be read (the error is shown).
+    bool openTemplate(const QString& name);
 
     const Report& report() const { return model_; }
     QString filePath() const { return path_; }
@@ -133,9 +155,15 @@ public:
     // A new text holding text at (x, y) mm of a band (a field dropped from the field list).
     void addTextAt(int band, QPointF posMm, const QString& text);
 
+    // Writing over an existing file asks first (once per file while the designer is open) and
+    // keeps the file as it was as <name>.frf.bak.
     bool save();
     bool saveAs(const QString& path);
     void preview();
+    // The "Apri" list: a choice of templateNames(); opens the one chosen.
+    void askOpen();
+    // The question before a save replaces an existing file.
+    static QString msgSovrascrivo(const QString& fileName);
 
     // The model shown while a drag is under way, committed by the canvas at the end of it.
     Report& liveModel() { return model_; }
@@ -163,11 +191,15 @@ private:
     void applyPageProperty(const std::function<void(ReportPage&)>& edit, const QString& text);
     void clampSelection();
     bool askSaveAs();
+    bool keepChanges();  // pending edits saved or dropped as the user says; false = stay
 
     Report model_;
     Report liveStart_;
     QString path_;
-    QString folder_;  // where "Save as" starts
+    QString folder_;                  // where "Save as" starts and what "Apri" lists
+    QSet<QString> overwriteAllowed_;  // files the user agreed to replace in this session
+    PreviewData previewData_;
+    QHash<QString, QString> titles_;
     DataSourceRegistry* sources_;
     QUndoStack undo_;
     int page_ = 0;

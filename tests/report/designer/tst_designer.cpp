@@ -4,7 +4,10 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -12,9 +15,31 @@
 #include "common/format.h"
 #include "common/messages.h"
 #include "report/designer/designer.h"
+#include "report/prepareprogress.h"
+#include "report/preview.h"
 #include "report/templatefile.h"
+#include "support/whenshown.h"
 
 using namespace report;
+
+namespace {
+// A list of products: one master band printing the code.
+Report productList() {
+    Report r = emptyReport();
+    Band b;
+    b.type = BandType::MasterData;
+    b.name = QStringLiteral("Righe");
+    b.height = 6;
+    b.dataSource = QStringLiteral("prodotti");
+    ReportObject o;
+    o.name = QStringLiteral("Codice");
+    o.text = QStringLiteral("[prodotti.Codice_prodotto]");
+    o.geometry = QRectF(0, 0, 60, 5);
+    b.objects.push_back(o);
+    r.pages[0].bands.push_back(b);
+    return r;
+}
+}  // namespace
 
 class TstDesigner : public QObject {
     Q_OBJECT
@@ -262,7 +287,8 @@ private Q_SLOTS:
                 }
             }
         });
-        QVERIFY(!ReportDesigner::openDesigner(model, path(QStringLiteral("modale")), nullptr));
+        QString file = path(QStringLiteral("modale"));
+        QVERIFY(!ReportDesigner::openDesigner(model, file, nullptr));
         QVERIFY(model.findObject(QStringLiteral("Barcode1")));
         QCOMPARE(msgs.kinds, QStringList{QStringLiteral("question")});
         QVERIFY(!QFile::exists(path(QStringLiteral("modale"))));
@@ -318,6 +344,102 @@ private Q_SLOTS:
         QVERIFY(msgs.last().contains(QStringLiteral("manca/x.frf")));
         QVERIFY(!d.undoStack()->isClean());
         QVERIFY(!d.wasSaved());
+    }
+
+    // "Apri" lists the folder's templates and opens the one chosen; unsaved edits are asked for.
+    void openFromList() {
+        QTemporaryDir folder;
+        const QString alfa = folder.filePath(QStringLiteral("alfa.frf"));
+        const QString beta = folder.filePath(QStringLiteral("beta.frf"));
+        QString error;
+        Report other = productList();
+        other.pages[0].bands[0].objects[0].name = QStringLiteral("CodiceBeta");
+        QVERIFY(saveTemplate(alfa, productList(), &error));
+        QVERIFY(saveTemplate(beta, other, &error));
+        ScriptedMessages msgs;  // "save the changes?" answered No
+        ReportDesigner d(productList(), alfa, &registry_);
+        d.show();
+        d.addObject(ObjectKind::Line);
+        QStringList listed;
+        const auto ran = whenShown(QStringLiteral("apriModello"), [&](QWidget* dialog) {
+            auto* list = dialog->findChild<QListWidget*>(QStringLiteral("elencoModelli"));
+            for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
+            list->setCurrentRow(1);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btn_apri")),
+                              Qt::LeftButton);
+        });
+        d.findChild<QAction*>(QStringLiteral("act_open"))->trigger();
+        QVERIFY(*ran);
+        QCOMPARE(listed, (QStringList{QStringLiteral("alfa"), QStringLiteral("beta")}));
+        QCOMPARE(msgs.kinds, QStringList{QStringLiteral("question")});
+        QCOMPARE(QFileInfo(d.filePath()).fileName(), QStringLiteral("beta.frf"));
+        QVERIFY(d.report().findObject(QStringLiteral("CodiceBeta")));
+        QVERIFY(d.undoStack()->isClean() && !d.undoStack()->canUndo());
+        QVERIFY(d.windowTitle().contains(QStringLiteral("beta.frf")));
+        // The file left unsaved is as it was.
+        Report back;
+        QVERIFY(loadTemplate(alfa, &back, &error));
+        QCOMPARE(back.pages[0].bands[0].objects.size(), size_t(1));
+    }
+
+    // Writing over a template asks first and keeps the file as it was in <name>.frf.bak, once
+    // per session; a No leaves the file untouched.
+    void saveOver_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("replaced, old one kept") << true;
+        QTest::newRow("refused") << false;
+    }
+    void saveOver() {
+        QFETCH(bool, yes);
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("clienti.frf"));
+        QString error;
+        QVERIFY(saveTemplate(file, productList(), &error));
+        const QByteArray before = templateBytes(productList());
+        ScriptedMessages msgs;
+        msgs.answer(yes);
+        ReportDesigner d(productList(), file, &registry_);
+        d.addObject(ObjectKind::Rectangle);
+        QCOMPARE(d.save(), yes);
+        QCOMPARE(msgs.texts, QStringList{ReportDesigner::msgSovrascrivo("clienti.frf")});
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll() == before, !yes);
+        QFile bak(file + QStringLiteral(".bak"));
+        QCOMPARE(bak.exists(), yes);
+        if (!yes) return;
+        QVERIFY(bak.open(QIODevice::ReadOnly));
+        QCOMPARE(bak.readAll(), before);
+        bak.close();
+        // Saving again in the same session: no question, the copy still holds the first state.
+        d.addObject(ObjectKind::Line);
+        QVERIFY(d.save());
+        QCOMPARE(msgs.texts.size(), 1);
+        QVERIFY(bak.open(QIODevice::ReadOnly));
+        QCOMPARE(bak.readAll(), before);
+    }
+
+    // A long preparation shows its progress; "Annulla" stops it and nothing is shown.
+    void cancelLongPreparation() {
+        ScriptedMessages msgs;
+        MemoryDataSource prodotti(QStringLiteral("prodotti"), {QStringLiteral("Codice_prodotto")});
+        for (int i = 0; i < 200000; ++i) prodotti.addRow({QStringLiteral("P%1").arg(i)});
+        DataSourceRegistry sources;
+        sources.add(&prodotti);
+        ReportDesigner d(productList(), QString(), &sources);
+        const int delay = PrepareProgress::showDelay();
+        PrepareProgress::setShowDelay(0);
+        const auto cancelled = whenShown(QStringLiteral("progressoStampa"), [](QWidget* w) {
+            static_cast<QProgressDialog*>(w)->cancel();
+        });
+        const auto previewed =
+            whenShown(QStringLiteral("frmAnteprima"), [](QWidget* w) { w->close(); });
+        d.preview();
+        PrepareProgress::setShowDelay(delay);
+        QVERIFY(*cancelled);
+        QVERIFY(!*previewed);
+        QCOMPARE(msgs.texts, QStringList());
+        QCOMPARE(prodotti.current(), 0);  // the cursor given back
     }
 };
 

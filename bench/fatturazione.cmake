@@ -1,0 +1,10 @@
+if(TARGET documents_ui AND TARGET dati_core)
+  # fatturazione_bench [INVOICES]: importing a delivery note, the payments window (50,000 invoices)
+  add_executable(fatturazione_bench ${CMAKE_CURRENT_LIST_DIR}/fatturazione_bench.cpp)
+  target_link_libraries(fatturazione_bench PRIVATE documents_ui dati_core vinorda_warnings)
+endif()
+if(TARGET documents_ui AND TARGET dati_core)
+  # fatturazione_shots OUTDIR [WIDTHxHEIGHT]: pictures of the two pickers and the payments window
+  add_executable(fatturazione_shots ${CMAKE_CURRENT_LIST_DIR}/fatturazione_shots.cpp)
+  target_link_libraries(fatturazione_shots PRIVATE documents_ui dati_core vinorda_warnings)
+endif()
