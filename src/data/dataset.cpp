@@ -9,9 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <string>
-#include <string_view>
-#include <unordered_map>
 
 #include "common/messages.h"
 #include "data/cursor.h"
@@ -118,29 +115,6 @@ public:
 
 private:
     QHash<qint64, QVariant> seen_;
-};
-
-// Short texts that come back down a column (codes, kinds, customers) share one string: each
-// copy would cost an allocation to read, one to free, and its memory meanwhile.
-class TextPool {
-public:
-    QVariant value(const char* p, int n) {
-        if (n > kLongest) return QString::fromUtf8(p, n);
-        const std::string_view key(p, size_t(n));
-        if (auto it = seen_.find(key); it != seen_.end()) return it->second;
-        QVariant v(QString::fromUtf8(p, n));
-        if (seen_.size() < kMost) seen_.emplace(std::string(key), v);
-        return v;
-    }
-
-private:
-    static constexpr int kLongest = 40;
-    static constexpr size_t kMost = 16384;
-    struct Hash {
-        using is_transparent = void;
-        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-    };
-    std::unordered_map<std::string, QVariant, Hash, std::equal_to<>> seen_;
 };
 
 QString columnText(sqlite3_stmt* st, int col) {
@@ -489,7 +463,6 @@ void DataSet::readRows(Stmt& st, const QStringList& names, int rowidCol, bool ha
     };
     std::vector<Previous> previous(static_cast<size_t>(storedCount_));
     DateCache dates;
-    std::vector<TextPool> texts(static_cast<size_t>(storedCount_));
     while (haveRow) {
         Row r;
         r.rowid = rowidCol >= 0 ? sqlite3_column_int64(st.get(), rowidCol) : ++serial;
@@ -516,7 +489,7 @@ void DataSet::readRows(Stmt& st, const QStringList& names, int rowidCol, bool ha
                 p.raw.resize(bytes);
                 if (bytes) std::memcpy(p.raw.data(), text, size_t(bytes));
                 p.value = t == FieldType::DateTime ? dates.value(text, bytes)
-                                                   : texts[size_t(i)].value(text, bytes);
+                                                   : QVariant(QString::fromUtf8(text, bytes));
                 p.valid = true;
             }
             values[i] = p.value;
