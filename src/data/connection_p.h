@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
+#include <QVariantList>
 
 namespace dbimpl {
 
@@ -17,6 +18,12 @@ QString engineText(const QSqlError& e);
 bool isBusy(const QSqlError& e);
 // The engine handle of an open connection (nullptr when there is none).
 struct sqlite3* handleOf(const QSqlDatabase& c);
+
+// Binds params to st (1, 2, ...) as Database::bindValue converts them; the engine's error code.
+int bindAll(struct sqlite3_stmt* st, const QVariantList& params);
+// The column of the current row as the Qt driver gives it (integer as qint64, real as double,
+// text as QString, null as a null QString).
+QVariant columnValue(struct sqlite3_stmt* st, int col);
 
 // Opens a connection on path with the settings every connection of the program uses; throws
 // DatabaseError. busyMs: how long a statement waits for another program's lock.

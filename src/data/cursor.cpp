@@ -2,47 +2,32 @@
 
 #include <sqlite3.h>
 
-#include <QSqlDriver>
-
+#include "data/connection_p.h"
 #include "data/database.h"
 
-SqlCursor::SqlCursor(Database& db, const QString& sql, const QVariantList& params) {
-    const QVariant h = db.isOpen() ? db.connection().driver()->handle() : QVariant();
-    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
-        throw DatabaseError(QStringLiteral("Database non aperto"));
-    db_ = *static_cast<sqlite3* const*>(h.constData());
-    if (!db_) throw DatabaseError(QStringLiteral("Database non aperto"));
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db_, text.constData(), int(text.size()), &st_, nullptr) != SQLITE_OK)
-        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db_)));
-    for (int i = 0; i < params.size(); ++i) {
-        const QVariant v = Database::bindValue(params[i]);
-        int rc;
-        if (!v.isValid() || v.isNull())
-            rc = sqlite3_bind_null(st_, i + 1);
-        else if (v.typeId() == QMetaType::Double)
-            rc = sqlite3_bind_double(st_, i + 1, v.toDouble());
-        else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong ||
-                 v.typeId() == QMetaType::UInt || v.typeId() == QMetaType::ULongLong)
-            rc = sqlite3_bind_int64(st_, i + 1, v.toLongLong());
-        else {
-            const QString s = v.toString();
-            rc = sqlite3_bind_text16(st_, i + 1, s.utf16(), int(s.size() * 2), SQLITE_TRANSIENT);
-        }
-        if (rc != SQLITE_OK) {
-            const QString error = QString::fromUtf8(sqlite3_errmsg(db_));
-            sqlite3_finalize(st_);
-            throw DatabaseError(error);
-        }
+SqlCursor::SqlCursor(Database& db, const QString& sql, const QVariantList& params)
+    : owner_(&db), sql_(sql) {
+    st_ = db.takeStatement(sql);
+    db_ = sqlite3_db_handle(st_);
+    if (dbimpl::bindAll(st_, params) != SQLITE_OK) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(db_));
+        db.giveBackStatement(sql_, st_);
+        st_ = nullptr;
+        throw DatabaseError(error);
     }
 }
 
-SqlCursor::SqlCursor(SqlCursor&& other) noexcept : db_(other.db_), st_(other.st_) {
+SqlCursor::SqlCursor(SqlCursor&& other) noexcept
+    : owner_(std::move(other.owner_)), sql_(std::move(other.sql_)), db_(other.db_), st_(other.st_) {
     other.st_ = nullptr;
 }
 
 SqlCursor::~SqlCursor() {
-    sqlite3_finalize(st_);
+    if (!st_) return;
+    if (owner_)
+        owner_->giveBackStatement(sql_, st_);
+    else
+        sqlite3_finalize(st_);
 }
 
 bool SqlCursor::step() {

@@ -3,6 +3,7 @@
 // engine's own UTF-8. The data sets read their rows through it, and so do the exports that go
 // over whole tables.
 #include <QByteArrayView>
+#include <QPointer>
 #include <QString>
 #include <QVariantList>
 
@@ -12,7 +13,9 @@ class Database;
 
 class SqlCursor {
 public:
-    // Prepares sql and binds params as Database::bindValue converts them. Throws DatabaseError.
+    // Takes the statement of sql from the database's kept ones (prepared now when none is free)
+    // and binds params as Database::bindValue converts them; gives it back when destroyed.
+    // Throws DatabaseError.
     SqlCursor(Database& db, const QString& sql, const QVariantList& params = {});
     ~SqlCursor();
     SqlCursor(SqlCursor&& other) noexcept;
@@ -38,6 +41,8 @@ public:
     sqlite3_stmt* get() const { return st_; }
 
 private:
+    QPointer<Database> owner_;  // gone: the statement is finalized instead of given back
+    QString sql_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* st_ = nullptr;
 };

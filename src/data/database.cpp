@@ -71,6 +71,58 @@ sqlite3* handleOf(const QSqlDatabase& c) {
     return *static_cast<sqlite3* const*>(h.constData());
 }
 
+int bindAll(sqlite3_stmt* st, const QVariantList& params) {
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant v = Database::bindValue(params[i]);
+        int rc;
+        if (!v.isValid() || v.isNull()) {
+            rc = sqlite3_bind_null(st, i + 1);
+        } else {
+            switch (v.typeId()) {
+                case QMetaType::Double:
+                    rc = sqlite3_bind_double(st, i + 1, v.toDouble());
+                    break;
+                case QMetaType::Int:
+                case QMetaType::LongLong:
+                case QMetaType::UInt:
+                case QMetaType::ULongLong:
+                    rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
+                    break;
+                case QMetaType::QByteArray: {
+                    const QByteArray b = v.toByteArray();
+                    rc = sqlite3_bind_blob(st, i + 1, b.constData(), int(b.size()),
+                                           SQLITE_TRANSIENT);
+                    break;
+                }
+                default: {
+                    const QByteArray u = v.toString().toUtf8();
+                    rc = sqlite3_bind_text(st, i + 1, u.constData(), int(u.size()),
+                                           SQLITE_TRANSIENT);
+                }
+            }
+        }
+        if (rc != SQLITE_OK) return rc;
+    }
+    return SQLITE_OK;
+}
+
+QVariant columnValue(sqlite3_stmt* st, int col) {
+    switch (sqlite3_column_type(st, col)) {
+        case SQLITE_INTEGER:
+            return qint64(sqlite3_column_int64(st, col));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(st, col);
+        case SQLITE_BLOB:
+            return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, col)),
+                              sqlite3_column_bytes(st, col));
+        case SQLITE_NULL:
+            return QVariant(QMetaType::fromType<QString>());
+        default:
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                                     sqlite3_column_bytes(st, col));
+    }
+}
+
 QSqlDatabase openConnection(const QString& name, const QString& path, bool readOnly, int busyMs) {
     QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     c.setDatabaseName(path);
@@ -246,6 +298,7 @@ void Database::open(const QString& folder) {
     try {
         openConnection(connName_, p, isReadOnly(), kLongWaitMs);
         QSqlDatabase conn = connection();
+        handle_ = handleOf(conn);
         if (!isReadOnly() && sqlite3_db_readonly(handleOf(conn), "main") == 1)
             readOnlyReason_ = QStringLiteral("il file %1 non si può scrivere").arg(p);
         prepareConnection();
@@ -348,10 +401,138 @@ Database::WriterScope::~WriterScope() {
 }
 
 void Database::setBusyTimeout(int ms) {
-    if (sqlite3* h = handleOf(connection())) sqlite3_busy_timeout(h, ms);
+    if (handle_) sqlite3_busy_timeout(handle_, ms);
+}
+
+sqlite3_stmt* Database::takeStatement(const QString& sql) {
+    if (!handle_ || !isOpen()) throw DatabaseError(QStringLiteral("Database non aperto"));
+    if (auto it = statements_.find(sql); it != statements_.end()) {
+        sqlite3_stmt* st = it.value();
+        statements_.erase(it);
+        return st;
+    }
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* st = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v3(handle_, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT,
+                           &st, &tail) != SQLITE_OK) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(handle_));
+        sqlite3_finalize(st);
+        throw DatabaseError(error);
+    }
+    // One statement per call, as the driver always allowed: what follows would be dropped.
+    while (tail && *tail && (*tail == ';' || QChar(QLatin1Char(*tail)).isSpace())) ++tail;
+    if (tail && *tail) {
+        sqlite3_finalize(st);
+        throw DatabaseError(QStringLiteral("Unable to execute multiple statements at a time"));
+    }
+    if (!st) throw DatabaseError(QStringLiteral("Istruzione vuota: %1").arg(sql));
+    return st;
+}
+
+void Database::giveBackStatement(const QString& sql, sqlite3_stmt* st) {
+    if (!st) return;
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    // Kept only for this connection, and one per text: a text run inside itself had two.
+    // Pragmas and query plans are made when prepared and would not follow a change of the
+    // schema: those are prepared every time.
+    if (!handle_ || sqlite3_db_handle(st) != handle_ || statements_.contains(sql) ||
+        sqlite3_stmt_isexplain(st) ||
+        QStringView(sql).trimmed().startsWith(u"PRAGMA", Qt::CaseInsensitive)) {
+        sqlite3_finalize(st);
+        return;
+    }
+    // Texts made at run time (a pragma with its value) must not pile up.
+    if (statements_.size() >= 256) dropStatements();
+    statements_.insert(sql, st);
+}
+
+void Database::dropStatements() {
+    for (sqlite3_stmt* st : std::as_const(statements_)) sqlite3_finalize(st);
+    statements_.clear();
+}
+
+int Database::runKept(const QString& sql, const QVariantList& params, QVariant* first) {
+    tryWhileBusy(sql, [&] {
+        Try t;
+        sqlite3_stmt* st = nullptr;
+        try {
+            st = takeStatement(sql);
+        } catch (const DatabaseError& e) {
+            // Busy while reading the schema can be tried again; anything else is an error.
+            t.busy = sqlite3_errcode(handle_) == SQLITE_BUSY;
+            t.error = e.text();
+            return t;
+        }
+        hookSaw_ = false;
+        int rc = bindAll(st, params);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(st);
+            if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+                if (first) *first = rc == SQLITE_ROW ? columnValue(st, 0) : QVariant();
+                t.affected = sqlite3_column_count(st) > 0 ? 0 : sqlite3_changes(handle_);
+                t.ok = true;
+            }
+        }
+        if (!t.ok) {
+            t.busy = (rc & 0xff) == SQLITE_BUSY;
+            t.error = QString::fromUtf8(sqlite3_errmsg(handle_)).trimmed();
+        }
+        giveBackStatement(sql, st);
+        return t;
+    });
+    return lastAffected_;
+}
+
+void Database::tryWhileBusy(const QString& sql, const std::function<Try()>& attempt) {
+    if (!isOpen()) throw DatabaseError(QStringLiteral("Database non aperto"));
+    if (!failOn_.isEmpty() && sql.contains(failOn_, Qt::CaseInsensitive)) {
+        failOn_.clear();
+        throw DatabaseError(QStringLiteral("errore simulato: %1").arg(sql));
+    }
+    // Outside a transaction a statement that found the database busy changed nothing, and a
+    // busy COMMIT leaves the transaction open: both can simply be tried again. Those wait in
+    // short tries, so the window can show that it waits; any other statement inside a
+    // transaction waits in the engine.
+    const bool retry =
+        txDepth_ == 0 || sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
+    QElapsedTimer waited;
+    waited.start();
+    bool waiting = false;
+    for (;;) {
+        // Set for every try: what the window repaints meanwhile may run statements of its own.
+        if (retry) setBusyTimeout(lockPollMs);
+        const Try t = attempt();
+        if (t.ok) {
+            if (retry) setBusyTimeout(kLongWaitMs);
+            if (waiting) Q_EMIT lockWaitEnded();
+            noteStatement(sql, t.affected);
+            lastAffected_ = t.affected;
+            // A statement outside any transaction is committed as it ends.
+            if (txDepth_ == 0 && !autocommit_.isEmpty()) {
+                Changes done = std::move(autocommit_);
+                autocommit_ = Changes();
+                announce(true, std::move(done));
+                lastAffected_ = t.affected;
+            }
+            return;
+        }
+        // What a failed statement outside a transaction wrote is undone by the engine.
+        if (txDepth_ == 0) autocommit_ = Changes();
+        if (!retry || !t.busy || waited.elapsed() >= lockWaitLimit_) {
+            if (retry) setBusyTimeout(kLongWaitMs);
+            if (waiting) Q_EMIT lockWaitEnded();
+            throw DatabaseError(t.error);
+        }
+        waiting = true;
+        Q_EMIT lockWait(int(waited.elapsed()));
+    }
 }
 
 void Database::close() {
+    dropStatements();
+    handle_ = nullptr;
     const bool wasOpen = QSqlDatabase::contains(connName_);
     if (wasOpen) {
         {
@@ -404,61 +585,30 @@ QVariant Database::bindValue(const QVariant& v) {
 }
 
 QSqlQuery Database::run(const QString& sql, const QVariantList& params) {
-    if (!isOpen()) throw DatabaseError(QStringLiteral("Database non aperto"));
-    if (!failOn_.isEmpty() && sql.contains(failOn_, Qt::CaseInsensitive)) {
-        failOn_.clear();
-        throw DatabaseError(QStringLiteral("errore simulato: %1").arg(sql));
-    }
-    // Outside a transaction a statement that found the database busy changed nothing, and a
-    // busy COMMIT leaves the transaction open: both can simply be tried again. Those wait in
-    // short tries, so the window can show that it waits; any other statement inside a
-    // transaction waits in the engine.
-    const bool retry =
-        txDepth_ == 0 || sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
-    QElapsedTimer waited;
-    waited.start();
-    bool waiting = false;
-    for (;;) {
-        // Set for every try: what the window repaints meanwhile may run statements of its own.
-        if (retry) setBusyTimeout(lockPollMs);
-        QSqlQuery q(connection());
+    QSqlQuery q;
+    tryWhileBusy(sql, [&] {
+        Try t;
+        q = QSqlQuery(connection());
         q.setForwardOnly(true);
-        bool ok = q.prepare(sql);
+        t.ok = q.prepare(sql);
         hookSaw_ = false;
-        if (ok) {
+        if (t.ok) {
             for (const QVariant& p : params) q.addBindValue(bindValue(p));
-            ok = q.exec();
+            t.ok = q.exec();
         }
-        if (ok) {
-            if (retry) setBusyTimeout(kLongWaitMs);
-            if (waiting) Q_EMIT lockWaitEnded();
-            const int affected = q.isSelect() ? 0 : q.numRowsAffected();
-            noteStatement(sql, affected);
-            lastAffected_ = affected;
-            // A statement outside any transaction is committed as it ends.
-            if (txDepth_ == 0 && !autocommit_.isEmpty()) {
-                Changes done = std::move(autocommit_);
-                autocommit_ = Changes();
-                announce(true, std::move(done));
-                lastAffected_ = affected;
-            }
-            return q;
+        if (t.ok) {
+            t.affected = q.isSelect() ? 0 : q.numRowsAffected();
+        } else {
+            t.busy = isBusy(q.lastError());
+            t.error = engineText(q.lastError());
         }
-        // What a failed statement outside a transaction wrote is undone by the engine.
-        if (txDepth_ == 0) autocommit_ = Changes();
-        const QSqlError e = q.lastError();
-        if (!retry || !isBusy(e) || waited.elapsed() >= lockWaitLimit_) {
-            if (retry) setBusyTimeout(kLongWaitMs);
-            if (waiting) Q_EMIT lockWaitEnded();
-            throw DatabaseError(engineText(e));
-        }
-        waiting = true;
-        Q_EMIT lockWait(int(waited.elapsed()));
-    }
+        return t;
+    });
+    return q;
 }
 
 int Database::exec(const QString& sql, const QVariantList& params) {
-    run(sql, params);
+    runKept(sql, params, nullptr);
     return lastAffected_;
 }
 
@@ -467,13 +617,14 @@ QSqlQuery Database::select(const QString& sql, const QVariantList& params) {
 }
 
 QVariant Database::scalar(const QString& sql, const QVariantList& params) {
-    QSqlQuery q = run(sql, params);
-    if (!q.next()) return QVariant();
-    return q.value(0);
+    QVariant first;
+    runKept(sql, params, &first);
+    return first;
 }
 
 qint64 Database::lastInsertId() {
-    return scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+    if (!handle_ || !isOpen()) throw DatabaseError(QStringLiteral("Database non aperto"));
+    return sqlite3_last_insert_rowid(handle_);
 }
 
 QString Database::storedQuerySql(const QString& name) {

@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,8 @@
 #include "data/maintenance.h"
 
 class LockMarker;
+struct sqlite3;
+struct sqlite3_stmt;
 
 class Database : public QObject {
     Q_OBJECT
@@ -123,6 +126,13 @@ public:
         const QObject* saved_;
     };
 
+    // Prepared statements are kept by their text and reused: exec(), scalar() and SqlCursor
+    // take one (prepared now when none is free) and give it back reset. A statement still in
+    // use is not shared, so the same text may run inside itself.
+    sqlite3_stmt* takeStatement(const QString& sql);  // throws DatabaseError
+    void giveBackStatement(const QString& sql, sqlite3_stmt* st);
+    int keptStatements() const { return int(statements_.size()); }
+
     // For tests: an error raised by the next statement whose text contains the given text.
     void failNextStatementContaining(const QString& text) { failOn_ = text; }
 
@@ -147,6 +157,19 @@ private:
     void prepareConnection();
     void setBusyTimeout(int ms);
     QSqlQuery run(const QString& sql, const QVariantList& params);
+    // exec() and scalar() on a kept statement: the first column of the first row into *first.
+    int runKept(const QString& sql, const QVariantList& params, QVariant* first);
+    // One try of a statement: whether it ran and the rows it changed, else the engine's text
+    // and whether another program held the database.
+    struct Try {
+        bool ok = false;
+        int affected = 0;
+        bool busy = false;
+        QString error;
+    };
+    // Tries sql again while it finds the database busy (see run()), announcing what it wrote.
+    void tryWhileBusy(const QString& sql, const std::function<Try()>& attempt);
+    void dropStatements();
     void rowWritten(const char* table, qint64 rowid);
     void noteStatement(const QString& sql, int changedRows);
     void announce(bool commit, Changes changes);
@@ -167,6 +190,8 @@ private:
     QString readOnlyReason_;
     QString lockProblem_;
     int lockWaitLimit_ = 60000;
+    sqlite3* handle_ = nullptr;                 // the engine's handle of the open connection
+    QHash<QString, sqlite3_stmt*> statements_;  // prepared, reset, free to take
 };
 
 // The marker database.ldb: held with a shared advisory lock while a program has the database

@@ -8,6 +8,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "common/messages.h"
 #include "data/cursor.h"
@@ -65,36 +66,60 @@ QVariant toStorage(FieldType t, const QVariant& v) {
     }
 }
 
-// "yyyy-MM-dd hh:mm:ss" (or just the date) without the general parser: loading a journal
-// reads hundreds of thousands of these.
-QVariant parseStoredDate(const QChar* p, int n) {
+// "yyyy-MM-dd hh:mm:ss" (or just the date) as stored, in UTF-8, split without the general
+// parser: loading a journal reads hundreds of thousands of these. Returns false for any other
+// form.
+bool splitStoredDate(const char* p, int n, QDate* date, QTime* time) {
     auto num = [p](int from, int len) {
         int v = 0;
         for (int i = from; i < from + len; ++i) {
-            const ushort c = p[i].unicode();
+            const char c = p[i];
             if (c < '0' || c > '9') return -1;
             v = v * 10 + (c - '0');
         }
         return v;
     };
-    if (n == 19 || n == 10) {
-        const int y = num(0, 4), mo = num(5, 2), d = num(8, 2);
-        const int h = n == 19 ? num(11, 2) : 0, mi = n == 19 ? num(14, 2) : 0,
-                  se = n == 19 ? num(17, 2) : 0;
-        if (y >= 0 && mo >= 0 && d >= 0 && h >= 0 && mi >= 0 && se >= 0) {
-            QDate date(y, mo, d);
-            QTime time(h, mi, se);
-            if (date.isValid() && time.isValid()) return QDateTime(date, time);
-        }
-    }
-    QDateTime dt = Database::parseDateTime(QString(p, n));
+    if (n != 19 && n != 10) return false;
+    const int y = num(0, 4), mo = num(5, 2), d = num(8, 2);
+    const int h = n == 19 ? num(11, 2) : 0, mi = n == 19 ? num(14, 2) : 0,
+              se = n == 19 ? num(17, 2) : 0;
+    if (y < 0 || mo < 0 || d < 0 || h < 0 || mi < 0 || se < 0) return false;
+    *date = QDate(y, mo, d);
+    *time = QTime(h, mi, se);
+    return date->isValid() && time->isValid();
+}
+
+QVariant parseStoredDate(const char* p, int n) {
+    QDate date;
+    QTime time;
+    if (splitStoredDate(p, n, &date, &time)) return QDateTime(date, time);
+    QDateTime dt = Database::parseDateTime(QString::fromUtf8(p, n));
     return dt.isValid() ? QVariant(dt) : QVariant();
 }
 
+// The dates of one reading. A local date and time costs a conversion through the system's
+// time-zone rules when it is made (a look at the zone file each time): each distinct value is
+// made once and shared by every row that has it.
+class DateCache {
+public:
+    QVariant value(const char* p, int n) {
+        QDate date;
+        QTime time;
+        if (!splitStoredDate(p, n, &date, &time)) return parseStoredDate(p, n);
+        const qint64 key = date.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
+        auto it = seen_.constFind(key);
+        if (it != seen_.constEnd()) return *it;
+        if (seen_.size() >= 200000) seen_.clear();
+        return *seen_.insert(key, QVariant(QDateTime(date, time)));
+    }
+
+private:
+    QHash<qint64, QVariant> seen_;
+};
+
 QString columnText(sqlite3_stmt* st, int col) {
-    const void* t = sqlite3_column_text16(st, col);
-    const int bytes = sqlite3_column_bytes16(st, col);
-    return QString(static_cast<const QChar*>(t), bytes / 2);
+    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+    return QString::fromUtf8(t, sqlite3_column_bytes(st, col));
 }
 
 // A column of the current row read straight into the field's type.
@@ -114,9 +139,8 @@ QVariant readColumn(sqlite3_stmt* st, int col, FieldType t) {
         case FieldType::Bool:
             return sqlite3_column_int64(st, col) != 0;
         case FieldType::DateTime: {
-            const void* txt = sqlite3_column_text16(st, col);
-            return parseStoredDate(static_cast<const QChar*>(txt),
-                                   sqlite3_column_bytes16(st, col) / 2);
+            const auto* txt = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+            return parseStoredDate(txt, sqlite3_column_bytes(st, col));
         }
         default:
             return columnText(st, col);
@@ -433,11 +457,12 @@ void DataSet::readRows(Stmt& st, const QStringList& names, int rowidCol, bool ha
     // A text or date equal to the one the previous row had in the same column shares its value:
     // codes, years, kinds and dates repeat down a table, and each copy would cost an allocation.
     struct Previous {
-        QString raw;
+        QByteArray raw;  // as stored, UTF-8
         QVariant value;
         bool valid = false;
     };
     std::vector<Previous> previous(static_cast<size_t>(storedCount_));
+    DateCache dates;
     while (haveRow) {
         Row r;
         r.rowid = rowidCol >= 0 ? sqlite3_column_int64(st.get(), rowidCol) : ++serial;
@@ -456,14 +481,15 @@ void DataSet::readRows(Stmt& st, const QStringList& names, int rowidCol, bool ha
                 values[i] = readColumn(st.get(), col, t);
                 continue;
             }
-            const auto* text = static_cast<const QChar*>(sqlite3_column_text16(st.get(), col));
-            const QStringView view(text, sqlite3_column_bytes16(st.get(), col) / 2);
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), col));
+            const int bytes = sqlite3_column_bytes(st.get(), col);
             Previous& p = previous[size_t(i)];
-            if (!p.valid || view != p.raw) {
-                p.raw = view.toString();
-                p.value = t == FieldType::DateTime
-                              ? parseStoredDate(p.raw.constData(), int(p.raw.size()))
-                              : QVariant(p.raw);
+            if (!p.valid || QByteArrayView(text, bytes) != QByteArrayView(p.raw)) {
+                // Reuses the buffer of the previous text.
+                p.raw.resize(bytes);
+                if (bytes) std::memcpy(p.raw.data(), text, size_t(bytes));
+                p.value = t == FieldType::DateTime ? dates.value(text, bytes)
+                                                   : QVariant(QString::fromUtf8(text, bytes));
                 p.valid = true;
             }
             values[i] = p.value;

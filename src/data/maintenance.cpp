@@ -213,9 +213,33 @@ QString backupFolder(const QString& dataFolder, const BackupPolicy& policy) {
 
 namespace {
 
-// Today's dated copy, then the rotation: old copies go only once the new one is checked.
-void writeDatedCopy(QSqlDatabase& c, const QString& folder, const MaintenanceOptions& o,
-                    MaintenanceResult& r) {
+// A byte copy of a closed, checked copy (no journal can exist beside it): under target + ".tmp",
+// synced, the same size, then renamed over target. Returns the problem, empty on success.
+QString copyCheckedFile(const QString& source, const QString& target) {
+    const QString tmp = target + QStringLiteral(".tmp");
+    QFile::remove(tmp);
+    const auto fail = [&](const QString& why) {
+        QFile::remove(tmp);
+        return why;
+    };
+    if (!QFile::copy(source, tmp))
+        return fail(QStringLiteral("impossibile copiare %1 in %2").arg(source, tmp));
+    if (!syncPath(tmp, false))
+        return fail(QStringLiteral("impossibile scrivere su disco %1").arg(tmp));
+    if (QFileInfo(tmp).size() != QFileInfo(source).size())
+        return fail(QStringLiteral("la copia %1 è incompleta").arg(tmp));
+    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(target).constData()) != 0)
+        return fail(QStringLiteral("impossibile rinominare %1 in %2: %3")
+                        .arg(tmp, target, systemErrorText(errno)));
+    syncPath(QFileInfo(target).absolutePath(), true);
+    return {};
+}
+
+// Today's dated copy, then the rotation: old copies go only once the new one is checked. The
+// copy just written and checked (checkedCopy, when there is one) is copied as it stands instead
+// of writing and checking the database once more.
+void writeDatedCopy(QSqlDatabase& c, const QString& checkedCopy, const QString& folder,
+                    const MaintenanceOptions& o, MaintenanceResult& r) {
     const QString dir = backupFolder(folder, o.backups);
     const QDate today = o.today.isValid() ? o.today : QDate::currentDate();
     if (!QDir().mkpath(dir)) {
@@ -225,7 +249,9 @@ void writeDatedCopy(QSqlDatabase& c, const QString& folder, const MaintenanceOpt
         return;
     }
     const QString target = dir + datedName(today);
-    if (QString why = writeCheckedCopy(c, target); !why.isEmpty()) {
+    const QString why =
+        checkedCopy.isEmpty() ? writeCheckedCopy(c, target) : copyCheckedFile(checkedCopy, target);
+    if (!why.isEmpty()) {
         r.warnings << QStringLiteral("Copia di sicurezza %1 non scritta: %2").arg(target, why);
         return;
     }
@@ -295,7 +321,10 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
         // Read-write when it can be written, so that a journal left by a crash is rolled back.
         const bool canWrite = writable(db) && writable(folder);
         ScopedConnection c(db, !canWrite, o.waitMs);
-        const Check check = checkConnection(c.get());
+        // Pages and records: what an accident (a cut write, a full disk, scribbled sectors)
+        // damages. The cross-check of every index against its table, which costs most of the
+        // start-up on a large journal, is left to "vinorda-dati verifica".
+        const Check check = checkConnection(c.get(), true);
         if (check.busy) {
             r.skipped = QStringLiteral("il database è in uso da un altro programma");
             return r;
@@ -311,7 +340,7 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
             r.backupWritten = true;
         else
             r.warnings << QStringLiteral("Copia di sicurezza %1 non scritta: %2").arg(backup, why);
-        writeDatedCopy(c.get(), folder, o, r);
+        writeDatedCopy(c.get(), r.backupWritten ? backup : QString(), folder, o, r);
         if (o.compact && canWrite) compact(c.get(), db, r);
     } catch (const DatabaseError& e) {
         r.error = QStringLiteral("%1: %2").arg(db, e.text()) + kept;

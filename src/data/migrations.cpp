@@ -22,6 +22,12 @@ const QVector<Migration>& all() {
           QStringLiteral("CREATE INDEX IF NOT EXISTS Righe_Codice ON Righe(Codice)"),
           QStringLiteral(
               "CREATE INDEX IF NOT EXISTS Righe_Cod_vino_collegato ON Righe(Cod_vino_collegato)")}},
+        {2,
+         // Unexported movements in date order come straight from the index, instead of being
+         // sorted in a temporary tree every time the journal window selects a period.
+         QStringLiteral("Index in the order the journal's document movements are listed"),
+         {QStringLiteral("CREATE INDEX IF NOT EXISTS Giornale_Esportato_Data ON "
+                         "Giornale(Esportato, Data_Ora, Docum_numero, Riga_num)")}},
     };
     return steps;
 }

@@ -8,6 +8,26 @@
 #include "data/shareddata.h"
 
 namespace {
+
+// Whether upper (already upper case) occurs in text once text is upper-cased. Plain ASCII text,
+// nearly every name, is compared in place instead of building its upper-case copy.
+bool containsUpper(const QString& text, const QString& upper) {
+    const qsizetype n = text.size(), m = upper.size();
+    const QChar* t = text.constData();
+    for (qsizetype i = 0; i < n; ++i)
+        if (t[i].unicode() >= 0x80) return text.toUpper().contains(upper);
+    const QChar* u = upper.constData();
+    for (qsizetype i = 0; i + m <= n; ++i) {
+        qsizetype j = 0;
+        for (; j < m; ++j) {
+            char16_t c = t[i + j].unicode();
+            if (c >= 'a' && c <= 'z') c = char16_t(c - 'a' + 'A');
+            if (c != u[j].unicode()) break;
+        }
+        if (j == m) return true;
+    }
+    return false;
+}
 constexpr int grigliaMin = 1;
 constexpr int grigliaMax = 50;
 
@@ -196,8 +216,19 @@ bool MasterDataRules::ClientiFilterRecord(DataSet& ds) const {
         case 'A': {
             // An empty search text lets nobody pass.
             if (search.text.isEmpty()) return false;
-            const Field* f = ds.findField(search.field);
-            return f && f->asString().toUpper().contains(search.text.toUpper());
+            PreparedSearch& p = prepared_;
+            if (p.ds != &ds || p.field != search.field || p.text != search.text ||
+                (p.index >= 0 &&
+                 (p.index >= ds.fieldCount() || ds.fieldAt(p.index).name() != p.name))) {
+                const Field* f = ds.findField(search.field);
+                p = {&ds,
+                     search.field,
+                     search.text,
+                     f ? f->index() : -1,
+                     search.text.toUpper(),
+                     f ? f->name() : QString()};
+            }
+            return p.index >= 0 && containsUpper(ds.fieldAt(p.index).asString(), p.upper);
         }
         case 'S': {
             const QString rs = text(ds, "RagioneSociale");

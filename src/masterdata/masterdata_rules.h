@@ -91,6 +91,17 @@ public:
 private:
     SharedData& sd_;
     QString editedCode_;  // Codice of the customer when its edit began
+    // Mode 'A' worked out once per search, not once per row: the field's index in the data set
+    // and the text in upper case.
+    struct PreparedSearch {
+        const DataSet* ds = nullptr;
+        QString field;
+        QString text;
+        int index = -1;
+        QString upper;
+        QString name;  // the field's name at index, in case the data set's fields change
+    };
+    mutable PreparedSearch prepared_;
 };
 
 // The VAT codes of table IVA in Ordine order (choices of the customer and product windows).

@@ -1,8 +1,7 @@
 #include "stock/registrazione.h"
 
-#include <QSqlQuery>
-
 #include "common/format.h"
+#include "data/cursor.h"
 #include "data/database.h"
 #include "masterdata/masterdata_rules.h"
 #include "stock/scarico.h"
@@ -12,21 +11,22 @@ std::optional<ProdottoRapido> RegistrazioneRapida::trovaProdotto(const QString& 
     const qlonglong id = codice.trimmed().toLongLong(&ok);
     if (!ok) return std::nullopt;
     // Read as stored now: the stock changes with every operation of this window.
-    QSqlQuery q = db_.select(
+    SqlCursor q(
+        db_,
         QStringLiteral("SELECT p.Auto_ID, p.Codice_prodotto, p.Descrizione, p.Stato, p.Bottiglia, "
                        "p.Litri, p.Prezzo_sinottico, (SELECT i.Volume FROM Imballi i WHERE "
                        "i.Bottiglia = p.Bottiglia LIMIT 1) FROM Prodotti p WHERE p.Auto_ID = ?"),
         {id});
-    if (!q.next()) return std::nullopt;
+    if (!q.step()) return std::nullopt;
     ProdottoRapido p;
-    p.autoId = q.value(0).toInt();
-    p.codice = q.value(1).toString();
-    p.descrizione = q.value(2).toString();
-    p.stato = q.value(3).toString();
-    p.bottiglia = q.value(4).toString();
-    p.litri = q.value(5).toDouble();
-    p.prezzoSinottico = q.value(6).toDouble();
-    p.volume = q.value(7).toDouble();
+    p.autoId = int(q.integer(0));
+    p.codice = q.text(1);
+    p.descrizione = q.text(2);
+    p.stato = q.text(3);
+    p.bottiglia = q.text(4);
+    p.litri = q.real(5);
+    p.prezzoSinottico = q.real(6);
+    p.volume = q.real(7);
     return p;
 }
 

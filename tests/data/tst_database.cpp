@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+#include "data/cursor.h"
 #include "data/database.h"
 #include "support/testfolder.h"
 
@@ -78,6 +79,8 @@ enum class Damage {
     MissingColumn,
     Truncated,
     Scribbled,
+    ZeroedPage,
+    ScribbledLastPage,
     BadHeader,
     NotSqlite,
     Directory
@@ -118,6 +121,18 @@ void spoil(const QString& path, Damage damage) {
             QVERIFY(f.open(QIODevice::ReadWrite));
             f.seek(f.size() / 2);
             f.write(QByteArray(8192, '\x5a'));
+            break;
+        case Damage::ZeroedPage:
+            // The third page: a table's first page, as a cut write leaves it.
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(2 * 4096);
+            f.write(QByteArray(4096, '\0'));
+            break;
+        case Damage::ScribbledLastPage:
+            // An index page at the end of the file.
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(f.size() - 4096);
+            f.write(QByteArray(4096, '\x5a'));
             break;
         case Damage::BadHeader:
             QVERIFY(f.open(QIODevice::ReadWrite));
@@ -222,6 +237,8 @@ private Q_SLOTS:
         const QByteArray backup = readFile(tf.file("database_bak.mdb"));
         if (runs) {
             QVERIFY(r.backupWritten);
+            // The dated copy is the checked backup itself.
+            QCOMPARE(readFile(r.datedBackup), backup);
             QVERIFY(r.compacted);
             QVERIFY(QFileInfo(tf.file("database.mdb")).size() < before);
             QVERIFY(backup.startsWith("SQLite format 3"));
@@ -267,6 +284,9 @@ private Q_SLOTS:
             << int(Damage::MissingColumn) << "nella tabella Giornale mancano i campi Litri" << true;
         QTest::newRow("truncated") << int(Damage::Truncated) << "danneggiato" << true;
         QTest::newRow("scribbled pages") << int(Damage::Scribbled) << "danneggiato" << false;
+        QTest::newRow("zeroed page") << int(Damage::ZeroedPage) << "danneggiato" << false;
+        QTest::newRow("scribbled last page")
+            << int(Damage::ScribbledLastPage) << "danneggiato" << false;
         QTest::newRow("bad header")
             << int(Damage::BadHeader)
             << "non è un database del programma, o è danneggiato.\n(file is not a database)"
@@ -439,6 +459,101 @@ private Q_SLOTS:
         QCOMPARE(
             tf.value("SELECT Litri FROM Prodotti WHERE Codice_prodotto = ?", {nasty}).toDouble(),
             2.0);
+    }
+
+    // Statements are kept and reused: what scalar() returns and what it binds must be what the
+    // driver gives for the same statement.
+    void keptStatementsAnswerAsTheDriver_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QVariantList>("params");
+        QTest::newRow("integer") << "SELECT 7" << QVariantList{};
+        QTest::newRow("real") << "SELECT 2.5" << QVariantList{};
+        QTest::newRow("text") << "SELECT 'Città'" << QVariantList{};
+        QTest::newRow("null") << "SELECT NULL" << QVariantList{};
+        QTest::newRow("no row") << "SELECT 1 WHERE 0" << QVariantList{};
+        QTest::newRow("date bound") << "SELECT ?" << QVariantList{QDate(2024, 3, 31)};
+        QTest::newRow("date and time bound")
+            << "SELECT ?" << QVariantList{QDateTime(QDate(2024, 10, 27), QTime(2, 30))};
+        QTest::newRow("bool bound") << "SELECT ?" << QVariantList{true};
+        QTest::newRow("bytes bound") << "SELECT ?" << QVariantList{QByteArray("a\0b", 3)};
+        QTest::newRow("text bound") << "SELECT ? || '!'" << QVariantList{QString("perché")};
+        for (const QVariant& v : {QVariant(1.5), QVariant(3), QVariant(qint64(1) << 40),
+                                  QVariant(QString("x")), QVariant()})
+            QTest::newRow(qPrintable("stored as " + QString(v.typeName())))
+                << "SELECT typeof(?)" << QVariantList{v};
+    }
+    void keptStatementsAnswerAsTheDriver() {
+        QFETCH(QString, sql);
+        QFETCH(QVariantList, params);
+        TestFolder tf;
+        QSqlQuery q = tf.db().select(sql, params);
+        const QVariant driver = q.next() ? q.value(0) : QVariant();
+        q.finish();
+        for (int i = 0; i < 2; ++i) {  // prepared, then kept
+            const QVariant kept = tf.db().scalar(sql, params);
+            QCOMPARE(kept.isValid(), driver.isValid());
+            QCOMPARE(kept.isNull(), driver.isNull());
+            QCOMPARE(kept.typeId(), driver.typeId());
+            QCOMPARE(kept, driver);
+        }
+    }
+
+    void keptStatementsFollowTheirUse() {
+        TestFolder tf;
+        Database& db = tf.db();
+        for (int i = 0; i < 30; ++i)
+            db.exec("INSERT INTO Prodotti (Codice_prodotto, Litri) VALUES (?, ?)",
+                    {QString("P%1").arg(i, 2, 10, QChar('0')), i});
+        const int kept = db.keptStatements();
+        // New values each time; a null after a value is a null.
+        for (int i = 0; i < 30; ++i)
+            QCOMPARE(db.scalar("SELECT Litri FROM Prodotti WHERE Codice_prodotto = ?",
+                               {QString("P%1").arg(i, 2, 10, QChar('0'))})
+                         .toInt(),
+                     i);
+        QCOMPARE(db.scalar("SELECT ? IS NULL", {1}).toInt(), 0);
+        QCOMPARE(db.scalar("SELECT ? IS NULL", {QVariant()}).toInt(), 1);
+        QCOMPARE(db.keptStatements(), kept + 2);
+
+        // The same text inside its own walk: the walk goes on undisturbed.
+        const QString all = "SELECT Codice_prodotto FROM Prodotti ORDER BY 1";
+        QStringList seen;
+        {
+            SqlCursor c(db, all);
+            while (c.step()) {
+                seen << c.text(0);
+                QCOMPARE(db.scalar(all).toString(), QString("P00"));
+            }
+        }
+        QCOMPARE(seen.size(), 30);
+        QCOMPARE(seen.last(), QString("P29"));
+
+        // A table changed under a kept statement is read as it is now.
+        db.exec("CREATE TABLE Prova (a INTEGER)");
+        db.exec("INSERT INTO Prova VALUES (1)");
+        QCOMPARE(db.scalar("SELECT * FROM Prova").toInt(), 1);
+        db.exec("DROP TABLE Prova");
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, db.scalar("SELECT * FROM Prova"));
+        db.exec("CREATE TABLE Prova (b TEXT, a INTEGER)");
+        db.exec("INSERT INTO Prova VALUES ('due', 2)");
+        QCOMPARE(db.scalar("SELECT * FROM Prova").toString(), QString("due"));
+
+        // Two statements in one text: refused, and neither runs.
+        QVERIFY_THROWS_EXCEPTION(DatabaseError,
+                                 db.exec("INSERT INTO IVA (Ordine, IVA) VALUES (1, '22'); "
+                                         "DELETE FROM Prodotti"));
+        QCOMPARE(tf.count("IVA"), 0);
+        QCOMPARE(tf.count("Prodotti"), 30);
+
+        // A connection opened again starts with none of the old ones.
+        const QString folder = db.folder();
+        db.close();
+        QCOMPARE(db.keptStatements(), 0);
+        db.open(folder);
+        QCOMPARE(db.scalar("SELECT count(*) FROM Prodotti").toInt(), 30);
+        QCOMPARE(db.lastInsertId(), 0);
+        db.exec("INSERT INTO IVA (Ordine, IVA) VALUES (1, '22')");
+        QCOMPARE(db.lastInsertId(), tf.value("SELECT max(rowid) FROM IVA").toLongLong());
     }
 
     void connectionSettings() {

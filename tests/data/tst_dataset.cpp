@@ -1,3 +1,5 @@
+#include <time.h>
+
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -69,6 +71,105 @@ private Q_SLOTS:
         for (const auto& f : ds.fields()) names << f->name();
         QCOMPARE(names, QStringList({"ID", "Data_Ora", "Cod_vino", "Litri", "Cliente",
                                      "Docum_numero", "Riga_num", "Esportato", "Tipo"}));
+    }
+
+    // Stored dates read as local dates and times whatever the zone, on both sides of a
+    // daylight-saving change, also when one value comes back further down (it is shared, so a
+    // value kept from another zone or another row would show here).
+    void storedDatesReadTheSameInAnyZone_data() {
+        QTest::addColumn<QByteArray>("zone");
+        for (const char* z :
+             {"Europe/Rome", "America/New_York", "UTC", "Australia/Lord_Howe", "Europe/Rome"})
+            QTest::newRow(z) << QByteArray(z);
+    }
+    void storedDatesReadTheSameInAnyZone() {
+        QFETCH(QByteArray, zone);
+        const QByteArray saved = qgetenv("TZ");
+        qputenv("TZ", zone);
+        tzset();
+        const QStringList stored{
+            "2024-03-31 01:59:59", "2024-03-31 02:30:00", "2024-03-31 03:00:00",
+            "2024-10-27 02:30:00", "2024-03-10 02:30:00", "2024-11-03 01:30:00",
+            "2024-03-31 02:30:00", "2024-10-27 02:30:00", "2024-06-01",
+            "2024-02-29 23:59:59", "2024-06-01T10:00:00", "2024-13-01 00:00:00",
+            "2024-04-06 02:15:00", "2024-10-06 02:15:00", "2024-10-27 02:30:00"};
+        TestFolder tf;
+        for (const QString& text : stored)
+            tf.db().exec("INSERT INTO Giornale (Data_Ora, Tipo) VALUES (?, 'N')", {text});
+        DataSet ds(tf.db(), QStringLiteral("g"));
+        ds.setTable(QStringLiteral("Giornale"));
+        ds.open();
+        QCOMPARE(ds.recordCount(), int(stored.size()));
+        const int fi = ds.field(QStringLiteral("Data_Ora")).index();
+        QHash<QString, qint64> instants;
+        for (int r = 0; r < stored.size(); ++r) {
+            // The same text made into a local date and time on its own, here and now.
+            const QString& text = stored[r];
+            const QDate d = QDate::fromString(text.left(10), Qt::ISODate);
+            const QTime t =
+                text.size() == 19 ? QTime::fromString(text.mid(11), "hh:mm:ss") : QTime(0, 0);
+            QDateTime expected =
+                d.isValid() && t.isValid() ? QDateTime(d, t) : Database::parseDateTime(text);
+            const QDateTime got = ds.valueAt(r, fi).toDateTime();
+            QVERIFY2(got.isValid() == expected.isValid(), qPrintable(text));
+            if (!expected.isValid()) continue;
+            QCOMPARE(got.date(), expected.date());
+            QCOMPARE(got.time(), expected.time());
+            // An instant at which the zone's clocks show the stored time: in the hour that
+            // comes twice a year either of the two, but the same one for every row.
+            const auto shows = [&](const QDateTime& x) {
+                const QDateTime local =
+                    QDateTime::fromMSecsSinceEpoch(x.toMSecsSinceEpoch(), Qt::LocalTime);
+                return local.date() == expected.date() && local.time() == expected.time();
+            };
+            if (shows(expected))
+                QVERIFY2(shows(got), qPrintable(text));
+            else
+                QCOMPARE(got.toMSecsSinceEpoch(), expected.toMSecsSinceEpoch());
+            const auto first = instants.constFind(text);
+            if (first != instants.constEnd()) QCOMPARE(got.toMSecsSinceEpoch(), *first);
+            instants.insert(text, got.toMSecsSinceEpoch());
+        }
+        if (saved.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", saved);
+        tzset();
+    }
+
+    // Texts are read as stored, however they repeat: in a row, further down, differing only in
+    // case, accent or length, empty, or too long to be shared.
+    void textsReadAsStored() {
+        const QStringList stored{"A",
+                                 "AB",
+                                 "A",
+                                 "",
+                                 "Città",
+                                 "città",
+                                 "A",
+                                 "Città",
+                                 "AB",
+                                 "ABC",
+                                 "",
+                                 QString(300, 'x'),
+                                 QString(300, 'x') + "y",
+                                 "AB",
+                                 "a",
+                                 "A"};
+        TestFolder tf;
+        for (const QString& text : stored)
+            tf.db().exec("INSERT INTO Giornale (Cod_vino, Cliente, Tipo) VALUES (?, ?, 'N')",
+                         {text, text.left(3)});
+        DataSet ds(tf.db(), QStringLiteral("g"));
+        ds.setTable(QStringLiteral("Giornale"));
+        ds.open();
+        QCOMPARE(ds.recordCount(), int(stored.size()));
+        const int code = ds.field(QStringLiteral("Cod_vino")).index();
+        const int customer = ds.field(QStringLiteral("Cliente")).index();
+        for (int r = 0; r < stored.size(); ++r) {
+            QCOMPARE(ds.valueAt(r, code).toString(), stored[r]);
+            QCOMPARE(ds.valueAt(r, customer).toString(), stored[r].left(3));
+        }
     }
 
     void appendPostAndReadBack() {

@@ -285,8 +285,19 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("codes");
         QTest::newRow("start") << "RagioneSociale"
                                << "ROS" << QStringList{"C1", "C3"};
+        // "Straße" upper-cased is "STRASSE".
         QTest::newRow("inside") << "RagioneSociale"
-                                << "SS" << QStringList{"C1", "C3"};
+                                << "SS" << QStringList{"C1", "C3", "C4"};
+        QTest::newRow("sharp s found as SS") << "RagioneSociale"
+                                             << "STRASSE" << QStringList{"C4"};
+        QTest::newRow("accented capitals") << "RagioneSociale"
+                                           << "CAFFÈ" << QStringList{"C4"};
+        QTest::newRow("accented lower case typed") << "RagioneSociale"
+                                                   << "caffè" << QStringList{"C4"};
+        QTest::newRow("accent never matches a plain letter") << "RagioneSociale"
+                                                             << "RÒS" << QStringList{};
+        QTest::newRow("longer than every name") << "RagioneSociale"
+                                                << "ROSSI MARIO E FIGLI" << QStringList{};
         QTest::newRow("lower case typed") << "RagioneSociale"
                                           << "bian" << QStringList{"C2"};
         QTest::newRow("other column") << "Citta"
@@ -307,12 +318,39 @@ private Q_SLOTS:
         customer("C1", "Rossi Mario", "Sconto", "2.5");
         customer("C2", "Bianchi srl", "Citta", "Asti");
         customer("C3", "Grossi", "Citta", "Castiglione");
+        customer("C4", "Straße Caffè");
         sd->Clienti.open();
         sd->filtroClienti = QLatin1Char('A');
         rules->search = {field, text};
         sd->Clienti.setFiltered(true);
         QCOMPARE(sd->Clienti.recordCount(), int(codes.size()));
         QCOMPARE(passingCodes(), codes);
+    }
+
+    // The filter works its search out once: a new text or field must be seen at the next pass,
+    // and so must a data set opened again.
+    void filterFollowsANewSearch() {
+        customer("C1", "Rossi Mario");
+        customer("C2", "Bianchi srl", "Citta", "Asti");
+        customer("C3", "Grossi", "Citta", "Castiglione");
+        sd->Clienti.open();
+        sd->filtroClienti = QLatin1Char('A');
+        const auto pass = [&](const QString& field, const QString& text) {
+            rules->search = {field, text};
+            sd->Clienti.setFiltered(true);
+            const QStringList codes = passingCodes();
+            sd->Clienti.setFiltered(false);
+            return codes;
+        };
+        QCOMPARE(pass("RagioneSociale", "ROSSI"), QStringList({"C1", "C3"}));
+        QCOMPARE(pass("RagioneSociale", "GROSSI"), QStringList({"C3"}));
+        QCOMPARE(pass("Citta", "GROSSI"), QStringList());
+        QCOMPARE(pass("Citta", "ASTI"), QStringList({"C2", "C3"}));
+        QCOMPARE(pass("Nessuno", "ASTI"), QStringList());
+        sd->Clienti.close();
+        customer("C4", "Asti vini");
+        sd->Clienti.open();
+        QCOMPARE(pass("RagioneSociale", "ASTI"), QStringList({"C4"}));
     }
 
     void filterModeS_data() {

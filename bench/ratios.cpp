@@ -1,0 +1,379 @@
+// The program against a reference doing the same work with the bare engine, in one run: the two
+// interleaved, several repetitions, medians. One line per measurement:
+//   name size program_ms reference_ms ratio peak_rss_mb
+// ratios KIND FOLDER [REPS]; KIND: startup, load, journal, filter, quick, export. FOLDER is a
+// data folder made by "vinorda-dati genera" (quick makes its own). Both sides of the startup
+// and filter figures touch the same file; peak_rss_mb is the whole process's.
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "app/mainform.h"
+#include "common/format.h"
+#include "common/messages.h"
+#include "data/cursor.h"
+#include "data/shareddata.h"
+#include "masterdata/masterdata_rules.h"
+#include "stock/giornale.h"
+#include "stock/registrazione.h"
+#include "support/testfolder.h"
+
+namespace {
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+double peakRssMb() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024.0;
+}
+
+double timed(const std::function<void()>& f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e6;
+}
+
+// Program and reference taken in turn, reps times each; prints the line and the spread.
+void pair(const char* name, const QString& size, int reps, const std::function<void()>& program,
+          const std::function<void()>& reference) {
+    std::vector<double> p, r;
+    for (int i = 0; i < reps; ++i) {
+        p.push_back(timed(program));
+        r.push_back(timed(reference));
+    }
+    const double pm = median(p), rm = median(r);
+    std::printf("%s %s %.1f %.1f %.2f %.0f\n", name, qPrintable(size), pm, rm, rm > 0 ? pm / rm : 0,
+                peakRssMb());
+    std::fprintf(stderr, "  %s: program min %.1f max %.1f, reference min %.1f max %.1f\n", name,
+                 *std::min_element(p.begin(), p.end()), *std::max_element(p.begin(), p.end()),
+                 *std::min_element(r.begin(), r.end()), *std::max_element(r.begin(), r.end()));
+    std::fflush(stdout);
+}
+
+// A connection of the bare engine to a file.
+class Raw {
+public:
+    explicit Raw(const QString& path) {
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE,
+                            nullptr) != SQLITE_OK)
+            qFatal("cannot open %s", qPrintable(path));
+        sqlite3_busy_timeout(db_, 60000);
+    }
+    ~Raw() { sqlite3_close_v2(db_); }
+    sqlite3* get() const { return db_; }
+    void exec(const char* sql) {
+        char* err = nullptr;
+        if (sqlite3_exec(db_, sql, nullptr, nullptr, &err) != SQLITE_OK) qFatal("%s: %s", sql, err);
+    }
+    sqlite3_stmt* prepare(const QString& sql) {
+        sqlite3_stmt* st = nullptr;
+        const QByteArray u = sql.toUtf8();
+        if (sqlite3_prepare_v2(db_, u.constData(), int(u.size()), &st, nullptr) != SQLITE_OK)
+            qFatal("%s: %s", u.constData(), sqlite3_errmsg(db_));
+        return st;
+    }
+    // Every row of a select read column by column in its stored type, as a reader must.
+    qint64 readAll(const QString& sql, const QStringList& texts = {}) {
+        sqlite3_stmt* st = prepare(sql);
+        for (int i = 0; i < texts.size(); ++i) {
+            const QByteArray u = texts[i].toUtf8();
+            sqlite3_bind_text(st, i + 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+        }
+        qint64 n = 0, sink = 0;
+        const int cols = sqlite3_column_count(st);
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            for (int c = 0; c < cols; ++c) {
+                switch (sqlite3_column_type(st, c)) {
+                    case SQLITE_INTEGER:
+                        sink += sqlite3_column_int64(st, c);
+                        break;
+                    case SQLITE_FLOAT:
+                        sink += qint64(sqlite3_column_double(st, c));
+                        break;
+                    case SQLITE_TEXT:
+                        sink += sqlite3_column_bytes(st, c) + *sqlite3_column_text(st, c);
+                        break;
+                    default:
+                        break;
+                }
+            }
+            ++n;
+        }
+        sqlite3_finalize(st);
+        return n + (sink == 42);
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+QString sizeOf(Database& db, const char* table) {
+    return QString::number(
+        db.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)))
+            .toLongLong());
+}
+
+void startup(const QString& folder, int reps, bool quickReference) {
+    QDir::setCurrent(folder);
+    const QString size = [&] {
+        Database db;
+        db.open(folder);
+        return sizeOf(db, "Giornale");
+    }();
+    const QString copy = folder + QStringLiteral("riferimento.tmp");
+    pair(
+        quickReference ? "startup_vs_quick_check" : "startup", size, reps,
+        [&] {
+            Database db;
+            SharedData shared(db);
+            TMainForm form(db, shared);
+            form.FormCreate();
+            form.createWindows();
+            form.close();
+        },
+        [&] {
+            // The engine's own check (the full one, or the one the program runs) and one
+            // copy, then a bare main window.
+            {
+                Raw raw(folder + Database::fileName());
+                raw.readAll(quickReference ? QStringLiteral("PRAGMA quick_check")
+                                           : QStringLiteral("PRAGMA integrity_check"));
+                QFile::remove(copy);
+                sqlite3_stmt* st = raw.prepare(QStringLiteral("VACUUM INTO ?"));
+                const QByteArray p = QFile::encodeName(copy);
+                sqlite3_bind_text(st, 1, p.constData(), int(p.size()), SQLITE_TRANSIENT);
+                sqlite3_step(st);
+                sqlite3_finalize(st);
+            }
+            QMainWindow w;
+            w.show();
+            QCoreApplication::processEvents();
+        });
+    QFile::remove(copy);
+}
+
+void load(const QString& folder, int reps) {
+    Database db;
+    db.open(folder);
+    const auto one = [&](const char* name, const char* table) {
+        DataSet ds(db, QString::fromLatin1(table));
+        ds.setTable(QString::fromLatin1(table));
+        Raw raw(folder + Database::fileName());
+        std::vector<double> closing;
+        pair(
+            name, sizeOf(db, table), reps,
+            [&] {
+                ds.open();
+                closing.push_back(timed([&] { ds.close(); }));
+            },
+            [&] {
+                raw.readAll(QStringLiteral("SELECT rowid, * FROM %1").arg(QLatin1String(table)));
+            });
+        std::fprintf(stderr, "  %s: closing %.1f ms (median)\n", name, median(closing));
+    };
+    one("load_customers", "Anagrafica");
+    one("load_journal", "Giornale");
+}
+
+void journal(const QString& folder, int reps) {
+    Database db;
+    db.open(folder);
+    ScriptedMessages msgs;
+    SharedData sd(db);
+    GiornaleMovimenti g(sd);
+    g.FormShow();
+    const QVariantList period = g.documenti.params();
+    const QString codVino = g.corrispettivi.isEmpty()
+                                ? QString()
+                                : g.corrispettivi.field(QStringLiteral("Cod_vino")).asString();
+    Raw raw(folder + Database::fileName());
+    const QStringList p{period.value(0).toString(), period.value(1).toString()};
+    pair(
+        "journal_seleziona", sizeOf(db, "Giornale"), reps, [&] { g.apre_db(); },
+        [&] {
+            raw.readAll(db.storedQuerySql(QStringLiteral("Esporta_BF")), p);
+            raw.readAll(db.storedQuerySql(QStringLiteral("Esporta_N")), p);
+            raw.readAll(QStringLiteral("SELECT rowid, * FROM Giornale WHERE (Esportato = 0 AND "
+                                       "Tipo = 'N') AND \"Cod_vino\" = ?"),
+                        {codVino});
+        });
+}
+
+void filter(const QString& folder, int reps) {
+    Database db;
+    db.open(folder);
+    SharedData sd(db);
+    MasterDataRules& rules = attachMasterDataRules(sd);
+    sd.Clienti.open();
+    rules.search = {QStringLiteral("RagioneSociale"), QStringLiteral("ROSSI 1")};
+    sd.filtroClienti = QLatin1Char('A');
+    Raw raw(folder + Database::fileName());
+    pair(
+        "customer_filter", sizeOf(db, "Anagrafica"), reps,
+        [&] {
+            sd.Clienti.setFiltered(true);
+            sd.Clienti.setFiltered(false);
+        },
+        [&] {
+            raw.readAll(QStringLiteral("SELECT rowid FROM Anagrafica WHERE "
+                                       "instr(upper(RagioneSociale), ?) > 0"),
+                        {rules.search.text});
+        });
+}
+
+// Quick registrations of direct sales, CPU side: commits are not flushed to the disk on either.
+void quick(int reps) {
+    const int products = 500, batch = 100;
+    const auto fill = [&](TestFolder& tf) {
+        Database::Transaction tx(tf.db());
+        for (int p = 0; p < products; ++p)
+            tf.db().exec(QStringLiteral("INSERT INTO Prodotti (Codice_prodotto, Descrizione, "
+                                        "Stato, Litri, Prezzo_sinottico) "
+                                        "VALUES (?, ?, '1', 100000000, 3.5)"),
+                         {QStringLiteral("P%1").arg(p), QStringLiteral("Vino %1").arg(p)});
+        tx.commit();
+        tf.db().exec(QStringLiteral("PRAGMA synchronous=OFF"));
+    };
+    TestFolder mine, theirs;
+    fill(mine);
+    fill(theirs);
+    RegistrazioneRapida rr(mine.db());
+    int next = 0;
+    theirs.db().close();
+    Raw raw(theirs.file(Database::fileName()));
+    raw.exec("PRAGMA synchronous=OFF");
+    sqlite3_stmt* find = raw.prepare(QStringLiteral(
+        "SELECT p.Auto_ID, p.Codice_prodotto, p.Descrizione, p.Stato, p.Bottiglia, p.Litri, "
+        "p.Prezzo_sinottico, (SELECT i.Volume FROM Imballi i WHERE i.Bottiglia = p.Bottiglia "
+        "LIMIT 1) FROM Prodotti p WHERE p.Auto_ID = ?"));
+    sqlite3_stmt* begin = raw.prepare(QStringLiteral("BEGIN IMMEDIATE"));
+    sqlite3_stmt* stock =
+        raw.prepare(QStringLiteral("SELECT Litri FROM Prodotti WHERE "
+                                   "Codice_prodotto = ?"));
+    sqlite3_stmt* insert = raw.prepare(
+        QStringLiteral("INSERT INTO Giornale (Data_Ora, Cod_vino, Litri, Cliente, Docum_numero, "
+                       "Riga_num, Tipo) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    sqlite3_stmt* lastId = raw.prepare(QStringLiteral("SELECT last_insert_rowid()"));
+    sqlite3_stmt* update =
+        raw.prepare(QStringLiteral("update prodotti set litri=? where codice_prodotto=?"));
+    sqlite3_stmt* commit = raw.prepare(QStringLiteral("COMMIT"));
+    const auto run = [](sqlite3_stmt* st) {
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    };
+    int nextRaw = 0;
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd 00:00:00"));
+    pair(
+        "quick_registration_x100", QString::number(products), reps,
+        [&] {
+            for (int i = 0; i < batch; ++i, ++next) {
+                const QString id = QString::number(1 + next % products);
+                const auto prep = rr.prepara_prodotto(id);
+                rr.conferma(OperazioneRapida::Normale, 1.5, QStringLiteral("1,5"), prep.prodotto,
+                            QDate::currentDate());
+            }
+        },
+        [&] {
+            for (int i = 0; i < batch; ++i, ++nextRaw) {
+                sqlite3_bind_int64(find, 1, 1 + nextRaw % products);
+                QByteArray code;
+                if (sqlite3_step(find) == SQLITE_ROW)
+                    code = reinterpret_cast<const char*>(sqlite3_column_text(find, 1));
+                sqlite3_reset(find);
+                run(begin);
+                sqlite3_bind_text(stock, 1, code.constData(), int(code.size()), SQLITE_STATIC);
+                double litri = 0;
+                if (sqlite3_step(stock) == SQLITE_ROW) litri = sqlite3_column_double(stock, 0);
+                sqlite3_reset(stock);
+                const QByteArray day = today.toUtf8();
+                sqlite3_bind_text(insert, 1, day.constData(), int(day.size()), SQLITE_STATIC);
+                sqlite3_bind_text(insert, 2, code.constData(), int(code.size()), SQLITE_STATIC);
+                sqlite3_bind_double(insert, 3, 1.5);
+                sqlite3_bind_null(insert, 4);
+                sqlite3_bind_null(insert, 5);
+                sqlite3_bind_null(insert, 6);
+                sqlite3_bind_text(insert, 7, "N", 1, SQLITE_STATIC);
+                run(insert);
+                run(lastId);
+                sqlite3_bind_double(update, 1, litri - 1.5);
+                sqlite3_bind_text(update, 2, code.constData(), int(code.size()), SQLITE_STATIC);
+                run(update);
+                run(commit);
+            }
+        });
+    for (sqlite3_stmt* st : {find, begin, stock, insert, lastId, update, commit})
+        sqlite3_finalize(st);
+}
+
+// The journal export's query over the whole span: the stored query against the same rows
+// without their ORDER BY (what the sort costs when no index serves it).
+void exportBf(const QString& folder, int reps) {
+    Database db;
+    db.open(folder);
+    const QString sql = db.storedQuerySql(QStringLiteral("Esporta_BF"));
+    const QString unordered = sql.left(sql.indexOf(QStringLiteral("ORDER BY")));
+    const QVariantList period{QStringLiteral("0000-01-01 00:00:00"),
+                              QStringLiteral("9999-12-31 23:59:59")};
+    Raw raw(folder + Database::fileName());
+    {
+        SqlCursor plan(db, QStringLiteral("EXPLAIN QUERY PLAN ") + sql, period);
+        while (plan.step()) std::fprintf(stderr, "  plan: %s\n", qPrintable(plan.text(3)));
+    }
+    pair(
+        "export_bf", sizeOf(db, "Giornale"), reps,
+        [&] {
+            SqlCursor c(db, sql, period);
+            qint64 n = 0;
+            while (c.step()) n += c.utf8(1).size();
+        },
+        [&] {
+            raw.readAll(unordered, {period[0].toString(), period[1].toString()});
+        });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    installItalianLocale();
+    if (argc < 2) {
+        std::fprintf(stderr, "uso: ratios startup|load|journal|filter|quick|export CARTELLA [N]\n");
+        return 2;
+    }
+    const QString kind = QString::fromLocal8Bit(argv[1]);
+    QString folder = argc > 2 ? QDir(QString::fromLocal8Bit(argv[2])).absolutePath() : QString();
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    const int reps = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
+    try {
+        if (kind == QLatin1String("startup")) {
+            startup(folder, reps, false);
+            startup(folder, reps, true);
+        }
+        if (kind == QLatin1String("load")) load(folder, reps);
+        if (kind == QLatin1String("journal")) journal(folder, reps);
+        if (kind == QLatin1String("filter")) filter(folder, reps);
+        if (kind == QLatin1String("quick")) quick(reps);
+        if (kind == QLatin1String("export")) exportBf(folder, reps);
+    } catch (const DatabaseError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.text()));
+        return 1;
+    }
+    return 0;
+}
