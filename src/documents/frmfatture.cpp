@@ -243,7 +243,8 @@ QWidget* TfrmFatture::buildIntestazione() {
     auto* top = new QHBoxLayout;
     auto* num = lineEdit(page, QStringLiteral("Num_fattura"), 8);
     new DisplayLink(f, QStringLiteral("Num_fattura"), num);
-    auto* data = lineEdit(page, QStringLiteral("Data"), 11);
+    // Wide enough for a date stored with its time (documents written by older programs).
+    auto* data = lineEdit(page, QStringLiteral("Data"), 19);
     new DisplayLink(f, QStringLiteral("Data"), data);
     top->addWidget(fieldLabel(QStringLiteral("Num. Documento"), num, page));
     top->addWidget(num);
