@@ -128,7 +128,9 @@ QString sizeOf(Database& db, const char* table) {
             .toLongLong());
 }
 
-void startup(const QString& folder, int reps, bool quickReference) {
+// changed: the file as after a day of work (the program checks and copies it); otherwise
+// untouched since the last start-up's checked copy (both are skipped).
+void startup(const QString& folder, int reps, bool quickReference, bool changed = true) {
     QDir::setCurrent(folder);
     const QString size = [&] {
         Database db;
@@ -136,9 +138,14 @@ void startup(const QString& folder, int reps, bool quickReference) {
         return sizeOf(db, "Giornale");
     }();
     const QString copy = folder + QStringLiteral("riferimento.tmp");
+    const QString stamp = folder + Database::backupName() + QStringLiteral(".verificato");
     pair(
-        quickReference ? "startup_vs_quick_check" : "startup", size, reps,
+        !changed         ? "startup_unchanged_vs_quick_check"
+        : quickReference ? "startup_vs_quick_check"
+                         : "startup",
+        size, reps,
         [&] {
+            if (changed) QFile::remove(stamp);
             Database db;
             SharedData shared(db);
             TMainForm form(db, shared);
@@ -365,6 +372,7 @@ int main(int argc, char** argv) {
         if (kind == QLatin1String("startup")) {
             startup(folder, reps, false);
             startup(folder, reps, true);
+            startup(folder, reps, true, false);
         }
         if (kind == QLatin1String("load")) load(folder, reps);
         if (kind == QLatin1String("journal")) journal(folder, reps);

@@ -293,6 +293,51 @@ void compact(QSqlDatabase& c, const QString& db, MaintenanceResult& r) {
                               : explainEngineText(engineText(vac.lastError()));
 }
 
+// What the database file was when its last checked copy was taken: the engine's change counter
+// (header bytes 24-27, raised by every committed write), the size and the time of the last change,
+// and the same of the copy. When all of it still holds and no journal waits to be rolled back,
+// the database is the copy already checked: neither the check nor a new copy can find anything.
+QString stampName(const QString& folder) {
+    return folder + Database::backupName() + QStringLiteral(".verificato");
+}
+
+QString fileStamp(const QString& db, const QString& copy) {
+    QFile f(db);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray head = f.read(100);
+    if (head.size() < 100 || !head.startsWith("SQLite format 3")) return {};
+    const quint32 counter = (quint32(quint8(head[24])) << 24) | (quint32(quint8(head[25])) << 16) |
+                            (quint32(quint8(head[26])) << 8) | quint32(quint8(head[27]));
+    const QFileInfo a(db), b(copy);
+    if (!b.isFile()) return {};
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(counter)
+        .arg(a.size())
+        .arg(a.lastModified().toMSecsSinceEpoch())
+        .arg(b.size())
+        .arg(b.lastModified().toMSecsSinceEpoch());
+}
+
+bool unchangedSinceCheckedCopy(const QString& folder) {
+    const QString db = folder + Database::fileName();
+    if (QFile::exists(db + QStringLiteral("-journal"))) return false;
+    QFile f(stampName(folder));
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QString now = fileStamp(db, folder + Database::backupName());
+    return !now.isEmpty() && QString::fromLatin1(f.readAll()).trimmed() == now;
+}
+
+void writeStamp(const QString& folder) {
+    const QString stamp = fileStamp(folder + Database::fileName(), folder + Database::backupName());
+    QFile f(stampName(folder));
+    // Without a stamp the next start-up simply checks and copies again.
+    if (stamp.isEmpty() || !f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        QFile::remove(stampName(folder));
+        return;
+    }
+    f.write(stamp.toLatin1() + '\n');
+}
+
 }  // namespace
 
 MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
@@ -324,6 +369,21 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
         // Pages and records: what an accident (a cut write, a full disk, scribbled sectors)
         // damages. The cross-check of every index against its table, which costs most of the
         // start-up on a large journal, is left to "vinorda-dati verifica".
+        if (unchangedSinceCheckedCopy(folder)) {
+            r.unchanged = true;
+            if (QString why = structureProblem(c.get()); !why.isEmpty()) {
+                r.error =
+                    QStringLiteral("Il database %1 è danneggiato o incompleto:\n%2").arg(db, why) +
+                    kept;
+                return r;
+            }
+            const QString today = backupFolder(folder, o.backups) +
+                                  datedName(o.today.isValid() ? o.today : QDate::currentDate());
+            if (!QFileInfo(today).isFile())
+                writeDatedCopy(c.get(), folder + Database::backupName(), folder, o, r);
+            if (o.compact && canWrite) compact(c.get(), db, r);
+            return r;
+        }
         const Check check = checkConnection(c.get(), true);
         if (check.busy) {
             r.skipped = QStringLiteral("il database è in uso da un altro programma");
@@ -336,10 +396,13 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
             return r;
         }
         const QString backup = folder + Database::backupName();
-        if (QString why = writeCheckedCopy(c.get(), backup); why.isEmpty())
+        if (QString why = writeCheckedCopy(c.get(), backup); why.isEmpty()) {
             r.backupWritten = true;
-        else
+            writeStamp(folder);
+        } else {
+            QFile::remove(stampName(folder));
             r.warnings << QStringLiteral("Copia di sicurezza %1 non scritta: %2").arg(backup, why);
+        }
         writeDatedCopy(c.get(), r.backupWritten ? backup : QString(), folder, o, r);
         if (o.compact && canWrite) compact(c.get(), db, r);
     } catch (const DatabaseError& e) {

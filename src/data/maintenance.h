@@ -28,6 +28,7 @@ struct MaintenanceResult {
     bool ran = false;               // false when another program holds the database
     bool removedOldBackup = false;  // "database.bak_mdb" deleted
     bool backupWritten = false;     // "database_bak.mdb" replaced by a checked copy
+    bool unchanged = false;         // untouched since its last checked copy: check and copy skipped
     QString datedBackup;            // the dated copy written and checked, else empty
     QStringList removedBackups;     // dated copies the rotation removed (file names)
     bool compacted = false;         // VACUUM ran (only when a tenth of the file was free)

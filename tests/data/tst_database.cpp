@@ -326,6 +326,71 @@ private Q_SLOTS:
         }
     }
 
+    // A start-up after one that checked and copied the database: when nothing touched the file
+    // since, the check and the copy are skipped (the copy is that file); anything else that
+    // happened in between brings both back, and damage is still refused.
+    void unchangedDatabaseSkipsCheckAndCopy_data() {
+        QTest::addColumn<QString>("between");
+        QTest::addColumn<bool>("skipped");
+        QTest::newRow("nothing") << "" << true;
+        QTest::newRow("a committed write") << "write" << false;
+        QTest::newRow("a journal left by a crash") << "journal" << false;
+        QTest::newRow("the copy removed") << "no copy" << false;
+        QTest::newRow("the copy replaced") << "other copy" << false;
+        QTest::newRow("damaged pages") << "damage" << false;
+        QTest::newRow("a table dropped, same size") << "drop" << false;
+    }
+    void unchangedDatabaseSkipsCheckAndCopy() {
+        QFETCH(QString, between);
+        QFETCH(bool, skipped);
+        TestFolder tf(true);
+        fillCustomers(tf, 400);
+        tf.db().close();
+        MaintenanceOptions options;
+        options.compact = false;
+        options.today = QDate(2024, 5, 16);
+        MaintenanceResult r = Database::maintain(tf.path(), options);
+        QVERIFY(r.backupWritten && !r.unchanged);
+        const QByteArray copy = readFile(tf.file("database_bak.mdb"));
+
+        if (between == "write") {
+            Database db;
+            db.open(tf.path());
+            QCOMPARE(db.exec("UPDATE Anagrafica SET RagioneSociale = 'Nuovo' WHERE Codice = '7'"),
+                     1);
+        } else if (between == "journal") {
+            writeFile(tf.file("database.mdb-journal"), "");
+        } else if (between == "no copy") {
+            QFile::remove(tf.file("database_bak.mdb"));
+        } else if (between == "other copy") {
+            writeFile(tf.file("database_bak.mdb"), "un'altra copia");
+        } else if (between == "damage") {
+            spoil(tf.file("database.mdb"), Damage::ScribbledLastPage);
+        } else if (between == "drop") {
+            spoil(tf.file("database.mdb"), Damage::MissingTable);
+        }
+        options.today = QDate(2024, 5, 17);
+        r = Database::maintain(tf.path(), options);
+        QCOMPARE(r.unchanged, skipped);
+        if (between == "damage" || between == "drop") {
+            QVERIFY(!r.error.isEmpty());
+            QCOMPARE(readFile(tf.file("database_bak.mdb")), copy);
+            return;
+        }
+        QVERIFY2(r.error.isEmpty() && r.warnings.isEmpty(),
+                 qPrintable(r.error + r.warnings.join('\n')));
+        QCOMPARE(r.backupWritten, !skipped);
+        if (skipped) QCOMPARE(readFile(tf.file("database_bak.mdb")), copy);
+        // Every day still gets its dated copy, the same as the checked copy.
+        QCOMPARE(r.datedBackup, tf.file("backup/database_2024-05-17.mdb"));
+        QCOMPARE(readFile(r.datedBackup), readFile(tf.file("database_bak.mdb")));
+        // The start after this one skips again: nothing changed since (a journal file still
+        // there, even an empty one, always brings the check back).
+        r = Database::maintain(tf.path(), options);
+        QVERIFY(r.error.isEmpty());
+        QCOMPARE(r.unchanged, !QFile::exists(tf.file("database.mdb-journal")));
+    }
+
     // The copies kept after start-ups over simulated months and years: the last 14 days and
     // the first copy of each of the last 12 months.
     void backupRotation_data() {
