@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <cstdio>
 
 #include "common/format.h"
 #include "common/inifile.h"
@@ -15,25 +14,15 @@
 #include "datitool.h"
 #include "documents/documents_rules.h"
 #include "documents/frmfatture.h"
-
-namespace {
-void save(QWidget& w, const QString& file) {
-    QCoreApplication::processEvents();
-    w.grab().save(file);
-    std::printf("%s %dx%d (minimum %dx%d)\n", qPrintable(file), w.width(), w.height(),
-                w.minimumSizeHint().width(), w.minimumSizeHint().height());
-}
-}  // namespace
+#include "shots.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     installItalianLocale();
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    const QStringList size =
-        (argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("1280x800")).split(u'x');
-    const int zoom = argc > 3 ? std::atoi(argv[3]) : 100;
-    const QSize screen(size.value(0).toInt(), size.value(1).toInt());
-    QDir().mkpath(out);
+    const ShotArgs args = shotArgs(argc, argv);
+    const QString& out = args.out;
+    const QSize screen = args.screen;
+    const int zoom = args.zoom;
     QTemporaryDir dir;
     const QString folder = dir.path() + QLatin1Char('/');
     DatiTool::createBase(folder);
@@ -51,7 +40,7 @@ int main(int argc, char** argv) {
     IniFile layout(folder + QStringLiteral("form.ini"));
     TfrmFatture w(sd, settings, layout, zoom);
     // The window as it opens on that screen (a title bar and a task bar take their part).
-    w.resize(w.size().boundedTo(screen - QSize(20, 60)));
+    fitShot(w, screen);
     w.show();
     // A summary invoice with its lines, in modification.
     sd.Fatture.locate(QStringLiteral("DDTFATT"), QStringLiteral("R"));
@@ -62,13 +51,13 @@ int main(int argc, char** argv) {
     const char* names[] = {"intestazione", "righe", "trasporto"};
     for (int i = 0; i < 3; ++i) {
         tabs->setCurrentIndex(i);
-        save(w, tag + QString::fromLatin1(names[i]) + QStringLiteral(".png"));
+        saveShot(w, tag + QString::fromLatin1(names[i]) + QStringLiteral(".png"));
     }
     w.findChild<QPushButton*>(QStringLiteral("btn_lista"))->click();
-    save(w, tag + QStringLiteral("lista.png"));
+    saveShot(w, tag + QStringLiteral("lista.png"));
     w.findChild<QPushButton*>(QStringLiteral("btn_lista"))->click();
     w.findChild<QPushButton*>(QStringLiteral("btn_nuovo"))->click();
-    save(w, tag + QStringLiteral("nuovo.png"));
+    saveShot(w, tag + QStringLiteral("nuovo.png"));
     w.findChild<QPushButton*>(QStringLiteral("btnnoinsert"))->click();
     w.findChild<QPushButton*>(QStringLiteral("btn_modifica"))->click();
     return 0;

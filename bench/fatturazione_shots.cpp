@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QThread>
 #include <cstdio>
 
 #include "common/format.h"
@@ -22,27 +21,15 @@
 #include "documents/seleddt.h"
 #include "documents/selemaga.h"
 #include "documents/service.h"
-
-namespace {
-void save(QWidget& w, const QString& file) {
-    for (int i = 0; i < 10; ++i) {
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
-    }
-    w.grab().save(file);
-    std::printf("%s %dx%d\n", qPrintable(file), w.width(), w.height());
-}
-}  // namespace
+#include "shots.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     installItalianLocale();
     ScriptedMessages msgs;
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    const QStringList size =
-        (argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("1280x800")).split(u'x');
-    const QSize screen(size.value(0).toInt(), size.value(1).toInt());
-    QDir().mkpath(out);
+    const ShotArgs args = shotArgs(argc, argv);
+    const QString& out = args.out;
+    const QSize screen = args.screen;
     QTemporaryDir dir;
     const QString folder = dir.path() + QLatin1Char('/');
     DatiTool::createBase(folder);
@@ -64,7 +51,7 @@ int main(int argc, char** argv) {
     IniFile settings(folder + QStringLiteral("vinorda.ini"));
     IniFile layout(folder + QStringLiteral("form.ini"));
     TfrmFatture docs(sd, settings, layout);
-    docs.resize(docs.size().boundedTo(screen - QSize(20, 60)));
+    fitShot(docs, screen);
     docs.show();
     sd.Fatture.locate(QStringLiteral("Docum_numero"), inv.documNumero);
     docs.findChild<QPushButton*>(QStringLiteral("btn_modifica"))->click();
@@ -72,26 +59,26 @@ int main(int argc, char** argv) {
     Tsele_ddt_frm ddt(db);
     ddt.preparaElenco(inv.documNumero, cliente);
     ddt.show();
-    save(ddt, out + QStringLiteral("/Tsele_ddt_frm.png"));
+    saveShot(ddt, out + QStringLiteral("/Tsele_ddt_frm.png"));
     ddt.BitBtn1Click();
-    save(ddt, out + QStringLiteral("/Tsele_ddt_frm_dopo.png"));
+    saveShot(ddt, out + QStringLiteral("/Tsele_ddt_frm_dopo.png"));
     ddt.hide();
 
     TSele_maga_frm maga(sd);
     maga.show();
     maga.findChild<QLineEdit*>(QStringLiteral("quanti"))->setText(QStringLiteral("2"));
     maga.SpeedButton3Click();
-    save(maga, out + QStringLiteral("/TSele_maga_frm.png"));
+    saveShot(maga, out + QStringLiteral("/TSele_maga_frm.png"));
     maga.hide();
-    save(docs, out + QStringLiteral("/TfrmFatture_righe.png"));
+    saveShot(docs, out + QStringLiteral("/TfrmFatture_righe.png"));
 
     Tfrmpagamenti pag(db);
     pag.pagamenti.open();
     pag.show();
-    save(pag, out + QStringLiteral("/Tfrmpagamenti.png"));
+    saveShot(pag, out + QStringLiteral("/Tfrmpagamenti.png"));
     pag.findChild<QLineEdit*>(QStringLiteral("solo_cliente"))->setText(QStringLiteral("a"));
     pag.findChild<QPushButton*>(QStringLiteral("filtro"))->click();
-    save(pag, out + QStringLiteral("/Tfrmpagamenti_filtro.png"));
+    saveShot(pag, out + QStringLiteral("/Tfrmpagamenti_filtro.png"));
     for (const QString& t : msgs.texts) std::printf("message: %s\n", qPrintable(t));
     return 0;
 }

@@ -14,29 +14,24 @@
 #include "masterdata/frmintesta.h"
 #include "masterdata/frmlistino.h"
 #include "masterdata/masterdata_rules.h"
+#include "shots.h"
 #include "support/testfolder.h"
 
 namespace {
 void save(QWidget& w, const QString& file, QSize screen) {
-    // Windows open at their own size, never larger than the screen.
-    w.resize(w.size().boundedTo(screen - QSize(20, 60)));
+    fitShot(w, screen);
     w.show();
-    QCoreApplication::processEvents();
-    w.grab().save(file);
-    std::printf("%s %dx%d (hint %dx%d)\n", qPrintable(file), w.width(), w.height(),
-                w.minimumSizeHint().width(), w.minimumSizeHint().height());
+    saveShot(w, file);
 }
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     installItalianLocale();
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    const QStringList size =
-        (argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("1280x800")).split(u'x');
-    const int zoom = argc > 3 ? std::atoi(argv[3]) : 100;
-    const QSize screen(size.value(0).toInt(), size.value(1).toInt());
-    QDir().mkpath(out);
+    const ShotArgs args = shotArgs(argc, argv);
+    const QString& out = args.out;
+    const QSize screen = args.screen;
+    const int zoom = args.zoom;
     TestFolder tf;
     tf.insert("Intesta", {{"RagioneSociale", "Cantina Sociale dei Colli"},
                           {"Indirizzo", "Via delle Vigne 12"},

@@ -38,8 +38,8 @@ class TestFatturazione : public QObject {
                     {"IVA", "22"}});
     }
     // "code:quantity:discharged" (a line without code is a text line).
-    void ddtLine(const QString& doc, const QString& spec) {
-        const QStringList p = spec.split(u':');
+    void ddtLine(const QString& doc, const QString& descr) {
+        const QStringList p = descr.split(u':');
         const bool bottled = p[0] == u"B9";
         const double lpu = p[0].isEmpty() ? 0 : bottled ? 0.75 : 1;
         tf->insert(QStringLiteral("Righe"),
