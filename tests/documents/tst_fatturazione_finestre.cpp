@@ -18,26 +18,11 @@
 #include "documents/seleddt.h"
 #include "documents/selemaga.h"
 #include "documents/service.h"
+#include "support/controls.h"
 #include "support/testfolder.h"
 #include "widgets/datagrid.h"
 
 namespace {
-template <typename T>
-T* child(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(QString::fromLatin1(name));
-    if (!c) qFatal("no control %s", name);
-    return c;
-}
-void click(QWidget* w, const char* name) {
-    QTest::mouseClick(child<QAbstractButton>(w, name), Qt::LeftButton);
-}
-void type(QWidget* w, const char* name, const QString& text) {
-    auto* e = child<QLineEdit>(w, name);
-    e->setFocus();
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
 QStringList column(const DataSet& ds, const char* field) {
     QStringList out;
     const int fi = ds.field(QString::fromLatin1(field)).index();
@@ -257,7 +242,7 @@ private Q_SLOTS:
         // Stock not zero, or no stock kept.
         QCOMPARE(column(sd->prodotti, "Codice_prodotto"), (QStringList{"B9", "NS", "SF"}));
         QVERIFY(sd->prodotti.locate(QStringLiteral("Codice_prodotto"), codice));
-        type(&picker, "quanti", typed);
+        typeInto(&picker, "quanti", typed);
         click(&picker, "SpeedButton3");
         const int stored =
             sql("SELECT COUNT(*) FROM Righe WHERE Docum_numero = 'F-2025-000020'").toInt();
@@ -335,9 +320,9 @@ private Q_SLOTS:
         const QStringList every{"F-2024-000090", "F-2025-000020", "F-2025-000021", "F-2025-000022"};
         // Both kinds of invoice, in number order; no delivery note, no receipt.
         QCOMPARE(column(w.pagamenti, "Docum_numero"), every);
-        type(&w, "solo_cliente", cliente);
-        type(&w, "da_data", da);
-        type(&w, "a_data", a);
+        typeInto(&w, "solo_cliente", cliente);
+        typeInto(&w, "da_data", da);
+        typeInto(&w, "a_data", a);
         child<QCheckBox>(&w, "ck_paga")->setChecked(nonPagate);
         // Criteria take effect only with the filter down.
         QCOMPARE(column(w.pagamenti, "Docum_numero"), every);
@@ -406,17 +391,17 @@ private Q_SLOTS:
 
         // A filter date that is not a date: the message, the filter stays up.
         msgs.clear();
-        type(&w, "da_data", QStringLiteral("32/01/2025"));
+        typeInto(&w, "da_data", QStringLiteral("32/01/2025"));
         click(&w, "filtro");
         QVERIFY(msgs.texts.contains(msgDataNonValida(QStringLiteral("32/01/2025"))));
         QVERIFY(!child<QPushButton>(&w, "filtro")->isChecked());
         QCOMPARE(w.pagamenti.recordCount(), 4);
 
         // Printing: the list as it is; an empty one is refused.
-        type(&w, "da_data", QString());
+        typeInto(&w, "da_data", QString());
         click(&w, "BitBtn4");
         QCOMPARE(printed, (QStringList{"pagamenti", "Elenco pagamenti"}));
-        type(&w, "solo_cliente", QStringLiteral("nessuno"));
+        typeInto(&w, "solo_cliente", QStringLiteral("nessuno"));
         click(&w, "filtro");
         QCOMPARE(w.pagamenti.recordCount(), 0);
         msgs.clear();
@@ -425,7 +410,7 @@ private Q_SLOTS:
         QCOMPARE(printed.size(), 2);
 
         // A payment recorded elsewhere shows at the refresh, through the filter in force.
-        type(&w, "solo_cliente", QStringLiteral("rossi"));
+        typeInto(&w, "solo_cliente", QStringLiteral("rossi"));
         tf->db().exec(
             QStringLiteral("UPDATE Fatture SET Pagato_note = 'assegno' WHERE "
                            "Docum_numero = 'F-2025-000022'"));

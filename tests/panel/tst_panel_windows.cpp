@@ -20,6 +20,7 @@
 #include "panel/sinotticofrm.h"
 #include "panel/videocliente.h"
 #include "panel/videoscontrino.h"
+#include "support/controls.h"
 #include "support/testfolder.h"
 
 class TestPanelWindows : public QObject {
@@ -27,16 +28,7 @@ class TestPanelWindows : public QObject {
     std::unique_ptr<TestFolder> tf;
     const QRect area{0, 0, 1024, 768};
 
-    template <typename T>
-    static T* child(QWidget& w, const char* name) {
-        T* c = w.findChild<T*>(QString::fromLatin1(name));
-        if (!c) qFatal("no control %s", name);
-        return c;
-    }
-    static void click(QWidget& w, const char* name) {
-        QTest::mouseClick(child<QWidget>(w, name), Qt::LeftButton);
-    }
-    static QString text(QWidget& w, const char* name) { return child<QLabel>(w, name)->text(); }
+    static QString text(QWidget& w, const char* name) { return child<QLabel>(&w, name)->text(); }
     static void show(QWidget& w) {
         w.show();
         QApplication::setActiveWindow(&w);
@@ -65,12 +57,12 @@ class TestPanelWindows : public QObject {
     }
     QStringList righe(Tfrmsinottico& w) {
         QStringList out;
-        QAbstractItemModel* m = child<QListView>(w, "Scontrino")->model();
+        QAbstractItemModel* m = child<QListView>(&w, "Scontrino")->model();
         for (int i = 0; i < m->rowCount(); ++i) out << m->index(i, 0).data().toString();
         return out;
     }
     void dblClickRiga(Tfrmsinottico& w, int riga) {
-        auto* list = child<QListView>(w, "Scontrino");
+        auto* list = child<QListView>(&w, "Scontrino");
         list->doItemsLayout();
         const QRect r = list->visualRect(list->model()->index(riga, 0));
         // As the system delivers a double tap: press, release, double click, release.
@@ -84,10 +76,10 @@ class TestPanelWindows : public QObject {
     void unaRiga(Tfrmsinottico& w, const char* fine) {
         w.setDatamov(QDate(2025, 3, 8));
         show(w);
-        click(w, fine);
+        click(&w, fine);
         QTest::mouseClick(w.cella(0, 1), Qt::LeftButton);
         digita(w, QStringLiteral("3"));
-        click(w, "btnscarica");
+        click(&w, "btnscarica");
         digita(w, QStringLiteral("2"));
     }
 
@@ -108,7 +100,7 @@ private Q_SLOTS:
     void griglia() {
         Tfrmsinottico w(tf->db(), area);
         QCOMPARE(w.windowTitle(), QStringLiteral("Sinottico scarico"));
-        QCOMPARE(child<QWidget>(w, "Pannello")->parentWidget(), &w);
+        QCOMPARE(child<QWidget>(&w, "Pannello")->parentWidget(), &w);
         // Product area 732 x 650, 5 x 2: cells 144 x 321, margins 6 and 4.
         QCOMPARE(w.cella(0, 0)->geometry(), QRect(6, 4, 144, 321));
         QCOMPARE(w.cella(4, 1)->geometry(), QRect(6 + 4 * 144, 4 + 321, 144, 321));
@@ -144,7 +136,7 @@ private Q_SLOTS:
         QTest::mouseClick(sesto, Qt::LeftButton);  // again: the same result
         QCOMPARE(sesto->colore(), QColor(0, 255, 0));
         // Closed and opened again: the top-left cell is selected, the other has its colour back.
-        click(w, "btnEsci");
+        click(&w, "btnEsci");
         QVERIFY(!w.isVisible());
         QVERIFY(!sesto->colore().isValid());
         show(w);
@@ -172,7 +164,7 @@ private Q_SLOTS:
         Tfrmsinottico w(tf->db(), lavoro);
         show(w);
         QCOMPARE(w.geometry(), lavoro);
-        auto* colonna = child<QWidget>(w, "Panel4");
+        auto* colonna = child<QWidget>(&w, "Panel4");
         QCOMPARE(colonna->width(), int(292 * fattore + 0.5));
         const QRect finestra(QPoint(0, 0), lavoro.size());
         QList<QRect> tasti;
@@ -187,7 +179,7 @@ private Q_SLOTS:
         for (int i = 0; i < tasti.size(); ++i)
             for (int j = i + 1; j < tasti.size(); ++j) QVERIFY(!tasti[i].intersects(tasti[j]));
         // The product area keeps the cell arithmetic whatever the size.
-        auto* pannello = child<QWidget>(w, "Pannello");
+        auto* pannello = child<QWidget>(&w, "Pannello");
         const MisureGriglia m = misure_griglia(pannello->width(), pannello->height(), 5, 2);
         QCOMPARE(w.cella(0, 0)->geometry(), QRect(m.sinistra, m.alto, m.larghezza, m.altezza));
     }
@@ -199,7 +191,7 @@ private Q_SLOTS:
         {
             Tfrmsinottico w(tf->db(), area);
             show(w);
-            auto* scarica = child<QPushButton>(w, "btnscarica");
+            auto* scarica = child<QPushButton>(&w, "btnscarica");
             QVERIFY(!scarica->isEnabled());
             QTest::mouseClick(w.cella(0, 1), Qt::LeftButton);
             digita(w, QStringLiteral("1,5"));
@@ -213,17 +205,17 @@ private Q_SLOTS:
             QTest::mouseClick(w.cella(0, 0), Qt::LeftButton);
             digita(w, QStringLiteral("21"));  // 20 available
             QVERIFY(!scarica->isEnabled());
-            click(w, "BitBtn1");
+            click(&w, "BitBtn1");
             // From a keyboard: a point among the letters is a thousands mark, the keypad's is
             // the decimal comma.
             QTest::keyClicks(&w, QStringLiteral("1.500"));
             QCOMPARE(text(w, "ingresso"), QStringLiteral("1500"));
-            click(w, "BitBtn1");
+            click(&w, "BitBtn1");
             QTest::keyClick(&w, Qt::Key_1);
             QTest::keyClick(&w, Qt::Key_Period, Qt::KeypadModifier);
             QTest::keyClick(&w, Qt::Key_5);
             QCOMPARE(text(w, "ingresso"), QStringLiteral("1,5"));
-            click(w, "BitBtn1");
+            click(&w, "BitBtn1");
             digita(w, QStringLiteral("4"));
             QTest::keyClick(&w, Qt::Key_Return);  // Enter works as "SCARICA"
             QCOMPARE(righe(w).size(), 2);
@@ -239,19 +231,19 @@ private Q_SLOTS:
             QCOMPARE(righe(w), QStringList{QStringLiteral("Descrizione P1")});
             QCOMPARE(text(w, "DBText5"), QStringLiteral("10,00"));
             digita(w, QStringLiteral("7"));
-            click(w, "btnEsci");
+            click(&w, "btnEsci");
         }
         Tfrmsinottico w(tf->db(), area);  // the program started again
         show(w);
         QCOMPARE(righe(w), QStringList{QStringLiteral("Descrizione P1")});
         QCOMPARE(text(w, "DBText5"), QStringLiteral("10,00"));
         msgs.answer(false);
-        click(w, "SpeedButton1");
+        click(&w, "SpeedButton1");
         QCOMPARE(msgs.last(), Tfrmsinottico::msgSvuotaVendita());
         QCOMPARE(msgs.kinds.last(), QStringLiteral("questionNo"));
         QCOMPARE(righe(w).size(), 1);
         msgs.answer(true);
-        click(w, "SpeedButton1");
+        click(&w, "SpeedButton1");
         QCOMPARE(righe(w), QStringList());
         QCOMPARE(text(w, "DBText5"), QString());
     }
@@ -291,10 +283,10 @@ private Q_SLOTS:
         QTimer::singleShot(0, &header, [&] {
             QVERIFY(QTest::qWaitForWindowExposed(&header));
             vista = header.isVisible() && header.windowTitle() == u"Intestazione scontrino";
-            QTest::keyClicks(child<QLineEdit>(header, "Edit1"), QStringLiteral(" Rossi"));
-            child<QPushButton>(header, qPrintable(bottone))->click();
+            QTest::keyClicks(child<QLineEdit>(&header, "Edit1"), QStringLiteral(" Rossi"));
+            child<QPushButton>(&header, qPrintable(bottone))->click();
         });
-        click(w, "StampaIntest");
+        click(&w, "StampaIntest");
         QVERIFY(vista);
         const bool fatto = stampato && bottone == u"BitBtn3";
         QCOMPARE(stampe, bottone == u"BitBtn3" ? QStringList{"scontrinoint Scontrino 0 2 2"}
@@ -361,11 +353,11 @@ private Q_SLOTS:
         QTimer::singleShot(0, &scelta, [&] {
             vista = scelta.isVisible() &&
                     scelta.windowTitle() == u"Stampa Ricevute, Fatture e Documenti di trasporto";
-            click(scelta, qPrintable(tipo));
-            click(scelta, "SpeedButton4");
-            child<QPushButton>(scelta, qPrintable(bottone))->click();
+            click(&scelta, qPrintable(tipo));
+            click(&scelta, "SpeedButton4");
+            child<QPushButton>(&scelta, qPrintable(bottone))->click();
         });
-        click(w, "Fattura");
+        click(&w, "Fattura");
         QVERIFY(vista);
         QCOMPARE(msgs.texts, messaggio.isEmpty() ? QStringList() : QStringList{messaggio});
         QCOMPARE(text(w, "ingresso"), QString());  // the entry is cleared in every case
@@ -380,7 +372,7 @@ private Q_SLOTS:
         QCOMPARE(text(w, "disponibile"),
                  documento.isEmpty() ? QStringLiteral("100") : QStringLiteral("97"));
         // The window lives on with the kind chosen.
-        QVERIFY(child<QPushButton>(scelta, qPrintable(tipo))->isChecked());
+        QVERIFY(child<QPushButton>(&scelta, qPrintable(tipo))->isChecked());
     }
 };
 

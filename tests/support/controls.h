@@ -1,6 +1,7 @@
 #pragma once
 // Controls of a window under test, found by object name as the user finds them by caption.
-#include <QPushButton>
+#include <QAbstractButton>
+#include <QLineEdit>
 #include <QTest>
 #include <QWidget>
 
@@ -14,5 +15,14 @@ T* child(QWidget* w, const char* name) {
 }
 
 inline void click(QWidget* w, const char* button) {
-    QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>(w, button), Qt::LeftButton);
+}
+
+// Replaces the text of a line edit by typing, as the user does.
+inline void typeInto(QWidget* w, const char* name, const QString& text) {
+    auto* e = child<QLineEdit>(w, name);
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Delete);
+    QTest::keyClicks(e, text);
 }
