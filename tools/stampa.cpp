@@ -10,6 +10,7 @@
 #include "data/dataset.h"
 #include "data/shareddata.h"
 #include "documents/documents_rules.h"
+#include "documents/pagamenti.h"
 #include "masterdata/masterdata_rules.h"
 #include "printing/printedlists.h"
 #include "printing/templates.h"
@@ -89,13 +90,7 @@ int render(const QString& folder, const QString& name, const QString& pdf, const
     DataSet& corrispettivi = make(QStringLiteral("corrispettivi"));
     corrispettivi.setStoredQuery(QStringLiteral("Esporta_N"), period);
     DataSet& pagamenti = make(QStringLiteral("pagamenti"));
-    pagamenti.setSql(QStringLiteral(
-        "SELECT Docum_numero, Anno, Data, Num_fattura, Codice, DDTFATT, Pagato, Pagato_il, "
-        "Pagato_note, Totale FROM Fatture WHERE Doc_tipo='F' ORDER BY Docum_numero"));
-    pagamenti.addLookupField(QStringLiteral("RagioneSociale"), FieldType::Text,
-                             {QStringLiteral("Codice"), QStringLiteral("Anagrafica"),
-                              QStringLiteral("Codice"), QStringLiteral("RagioneSociale")},
-                             150);
+    preparaPagamenti(pagamenti);
     DataSet& appR = make(QStringLiteral("appoggio_R"));
     appR.setTable(QStringLiteral("Appoggio_R"));
     DataSet& appI = make(QStringLiteral("appoggio_I"));
@@ -108,7 +103,6 @@ int render(const QString& folder, const QString& name, const QString& pdf, const
     }
     for (const char* f : {"PREZZO", "TOTALE"})
         appR.field(QString::fromLatin1(f)).setDisplayFormat(QStringLiteral("0.00 €"));
-    pagamenti.field(QStringLiteral("Totale")).setDisplayFormat(QStringLiteral("0.00;;#"));
 
     if (info && info->document && !sd.Fatture.isEmpty() &&
         number(sd.Fatture, QStringLiteral("Totale")) < 0 &&
