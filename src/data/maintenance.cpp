@@ -368,23 +368,11 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
         ScopedConnection c(db, !canWrite, o.waitMs);
         // Pages and records: what an accident (a cut write, a full disk, scribbled sectors)
         // damages. The cross-check of every index against its table, which costs most of the
-        // start-up on a large journal, is left to "vinorda-dati verifica".
-        if (unchangedSinceCheckedCopy(folder)) {
-            r.unchanged = true;
-            if (QString why = structureProblem(c.get()); !why.isEmpty()) {
-                r.error =
-                    QStringLiteral("Il database %1 è danneggiato o incompleto:\n%2").arg(db, why) +
-                    kept;
-                return r;
-            }
-            const QString today = backupFolder(folder, o.backups) +
-                                  datedName(o.today.isValid() ? o.today : QDate::currentDate());
-            if (!QFileInfo(today).isFile())
-                writeDatedCopy(c.get(), folder + Database::backupName(), folder, o, r);
-            if (o.compact && canWrite) compact(c.get(), db, r);
-            return r;
-        }
-        const Check check = checkConnection(c.get(), true);
+        // start-up on a large journal, is left to "vinorda-dati verifica". A database untouched
+        // since its checked copy is that copy: only its tables are looked at.
+        r.unchanged = unchangedSinceCheckedCopy(folder);
+        const Check check =
+            r.unchanged ? Check{structureProblem(c.get())} : checkConnection(c.get(), true);
         if (check.busy) {
             r.skipped = QStringLiteral("il database è in uso da un altro programma");
             return r;
@@ -396,14 +384,22 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
             return r;
         }
         const QString backup = folder + Database::backupName();
-        if (QString why = writeCheckedCopy(c.get(), backup); why.isEmpty()) {
-            r.backupWritten = true;
-            writeStamp(folder);
+        if (r.unchanged) {
+            // Only the day's dated copy, when it is still missing, taken from the checked copy.
+            const QString today = backupFolder(folder, o.backups) +
+                                  datedName(o.today.isValid() ? o.today : QDate::currentDate());
+            if (!QFileInfo(today).isFile()) writeDatedCopy(c.get(), backup, folder, o, r);
         } else {
-            QFile::remove(stampName(folder));
-            r.warnings << QStringLiteral("Copia di sicurezza %1 non scritta: %2").arg(backup, why);
+            if (QString why = writeCheckedCopy(c.get(), backup); why.isEmpty()) {
+                r.backupWritten = true;
+                writeStamp(folder);
+            } else {
+                QFile::remove(stampName(folder));
+                r.warnings
+                    << QStringLiteral("Copia di sicurezza %1 non scritta: %2").arg(backup, why);
+            }
+            writeDatedCopy(c.get(), r.backupWritten ? backup : QString(), folder, o, r);
         }
-        writeDatedCopy(c.get(), r.backupWritten ? backup : QString(), folder, o, r);
         if (o.compact && canWrite) compact(c.get(), db, r);
     } catch (const DatabaseError& e) {
         r.error = QStringLiteral("%1: %2").arg(db, e.text()) + kept;
