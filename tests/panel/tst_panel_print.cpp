@@ -27,15 +27,7 @@ private Q_SLOTS:
 
     void receiptCopiesAndCuts() {
         capture::Scheduler cups;
-        QString why;
-        switch (cups.start(&why)) {
-            case capture::Start::NoScheduler:
-                QSKIP(qPrintable(QStringLiteral("no CUPS scheduler can be started here: ") + why));
-            case capture::Start::Fault:
-                QFAIL(qPrintable(why));
-            case capture::Start::Ready:
-                break;
-        }
+        CAPTURE_START_OR_SKIP(cups);
         capture::Folder jobs(cups.captureFolder());
         ScriptedMessages msgs;
         TestFolder tf;

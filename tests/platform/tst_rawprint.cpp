@@ -16,15 +16,7 @@ class TestRawPrint : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QString why;
-        switch (cups_.start(&why)) {
-            case capture::Start::NoScheduler:
-                QSKIP(qPrintable(QStringLiteral("no CUPS scheduler can be started here: ") + why));
-            case capture::Start::Fault:
-                QFAIL(qPrintable(why));
-            case capture::Start::Ready:
-                break;
-        }
+        CAPTURE_START_OR_SKIP(cups_);
         capture_.setPath(cups_.captureFolder());
     }
     void cleanupTestCase() { cups_.stop(); }

@@ -175,3 +175,18 @@ private:
 };
 
 }  // namespace capture
+
+// In a test function: starts the scheduler, skips the test where none can run, fails on a fault.
+#define CAPTURE_START_OR_SKIP(scheduler)                                                           \
+    do {                                                                                           \
+        QString why_;                                                                              \
+        switch ((scheduler).start(&why_)) {                                                        \
+            case capture::Start::NoScheduler:                                                      \
+                QSKIP(                                                                             \
+                    qPrintable(QStringLiteral("no CUPS scheduler can be started here: ") + why_)); \
+            case capture::Start::Fault:                                                            \
+                QFAIL(qPrintable(why_));                                                           \
+            case capture::Start::Ready:                                                            \
+                break;                                                                             \
+        }                                                                                          \
+    } while (false)
