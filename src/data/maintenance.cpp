@@ -128,7 +128,27 @@ Check checkFile(const QString& path, int waitMs, bool quick) {
     return r;
 }
 
-QString writeCheckedCopy(QSqlDatabase& source, const QString& target) {
+// The pages themselves come from a database checked just before: a copy cut short, or one the
+// engine did not finish, shows in its length or its tables.
+Check checkWrittenCopy(const QString& path) {
+    Check r;
+    try {
+        ScopedConnection c(path, true, 0);
+        const qint64 pages = pragmaNumber(c.get(), QStringLiteral("page_count"));
+        const qint64 pageSize = pragmaNumber(c.get(), QStringLiteral("page_size"));
+        if (pages <= 0 || pageSize <= 0)
+            r.problem = QStringLiteral("il file non si legge come database");
+        else if (pages * pageSize != QFileInfo(path).size())
+            r.problem = QStringLiteral("la lunghezza del file non corrisponde alle sue pagine");
+        else
+            r.problem = structureProblem(c.get());
+    } catch (const DatabaseError& e) {
+        r.problem = e.text();
+    }
+    return r;
+}
+
+QString writeCheckedCopy(QSqlDatabase& source, const QString& target, CopyCheck how) {
     const QString folder = QFileInfo(target).absolutePath();
     if (QString why = accessProblem(folder, W_OK | X_OK); !why.isEmpty())
         return QStringLiteral("nella cartella %1 non si può scrivere (%2)").arg(folder, why);
@@ -146,9 +166,7 @@ QString writeCheckedCopy(QSqlDatabase& source, const QString& target) {
     }
     if (!syncPath(tmp, false))
         return fail(QStringLiteral("impossibile scrivere su disco %1").arg(tmp));
-    // The copy comes from a checked database: the quick check (pages and records, without
-    // cross-checking every index) and the tables are enough to trust it.
-    const Check check = checkFile(tmp, 0, true);
+    const Check check = how == CopyCheck::Written ? checkWrittenCopy(tmp) : checkFile(tmp, 0, true);
     if (!check.ok())
         return fail(QStringLiteral("la copia scritta non supera il controllo: %1")
                         .arg(check.busy ? QStringLiteral("file occupato") : check.problem));
@@ -214,7 +232,9 @@ QString backupFolder(const QString& dataFolder, const BackupPolicy& policy) {
 namespace {
 
 // A byte copy of a closed, checked copy (no journal can exist beside it): under target + ".tmp",
-// synced, the same size, then renamed over target. Returns the problem, empty on success.
+// synced, the same size, then renamed over target. Not a second link to the same file: a copy
+// written over in place (a file manager, "cp") would take every day's copy with it. Returns the
+// problem, empty on success.
 QString copyCheckedFile(const QString& source, const QString& target) {
     const QString tmp = target + QStringLiteral(".tmp");
     QFile::remove(tmp);
@@ -390,7 +410,8 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
                                   datedName(o.today.isValid() ? o.today : QDate::currentDate());
             if (!QFileInfo(today).isFile()) writeDatedCopy(c.get(), backup, folder, o, r);
         } else {
-            if (QString why = writeCheckedCopy(c.get(), backup); why.isEmpty()) {
+            if (QString why = writeCheckedCopy(c.get(), backup, CopyCheck::Written);
+                why.isEmpty()) {
                 r.backupWritten = true;
                 writeStamp(folder);
             } else {

@@ -51,16 +51,25 @@ struct Check {
 // The database at path: a database at all, the engine's integrity check (quick = pages and
 // records only, for a copy just written), and every table of the program with its columns.
 Check checkFile(const QString& path, int waitMs, bool quick = false);
+// A copy just written from a checked database: every page in the file, every table there.
+Check checkWrittenCopy(const QString& path);
 // The same on an open connection.
 Check checkConnection(QSqlDatabase& c, bool quick = false);
 // Tables or columns of the program missing from the connection's database, as a text for the
 // user; empty when all are there. Columns beyond the program's own are allowed.
 QString structureProblem(QSqlDatabase& c);
 
+// How a copy just written is checked: Quick runs the engine's quick check on it; Written,
+// for a copy of a database checked just before, asks only that every page the engine wrote is
+// in the file and that every table is there (the start-up's copy: the full check of a copy is
+// "vinorda-dati verifica"'s, and a restore checks the copy it is given).
+enum class CopyCheck { Quick, Written };
+
 // A consistent copy of the database open on `source` (or at sourcePath), written under
 // target + ".tmp", synced, checked, then renamed over target. Returns the problem, empty on
 // success. The temporary file never stays behind, and target is untouched on failure.
-QString writeCheckedCopy(QSqlDatabase& source, const QString& target);
+QString writeCheckedCopy(QSqlDatabase& source, const QString& target,
+                         CopyCheck how = CopyCheck::Quick);
 QString writeCheckedCopy(const QString& sourcePath, const QString& target, int waitMs);
 
 // "database_2024-05-17.mdb", and back (an invalid date for any other name).

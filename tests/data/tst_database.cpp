@@ -384,6 +384,8 @@ private Q_SLOTS:
         // Every day still gets its dated copy, the same as the checked copy.
         QCOMPARE(r.datedBackup, tf.file("backup/database_2024-05-17.mdb"));
         QCOMPARE(readFile(r.datedBackup), readFile(tf.file("database_bak.mdb")));
+        // and the day before's copy still holds that day, whatever replaced the checked copy.
+        QCOMPARE(readFile(tf.file("backup/database_2024-05-16.mdb")), copy);
         // The start after this one skips again: nothing changed since (a journal file still
         // there, even an empty one, always brings the check back).
         r = Database::maintain(tf.path(), options);
@@ -475,6 +477,38 @@ private Q_SLOTS:
         QVERIFY(r.removedBackups.isEmpty());
         QCOMPARE(QDir(dir).entryList(QDir::Files, QDir::Name), expected);
         QVERIFY(QDir(dir).entryList({"*.tmp"}, QDir::AllEntries).isEmpty());
+    }
+
+    // The start-up's own copy is not read through again: what a copy cut short or left
+    // unfinished shows (its length against its pages, its tables) is enough to refuse it.
+    void writtenCopyCheck_data() {
+        QTest::addColumn<int>("damage");  // -1: intact, -2: the last page lost, -3: a page more
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("intact") << -1 << "";
+        QTest::newRow("last page lost") << -2 << "non si legge come database";
+        QTest::newRow("a page more") << -3 << "non corrisponde alle sue pagine";
+        QTest::newRow("truncated") << int(Damage::Truncated) << "non si legge come database";
+        QTest::newRow("zero-length") << int(Damage::ZeroLength) << "non si legge come database";
+        QTest::newRow("not SQLite") << int(Damage::NotSqlite) << "non si legge come database";
+        QTest::newRow("missing table") << int(Damage::MissingTable) << "manca la tabella Prodotti";
+    }
+    void writtenCopyCheck() {
+        QFETCH(int, damage);
+        QFETCH(QString, reported);
+        TestFolder tf(true);
+        fillCustomers(tf, 300);
+        const QString copy = tf.file("copia.mdb");
+        QCOMPARE(DatabaseFiles::writeCheckedCopy(tf.db().path(), copy, 0), QString());
+        tf.db().close();
+        if (damage == -2 || damage == -3) {
+            QFile f(copy);
+            QVERIFY(f.resize(f.size() + (damage == -2 ? -4096 : 4096)));
+        } else if (damage >= 0) {
+            spoil(copy, Damage(damage));
+        }
+        const QString problem = DatabaseFiles::checkWrittenCopy(copy).problem;
+        QVERIFY2(reported.isEmpty() ? problem.isEmpty() : problem.contains(reported),
+                 qPrintable(problem));
     }
 
     void missingDatabaseIsReportedByMaintenance() {
