@@ -35,6 +35,7 @@ void ReportEngine::setReport(const Report& report, const QString& fileName) {
     if (!fileName.isEmpty()) report_.name = QFileInfo(fileName).completeBaseName();
     prepared_ = false;
     pages_ = {};
+    written_ = 0;
 }
 
 void ReportEngine::clear() {
@@ -109,6 +110,7 @@ bool ReportEngine::writeOutput(QIODevice& device, QString* error, QSizeF* firstP
     }
     if (!writer.finish(error)) return false;
     if (firstPage) *firstPage = writer.firstPageSize();
+    written_ = writer.pageCount();
     return true;
 }
 
@@ -153,12 +155,17 @@ ReportEngine::PrintOutcome ReportEngine::print(int copies) {
     const QStringList installed = spool.printers();
     if (installed.isEmpty()) {
         const QString path = pdfFileName();
-        if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-            error_ = QStringLiteral("Impossibile creare la cartella \"%1\".")
-                         .arg(QFileInfo(path).absolutePath());
+        const QString folder = QFileInfo(path).absolutePath();
+        const bool hadFolder = QFileInfo::exists(folder);
+        if (!QDir().mkpath(folder)) {
+            error_ = QStringLiteral("Impossibile creare la cartella \"%1\".").arg(folder);
             return PrintOutcome::Failed;
         }
-        if (!exportPdf(path)) return PrintOutcome::Failed;
+        if (!exportPdf(path)) {
+            // Stopped or failed while the pages were written: no empty folder left behind.
+            if (!hadFolder) QDir().rmdir(folder);
+            return PrintOutcome::Failed;
+        }
         lastPdf_ = path;
         Q_EMIT afterPrint();
         return PrintOutcome::SavedToPdf;

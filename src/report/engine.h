@@ -57,7 +57,8 @@ public:
     bool isPrepared() const { return prepared_; }
     bool wasCancelled() const { return cancelled_; }
     const PreparedReport& prepared() const { return pages_; }
-    int pageCount() const { return int(pages_.pages.size()); }
+    // The prepared pages; without them, the pages of the last PDF or print written.
+    int pageCount() const { return prepared_ ? int(pages_.pages.size()) : written_; }
     // The PDF of the prepared pages; without them the pages are laid out and written one by
     // one, never all in memory (the watcher of setProgress() sees it).
     bool exportPdf(const QString& path);
@@ -99,6 +100,7 @@ private:
     QDateTime now_;
     PreparedReport pages_;
     bool prepared_ = false;
+    int written_ = 0;
     bool cancelled_ = false;
     LayoutProgress* progress_ = nullptr;
     QString printer_;

@@ -197,6 +197,7 @@ private Q_SLOTS:
         const QByteArray direct = streamed.pdfBytes();
         QVERIFY2(!direct.isEmpty(), qPrintable(streamed.errorString()));
         QVERIFY(!streamed.isPrepared());
+        QCOMPARE(streamed.pageCount(), prepared.pageCount());
         QCOMPARE(comparable(direct), comparable(expected));
 
         // Written a page or two behind the layout, never at the end.
