@@ -161,6 +161,8 @@ std::vector<Column> columnsOf(const Band& band) {
 // One child's work: "program", "prepared" (every page first, the old way) or "reference".
 // Prints: ms pages peak_mb data_mb
 int listChild(const QString& side, const QString& out) {
+    std::fprintf(stderr, "  list %s: %.0f MB before the data\n", qPrintable(side),
+                 statusMb("VmRSS"));
     MemoryDataSource clienti(QStringLiteral("Clienti"), benchlist::customerFields());
     benchlist::fillCustomers(clienti);
     const double dataMb = statusMb("VmRSS");

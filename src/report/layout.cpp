@@ -191,6 +191,20 @@ struct BandInstance {
     double height = 0;
 };
 
+// Counts the pages and hands them on, when there is somewhere to hand them.
+class CountingSink : public PageSink {
+public:
+    explicit CountingSink(PageSink* next = nullptr) : next_(next) {}
+    int pages = 0;
+    void page(PreparedPage&& page) override {
+        ++pages;
+        if (next_) next_->page(std::move(page));
+    }
+
+private:
+    PageSink* next_;
+};
+
 class Layouter : public EvalContext {
 public:
     explicit Layouter(const LayoutInput& in) : in_(in), report_(*in.report) {
@@ -229,6 +243,18 @@ public:
         runPass(knownTotal, &sink, markerTotal, pass, passes);
         flush();
         sink_ = nullptr;
+    }
+
+    // Only the number of pages: a band that cannot grow is as tall as drawn, so its contents
+    // are not worked out.
+    int countPages(int passes) {
+        CountingSink counter;
+        countOnly_ = true;
+        runPass(-1, &counter, {}, 0, passes);
+        flush();
+        countOnly_ = false;
+        sink_ = nullptr;
+        return counter.pages;
     }
 
     // Sources walked by the report, masters first: the order to give positions back in.
@@ -852,6 +878,7 @@ private:
     BandInstance renderBand(const Band& band) {
         BandInstance inst;
         inst.height = band.height;
+        if (countOnly_ && !band.growToFit) return inst;
         for (const ReportObject& obj : band.objects) {
             try {
                 renderObject(band, obj, &inst);
@@ -986,6 +1013,7 @@ private:
     int knownTotal_ = -1;
     std::vector<PreparedPage> pages_;  // pages not yet handed to the sink
     PageSink* sink_ = nullptr;         // nullptr = every page stays in pages_
+    bool countOnly_ = false;
     QString markerTotal_;
     size_t handedOver_ = 0;                             // pages given to the sink
     size_t hold_ = std::numeric_limits<size_t>::max();  // first page that must stay
@@ -1002,20 +1030,6 @@ private:
 }  // namespace
 
 namespace {
-
-// Counts the pages and hands them on, when there is somewhere to hand them.
-class CountingSink : public PageSink {
-public:
-    explicit CountingSink(PageSink* next = nullptr) : next_(next) {}
-    int pages = 0;
-    void page(PreparedPage&& page) override {
-        ++pages;
-        if (next_) next_->page(std::move(page));
-    }
-
-private:
-    PageSink* next_;
-};
 
 // Runs body on a prepared layouter; every data source walked gets its position back after each
 // pass (giveBack) and at the end, also on failure. Errors become texts.
@@ -1083,13 +1097,12 @@ bool streamReport(const LayoutInput& input, PageSink& sink, QString* error, bool
             return;
         }
         // The count first, without output; then the pages with it.
-        CountingSink counter;
-        layouter.stream(-1, counter, {}, 0, 2);
+        const int total = layouter.countPages(2);
         giveBack();
         if (layouter.needsSecondPass())
-            layouter.stream(counter.pages, out, {}, 1, 2);
+            layouter.stream(total, out, {}, 1, 2);
         else
-            layouter.stream(-1, out, QString::number(counter.pages), 1, 2);
+            layouter.stream(-1, out, QString::number(total), 1, 2);
     });
     if (pages) *pages = out.pages;
     return ok;
