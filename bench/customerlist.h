@@ -1,30 +1,11 @@
 #pragma once
 // The benchmarks' 1,000-page customer list: 50,000 customers in memory, 50 rows of 5 mm a page,
-// header and footer with the page count; and the helpers that build templates in code.
+// header and footer with the page count. Templates are built in code with the tests' helpers.
 #include "report/datasource.h"
 #include "report/model.h"
+#include "reportfixtures.h"
 
 namespace benchlist {
-
-inline report::ReportObject text(const QString& name, const QString& t, QRectF g,
-                                 const QString& format = {}) {
-    report::ReportObject o;
-    o.name = name;
-    o.text = t;
-    o.geometry = g;
-    o.displayFormat = format;
-    return o;
-}
-
-inline report::Band band(report::BandType type, const QString& name, double h,
-                         const QString& source = {}) {
-    report::Band b;
-    b.type = type;
-    b.name = name;
-    b.height = h;
-    b.dataSource = source;
-    return b;
-}
 
 inline QStringList customerFields() {
     return {QStringLiteral("Ragione_sociale"), QStringLiteral("Indirizzo"), QStringLiteral("Citta"),
@@ -41,6 +22,8 @@ inline void fillCustomers(report::MemoryDataSource& clienti) {
 
 inline report::Report customerList() {
     using namespace report;
+    using fixtures::band;
+    using fixtures::text;
     Report list;
     list.name = QStringLiteral("clienti");
     ReportPage p;

@@ -8,8 +8,8 @@
 #include "report/engine.h"
 
 using namespace report;
-using benchlist::band;
-using benchlist::text;
+using fixtures::band;
+using fixtures::text;
 
 namespace {
 
