@@ -95,41 +95,59 @@ struct DirectPage {
     QFont font;
 };
 
-// Every row of source, the texts of columns painted straight onto a QPdfWriter.
-int writeDirect(const QString& path, ReportDataSource& source, const std::vector<Column>& columns,
-                const DirectPage& page, int totalPages) {
-    QPdfWriter writer(path);
-    writer.setResolution(1200);
-    writer.setPageLayout(QPageLayout(QPageSize(page.paper, QPageSize::Millimeter),
-                                     QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
-    QPainter p(&writer);
-    const double dpm = 1200 / 25.4;
-    const auto box = [&](const QRectF& r, double y) {
-        return QRectF((page.left + r.x()) * dpm, (y + r.y()) * dpm, r.width() * dpm,
-                      r.height() * dpm);
-    };
-    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
-    int pages = 0, row = 0;
-    const auto startPage = [&] {
-        if (pages > 0) writer.newPage();
-        ++pages;
-        p.setFont(page.font);
-        for (const auto& [r, t] : page.header) p.drawText(box(r, page.top), flags, t);
-        p.drawText(box({0, 2, 80, 6}, page.footerTop), flags,
-                   QStringLiteral("Pagina %1 di %2").arg(pages).arg(totalPages));
-    };
-    for (source.first(); !source.eof(); source.next(), ++row) {
-        if (row % page.rowsPerPage == 0) startPage();
-        const double y = page.bodyTop + (row % page.rowsPerPage) * page.rowHeight;
-        for (const Column& c : columns) {
-            p.setFont(c.font);
-            p.drawText(box(c.box, y), flags, columnText(c, source));
-        }
+// Rows painted straight onto a QPdfWriter: the texts of the columns, a fixed header and the
+// page number on each page.
+class DirectPdf {
+public:
+    DirectPdf(const QString& path, const DirectPage& page, int totalPages)
+        : writer_(path), page_(page), total_(totalPages) {
+        writer_.setResolution(1200);
+        writer_.setPageLayout(QPageLayout(QPageSize(page.paper, QPageSize::Millimeter),
+                                          QPageLayout::Portrait, QMarginsF(),
+                                          QPageLayout::Millimeter));
+        painter_.begin(&writer_);
     }
-    if (pages == 0) startPage();
-    p.end();
-    return pages;
-}
+    // Every row of source, from a new page.
+    void rows(ReportDataSource& source, const std::vector<Column>& columns) {
+        int row = 0;
+        for (source.first(); !source.eof(); source.next(), ++row) {
+            if (row % page_.rowsPerPage == 0) startPage();
+            const double y = page_.bodyTop + (row % page_.rowsPerPage) * page_.rowHeight;
+            for (const Column& c : columns) {
+                painter_.setFont(c.font);
+                painter_.drawText(box(c.box, y), kFlags, columnText(c, source));
+            }
+        }
+        if (row == 0) startPage();
+    }
+    int finish() {
+        painter_.end();
+        return pages_;
+    }
+
+private:
+    static constexpr int kFlags =
+        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
+    QRectF box(const QRectF& r, double y) const {
+        constexpr double dpm = 1200 / 25.4;
+        return QRectF((page_.left + r.x()) * dpm, (y + r.y()) * dpm, r.width() * dpm,
+                      r.height() * dpm);
+    }
+    void startPage() {
+        if (pages_ > 0) writer_.newPage();
+        ++pages_;
+        painter_.setFont(page_.font);
+        for (const auto& [r, t] : page_.header) painter_.drawText(box(r, page_.top), kFlags, t);
+        painter_.drawText(box({0, 2, 80, 6}, page_.footerTop), kFlags,
+                          QStringLiteral("Pagina %1 di %2").arg(pages_).arg(total_));
+    }
+
+    QPdfWriter writer_;
+    QPainter painter_;
+    DirectPage page_;
+    int total_;
+    int pages_ = 0;
+};
 
 // The columns a data band prints: each text object made of fields of its source and literals.
 // The writer's resolution is the engine's (1200 dpi), so a point is a point.
@@ -177,7 +195,9 @@ int listChild(const QString& side, const QString& out) {
                             .arg(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")))},
                        {{0, 10, 60, 5}, QStringLiteral("Ragione sociale")}};
         page.font = reportFont(QStringLiteral("DejaVu Sans"), 10, false, false, false);
-        pages = writeDirect(out, clienti, columnsOf(list.pages[0].bands[2]), page, 1000);
+        DirectPdf pdf(out, page, 1000);
+        pdf.rows(clienti, columnsOf(list.pages[0].bands[2]));
+        pages = pdf.finish();
     } else {
         ReportEngine engine;
         engine.setReport(list);
@@ -226,7 +246,7 @@ int journalChild(const QString& side, const QString& folder, const QString& out)
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
         }
-        DataSetSource documenti(g.documenti);
+        DataSetSource documenti(g.documenti), corrispettivi(g.corrispettivi);
         DirectPage page;
         page.font = reportFont(QStringLiteral("DejaVu Sans"), 8, false, false, false);
         page.header = {
@@ -235,12 +255,25 @@ int journalChild(const QString& side, const QString& folder, const QString& out)
         page.bodyTop = 43;
         page.footerTop = 280;
         page.rowsPerPage = 47;
-        const Band* rows = nullptr;
-        for (const Band& b : model.pages[0].bands)
-            if (b.type == BandType::MasterData) rows = &b;
-        if (!rows) return 1;
-        const int total = g.documenti.recordCount() / page.rowsPerPage + 1;
-        pages = writeDirect(out, documenti, columnsOf(*rows), page, total);
+        // The rows of each template page: documents, then direct sales.
+        const auto rowsOf = [&](size_t index) -> const Band* {
+            if (index >= model.pages.size()) return nullptr;
+            for (const Band& b : model.pages[index].bands)
+                if (b.type == BandType::MasterData) return &b;
+            return nullptr;
+        };
+        const Band* docs = rowsOf(0);
+        const Band* sales = rowsOf(1);
+        if (!docs || !sales) return 1;
+        const auto pagesFor = [&](int rows) {
+            return std::max(1, (rows + page.rowsPerPage - 1) / page.rowsPerPage);
+        };
+        DirectPdf pdf(
+            out, page,
+            pagesFor(g.documenti.recordCount()) + pagesFor(g.corrispettivi.recordCount()));
+        pdf.rows(documenti, columnsOf(*docs));
+        pdf.rows(corrispettivi, columnsOf(*sales));
+        pages = pdf.finish();
     } else {
         ReportEngine engine;
         NoPrinters none;
