@@ -15,7 +15,7 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work/xdg}
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target ratios vinorda-dati >/dev/null
+cmake --build "$build" --target ratios report_stream vinorda-dati >/dev/null
 
 # journal rows and customers of each folder
 if [ "$quick" -eq 1 ]; then
@@ -42,3 +42,8 @@ for s in $sizes; do
   done
 done
 "$build/bench/ratios" quick "$work" "$reps" 2>>"$work/ratios.log"
+# Reports written to PDF as laid out: the 1,000-page customer list, then the journal print.
+"$build/bench/report_stream" list "$reps" 2>>"$work/report.log"
+for s in $sizes; do
+  "$build/bench/report_stream" journal "$(folder_for "${s%%:*}" "${s##*:}")" 3 2>>"$work/report.log"
+done

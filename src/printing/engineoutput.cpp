@@ -18,37 +18,37 @@ QString EnginePrintOutput::defaultPrinter() {
     return backend().defaultPrinter();
 }
 
-bool EnginePrintOutput::load(const report::Report& report, const QString& path,
+void EnginePrintOutput::load(const report::Report& report, const QString& path,
                              const QString& title, const QString& printer) {
     engine_.setReport(report, path);
     engine_.setTitle(title);
     engine_.setPrinterName(printer);
+}
+
+bool EnginePrintOutput::preview(const report::Report& report, const QString& path,
+                                const QString& title, const QString& printer) {
+    load(report, path, title, printer);
     const std::unique_ptr<report::LayoutProgress> watcher = progress ? progress(title) : nullptr;
     engine_.setProgress(watcher.get());
     const bool prepared = engine_.prepare();
     engine_.setProgress(nullptr);
     if (!prepared) {
-        // Stopped by the user: nothing to print and nothing to tell.
+        // Stopped by the user: nothing to show and nothing to tell.
         if (!engine_.wasCancelled()) Mymsg::error(engine_.errorString());
         return false;
     }
-    // A journal without movements has lost both its pages: there is no paper to spend.
-    if (engine_.pageCount() == 0) {
-        Mymsg::message(QStringLiteral("   Niente da stampare   "));
-        return false;
-    }
-    return true;
-}
-
-bool EnginePrintOutput::preview(const report::Report& report, const QString& path,
-                                const QString& title, const QString& printer) {
-    if (!load(report, path, title, printer) || !showPreview) return false;
-    return showPreview(engine_);
+    return showPreview && showPreview(engine_);
 }
 
 bool EnginePrintOutput::print(const report::Report& report, const QString& path,
                               const QString& title, const QString& printer) {
-    return load(report, path, title, printer) && engine_.printAndTell(1);
+    // Pages go to the spooler as they are laid out; none is kept.
+    load(report, path, title, printer);
+    const std::unique_ptr<report::LayoutProgress> watcher = progress ? progress(title) : nullptr;
+    engine_.setProgress(watcher.get());
+    const bool printed = engine_.printAndTell(1);
+    engine_.setProgress(nullptr);
+    return printed;
 }
 
 void EnginePrintOutput::cut(const QString& printer) {

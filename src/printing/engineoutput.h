@@ -35,7 +35,7 @@ public:
     void openDesigner(report::Report& report, QString& path) override;
 
 private:
-    bool load(const report::Report& report, const QString& path, const QString& title,
+    void load(const report::Report& report, const QString& path, const QString& title,
               const QString& printer);
     report::PrintBackend& backend();
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include "common/format.h"
 #include "common/messages.h"
@@ -34,6 +35,7 @@ void ReportEngine::setReport(const Report& report, const QString& fileName) {
     if (!fileName.isEmpty()) report_.name = QFileInfo(fileName).completeBaseName();
     prepared_ = false;
     pages_ = {};
+    written_ = 0;
 }
 
 void ReportEngine::clear() {
@@ -65,7 +67,7 @@ bool ReportEngine::deletePage(int index) {
     return true;
 }
 
-bool ReportEngine::prepare() {
+LayoutInput ReportEngine::layoutInput() const {
     LayoutInput in;
     in.report = &report_;
     in.sources = &sources_;
@@ -73,33 +75,57 @@ bool ReportEngine::prepare() {
     in.now = now_;
     in.progress = progress_;
     if (!fileName_.isEmpty()) in.templateFolder = QFileInfo(fileName_).absolutePath();
+    return in;
+}
+
+bool ReportEngine::hasTemplatePages() {
+    if (!report_.pages.empty()) return true;
+    error_ = QStringLiteral("Report \"%1\": il modello non ha pagine.").arg(report_.name);
+    return false;
+}
+
+bool ReportEngine::prepare() {
+    cancelled_ = false;
+    prepared_ = false;
+    if (!hasTemplatePages()) return false;
     PreparedReport out;
-    if (!layoutReport(in, &out, &error_, &cancelled_)) {
-        prepared_ = false;
-        return false;
-    }
-    if (out.pages.empty()) {
-        error_ = QStringLiteral("Report \"%1\": il modello non ha pagine.").arg(report_.name);
-        prepared_ = false;
-        return false;
-    }
+    if (!layoutReport(layoutInput(), &out, &error_, &cancelled_)) return false;
     pages_ = std::move(out);
     prepared_ = true;
     return true;
 }
 
+bool ReportEngine::writeOutput(QIODevice& device, QString* error, QSizeF* firstPage) {
+    PdfPageWriter writer(device, title_);
+    if (prepared_) {
+        for (const PreparedPage& page : pages_.pages) writer.paint(page);
+    } else {
+        // Laid out and written page by page: only the page at hand is in memory.
+        cancelled_ = false;
+        if (!hasTemplatePages()) {
+            if (error != &error_) *error = error_;
+            return false;
+        }
+        if (!streamReport(layoutInput(), writer, error, &cancelled_)) return false;
+    }
+    if (!writer.finish(error)) return false;
+    if (firstPage) *firstPage = writer.firstPageSize();
+    written_ = writer.pageCount();
+    return true;
+}
+
 QByteArray ReportEngine::pdfBytes() {
-    if (!prepared_ && !prepare()) return {};
     QByteArray bytes;
     QBuffer buf(&bytes);
     buf.open(QIODevice::WriteOnly);
-    if (!writePdf(pages_, buf, &error_)) return {};
+    if (!writeOutput(buf, &error_)) return {};
     return bytes;
 }
 
 bool ReportEngine::exportPdf(const QString& path) {
-    if (!prepared_ && !prepare()) return false;
-    return writePdfFile(pages_, path, &error_);
+    return saveFile(path, &error_, [this](QIODevice& device, QString* error) {
+        return writeOutput(device, error);
+    });
 }
 
 QString ReportEngine::pdfFileName() const {
@@ -122,18 +148,24 @@ QString ReportEngine::pdfFileName() const {
 ReportEngine::PrintOutcome ReportEngine::print(int copies) {
     lastPdf_.clear();
     lastPrinter_.clear();
-    if (!prepared_ && !prepare()) return PrintOutcome::Failed;
+    cancelled_ = false;
+    if (!prepared_ && !hasTemplatePages()) return PrintOutcome::Failed;
     copies = std::clamp(copies, 1, 999);
     PrintBackend& spool = backend();
     const QStringList installed = spool.printers();
     if (installed.isEmpty()) {
         const QString path = pdfFileName();
-        if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-            error_ = QStringLiteral("Impossibile creare la cartella \"%1\".")
-                         .arg(QFileInfo(path).absolutePath());
+        const QString folder = QFileInfo(path).absolutePath();
+        const bool hadFolder = QFileInfo::exists(folder);
+        if (!QDir().mkpath(folder)) {
+            error_ = QStringLiteral("Impossibile creare la cartella \"%1\".").arg(folder);
             return PrintOutcome::Failed;
         }
-        if (!writePdfFile(pages_, path, &error_)) return PrintOutcome::Failed;
+        if (!exportPdf(path)) {
+            // Stopped or failed while the pages were written: no empty folder left behind.
+            if (!hadFolder) QDir().rmdir(folder);
+            return PrintOutcome::Failed;
+        }
         lastPdf_ = path;
         Q_EMIT afterPrint();
         return PrintOutcome::SavedToPdf;
@@ -141,10 +173,23 @@ ReportEngine::PrintOutcome ReportEngine::print(int copies) {
     QString queue = printer_;
     if (queue.isEmpty() || !installed.contains(queue)) queue = spool.defaultPrinter();
     if (queue.isEmpty() || !installed.contains(queue)) queue = installed.front();
-    const QByteArray pdf = pdfBytes();
-    if (pdf.isEmpty()) return PrintOutcome::Failed;
+    // The job goes to the spooler from a file, so a long report never sits whole in memory.
+    QTemporaryFile pdf(
+        QDir(QDir::tempPath()).filePath(QStringLiteral("vinorda-stampa-XXXXXX.pdf")));
+    if (!pdf.open()) {
+        error_ = QStringLiteral("Impossibile creare il file temporaneo della stampa: %1")
+                     .arg(pdf.errorString());
+        return PrintOutcome::Failed;
+    }
+    QSizeF firstPage;
+    if (!writeOutput(pdf, &error_, &firstPage)) return PrintOutcome::Failed;
+    if (!pdf.flush() || pdf.error() != QFileDevice::NoError || !pdf.seek(0)) {
+        error_ = QStringLiteral("Impossibile scrivere il file temporaneo della stampa \"%1\": %2")
+                     .arg(pdf.fileName(), pdf.errorString());
+        return PrintOutcome::Failed;
+    }
     QString why;
-    if (!spool.submitPdf(queue, title_, pdf, copies, pages_.pages.front().size, &why)) {
+    if (!spool.submitPdfFrom(queue, title_, pdf, copies, firstPage, &why)) {
         error_ = QStringLiteral("La stampante \"%1\" ha rifiutato la stampa di \"%2\": %3")
                      .arg(queue, title_, why);
         return PrintOutcome::Failed;
@@ -164,7 +209,8 @@ bool ReportEngine::printAndTell(int copies) {
                                .arg(QDir::toNativeSeparators(lastPdf_)));
             return true;
         case PrintOutcome::Failed:
-            Mymsg::error(error_);
+            // Stopped by the user: nothing to tell.
+            if (!cancelled_) Mymsg::error(error_);
             return false;
     }
     return false;

@@ -52,13 +52,17 @@ public:
     // The watcher of the next preparations (not owned; nullptr = none). A preparation it stops
     // returns false with wasCancelled() and an empty errorString().
     void setProgress(LayoutProgress* progress) { progress_ = progress; }
+    // Lays out every page and keeps them (for the preview).
     bool prepare();
     bool isPrepared() const { return prepared_; }
     bool wasCancelled() const { return cancelled_; }
     const PreparedReport& prepared() const { return pages_; }
-    int pageCount() const { return int(pages_.pages.size()); }
-    bool exportPdf(const QString& path);  // prepares first when needed
-    QByteArray pdfBytes();                // empty on failure
+    // The prepared pages; without them, the pages of the last PDF or print written.
+    int pageCount() const { return prepared_ ? int(pages_.pages.size()) : written_; }
+    // The PDF of the prepared pages; without them the pages are laid out and written one by
+    // one, never all in memory (the watcher of setProgress() sees it).
+    bool exportPdf(const QString& path);
+    QByteArray pdfBytes();  // empty on failure
 
     // The print queue; empty = the system's default.
     void setPrinterName(const QString& name) { printer_ = name; }
@@ -66,8 +70,10 @@ public:
     // Not owned; nullptr = CUPS.
     void setPrintBackend(PrintBackend* backend) { backend_ = backend; }
 
-    // Prints all prepared pages, copies in one job, without a dialog. With no printer installed
-    // the pages go to <data folder>/pdf/<title>_<yyyy_mm_dd_hh_nn_ss>.pdf (lastPdfFile()).
+    // Prints all pages (the prepared ones, else laid out as they are written), copies in one
+    // job, without a dialog; a job stopped through the watcher is Failed with wasCancelled(). With
+    // no printer installed the pages go to <data folder>/pdf/<title>_<yyyy_mm_dd_hh_nn_ss>.pdf
+    // (lastPdfFile()).
     PrintOutcome print(int copies = 1);
     // print(), then tells the user through Mymsg: the spooler's error or where the PDF went.
     bool printAndTell(int copies = 1);
@@ -82,6 +88,9 @@ Q_SIGNALS:
 private:
     PrintBackend& backend() { return backend_ ? *backend_ : CupsBackend::instance(); }
     QString pdfFileName() const;
+    LayoutInput layoutInput() const;
+    bool hasTemplatePages();
+    bool writeOutput(QIODevice& device, QString* error, QSizeF* firstPage = nullptr);
 
     Report report_;
     QString fileName_;
@@ -91,6 +100,7 @@ private:
     QDateTime now_;
     PreparedReport pages_;
     bool prepared_ = false;
+    int written_ = 0;
     bool cancelled_ = false;
     LayoutProgress* progress_ = nullptr;
     QString printer_;

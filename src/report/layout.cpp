@@ -191,6 +191,20 @@ struct BandInstance {
     double height = 0;
 };
 
+// Counts the pages and hands them on, when there is somewhere to hand them.
+class CountingSink : public PageSink {
+public:
+    explicit CountingSink(PageSink* next = nullptr) : next_(next) {}
+    int pages = 0;
+    void page(PreparedPage&& page) override {
+        ++pages;
+        if (next_) next_->page(std::move(page));
+    }
+
+private:
+    PageSink* next_;
+};
+
 class Layouter : public EvalContext {
 public:
     explicit Layouter(const LayoutInput& in) : in_(in), report_(*in.report) {
@@ -208,13 +222,9 @@ public:
     bool needsSecondPass() const { return totalPagesInExpressions_; }
     bool usesTotalPages() const { return usesTotalPages_; }
 
+    // Every page kept, as the preview needs them.
     void run(int knownTotal, PreparedReport* out) {
-        knownTotal_ = knownTotal;
-        startProgress(knownTotal >= 0);
-        pages_.clear();
-        pageNo_ = 0;
-        for (auto& a : aggregates_) a.reset();
-        for (const Section& s : sections_) runSection(s);
+        runPass(knownTotal, nullptr, {}, knownTotal >= 0 ? 1 : 0, needsSecondPass() ? 2 : 1);
         if (knownTotal_ < 0 && usesTotalPages_) {
             const QString marker = totalPagesMarker();
             const QString total = QString::number(pages_.size());
@@ -225,6 +235,26 @@ public:
         }
         out->title = in_.title;
         out->pages = std::move(pages_);
+    }
+
+    // Every page handed to sink once finished. markerTotal: the page count the marker of a
+    // standalone [TOTALPAGES] stands for, replaced as each page leaves (empty = none).
+    void stream(int knownTotal, PageSink& sink, const QString& markerTotal, int pass, int passes) {
+        runPass(knownTotal, &sink, markerTotal, pass, passes);
+        flush();
+        sink_ = nullptr;
+    }
+
+    // Only the number of pages: a band that cannot grow is as tall as drawn, so its contents
+    // are not worked out.
+    int countPages(int passes) {
+        CountingSink counter;
+        countOnly_ = true;
+        runPass(-1, &counter, {}, 0, passes);
+        flush();
+        countOnly_ = false;
+        sink_ = nullptr;
+        return counter.pages;
     }
 
     // Sources walked by the report, masters first: the order to give positions back in.
@@ -522,13 +552,48 @@ private:
         }
     }
 
+    void runPass(int knownTotal, PageSink* sink, const QString& markerTotal, int pass, int passes) {
+        knownTotal_ = knownTotal;
+        sink_ = sink;
+        markerTotal_ = markerTotal;
+        startProgress(pass, passes);
+        pages_.clear();
+        handedOver_ = 0;
+        hold_ = std::numeric_limits<size_t>::max();
+        pageNo_ = 0;
+        for (auto& a : aggregates_) a.reset();
+        for (const Section& s : sections_) runSection(s);
+    }
+
+    size_t pageTotal() const { return handedOver_ + pages_.size(); }
+
+    // Hands the finished pages to the sink, but not the open one nor any page a row kept
+    // together may still move from.
+    void flush() {
+        if (!sink_) return;
+        size_t end = std::min(hold_, pageTotal() - (pageOpen_ ? 1 : 0));
+        if (end <= handedOver_) return;
+        const size_t n = end - handedOver_;
+        const QString marker = markerTotal_.isEmpty() ? QString() : totalPagesMarker();
+        for (size_t i = 0; i < n; ++i) {
+            PreparedPage& page = pages_[i];
+            if (!marker.isEmpty())
+                for (auto& op : page.ops)
+                    if (op.kind == DrawOp::Kind::Text)
+                        for (QString& line : op.lines) line.replace(marker, markerTotal_);
+            sink_->page(std::move(page));
+        }
+        pages_.erase(pages_.begin(), pages_.begin() + std::ptrdiff_t(n));
+        handedOver_ = end;
+    }
+
     // ---- progress
     // The rows of the master bands are the measure of the work; a second pass (the page count
     // known) is the second half of it.
-    void startProgress(bool secondPass) {
+    void startProgress(int pass, int passes) {
         if (!in_.progress) return;
-        pass_ = secondPass ? 1 : 0;
-        passes_ = needsSecondPass() ? 2 : 1;
+        pass_ = pass;
+        passes_ = passes;
         rowsDone_ = 0;
         rowsTotal_ = 0;
         for (const Section& s : sections_) {
@@ -551,7 +616,7 @@ private:
         double done = -1;
         if (rowsTotal_ > 0)
             done = (pass_ + std::min(1.0, double(rowsDone_) / rowsTotal_)) / passes_;
-        if (!in_.progress->report(int(pages_.size()), done)) throw LayoutCancelled{};
+        if (!in_.progress->report(int(pageTotal()), done)) throw LayoutCancelled{};
     }
 
     // ---- pages
@@ -575,11 +640,13 @@ private:
             outputBand(*s.summary);
         }
         finishPage();
+        flush();
     }
 
     void newPage() {
         const bool first = !pageOpen_;
         if (pageOpen_) finishPage();
+        flush();
         PreparedPage p;
         p.size = QSizeF(page_->width(), page_->endless ? 0.0 : page_->height());
         pages_.push_back(std::move(p));
@@ -667,12 +734,12 @@ private:
     };
 
     Snapshot snapshot() const {
-        return {pages_.size(), pages_.back().ops.size(), curY_, pageNo_, bodyTop_, aggregates_,
+        return {pageTotal(),   pages_.back().ops.size(), curY_, pageNo_, bodyTop_, aggregates_,
                 activeHeaders_};
     }
 
     void restore(const Snapshot& s) {
-        pages_.resize(s.pages);
+        pages_.resize(s.pages - handedOver_);
         pages_.back().ops.resize(s.ops);
         curY_ = s.curY;
         pageNo_ = s.pageNo;
@@ -758,10 +825,15 @@ private:
             return;
         }
         const Snapshot snap = snapshot();
+        // The page the row starts on stays until the row is known to fit.
+        const size_t held = hold_;
+        hold_ = std::min(hold_, snap.pages - 1);
         rowContent(m);
-        if (pages_.size() > snap.pages) {
+        const bool broke = pageTotal() > snap.pages;
+        if (broke) restore(snap);
+        hold_ = held;
+        if (broke) {
             // The row and its details broke across pages: start them on a new page instead.
-            restore(snap);
             newPage();
             rowContent(m);
         }
@@ -806,6 +878,7 @@ private:
     BandInstance renderBand(const Band& band) {
         BandInstance inst;
         inst.height = band.height;
+        if (countOnly_ && !band.growToFit) return inst;
         for (const ReportObject& obj : band.objects) {
             try {
                 renderObject(band, obj, &inst);
@@ -938,7 +1011,12 @@ private:
     qint64 rowsTotal_ = 0;  // -1 when a source cannot tell its rows
 
     int knownTotal_ = -1;
-    std::vector<PreparedPage> pages_;
+    std::vector<PreparedPage> pages_;  // pages not yet handed to the sink
+    PageSink* sink_ = nullptr;         // nullptr = every page stays in pages_
+    bool countOnly_ = false;
+    QString markerTotal_;
+    size_t handedOver_ = 0;                             // pages given to the sink
+    size_t hold_ = std::numeric_limits<size_t>::max();  // first page that must stay
     const Section* section_ = nullptr;
     const ReportPage* page_ = nullptr;
     bool pageOpen_ = false;
@@ -951,7 +1029,12 @@ private:
 
 }  // namespace
 
-bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error, bool* cancelled) {
+namespace {
+
+// Runs body on a prepared layouter; every data source walked gets its position back after each
+// pass (giveBack) and at the end, also on failure. Errors become texts.
+template <typename Body>
+bool runLayout(const LayoutInput& input, QString* error, bool* cancelled, Body&& body) {
     if (cancelled) *cancelled = false;
     Layouter layouter(input);
     std::vector<ReportDataSource*> walked;
@@ -963,21 +1046,13 @@ bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error,
         auto giveBack = [&] {
             for (size_t i = 0; i < walked.size(); ++i) walked[i]->restorePosition(positions[i]);
         };
-        PreparedReport result;
         try {
-            layouter.run(-1, &result);
-            if (layouter.needsSecondPass()) {
-                // [TOTALPAGES] inside a computation: lay out again with the count known.
-                const int total = int(result.pages.size());
-                giveBack();
-                layouter.run(total, &result);
-            }
+            body(layouter, giveBack);
         } catch (...) {
             giveBack();
             throw;
         }
         giveBack();
-        *out = std::move(result);
         return true;
     } catch (const LayoutCancelled&) {
         if (cancelled) *cancelled = true;
@@ -994,6 +1069,43 @@ bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error,
                               e.text);
         return false;
     }
+}
+
+}  // namespace
+
+bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error, bool* cancelled) {
+    PreparedReport result;
+    const bool ok = runLayout(input, error, cancelled, [&](Layouter& layouter, auto giveBack) {
+        layouter.run(-1, &result);
+        if (layouter.needsSecondPass()) {
+            // [TOTALPAGES] inside a computation: lay out again with the count known.
+            const int total = int(result.pages.size());
+            giveBack();
+            layouter.run(total, &result);
+        }
+    });
+    if (ok) *out = std::move(result);
+    return ok;
+}
+
+bool streamReport(const LayoutInput& input, PageSink& sink, QString* error, bool* cancelled,
+                  int* pages) {
+    CountingSink out(&sink);
+    const bool ok = runLayout(input, error, cancelled, [&](Layouter& layouter, auto giveBack) {
+        if (!layouter.usesTotalPages()) {
+            layouter.stream(-1, out, {}, 0, 1);
+            return;
+        }
+        // The count first, without output; then the pages with it.
+        const int total = layouter.countPages(2);
+        giveBack();
+        if (layouter.needsSecondPass())
+            layouter.stream(total, out, {}, 1, 2);
+        else
+            layouter.stream(-1, out, QString::number(total), 1, 2);
+    });
+    if (pages) *pages = out.pages;
+    return ok;
 }
 
 }  // namespace report

@@ -28,11 +28,25 @@ struct LayoutInput {
     LayoutProgress* progress = nullptr;  // not owned; nullptr = nobody watches
 };
 
+// Receives the pages of a layout one at a time, each as soon as nothing can change it any more,
+// so a long report need not be held whole in memory.
+class PageSink {
+public:
+    virtual ~PageSink() = default;
+    virtual void page(PreparedPage&& page) = 0;
+};
+
 // Lays out the whole report. Every data source the report walks is left positioned as it was
 // found. On failure returns false and sets *error to a text naming the report and the object.
 // When the progress watcher stopped it, returns false with *cancelled set and no error text.
 bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error,
                   bool* cancelled = nullptr);
+
+// The same pages handed to sink in order as they are laid out; *pages gets their number. A
+// template that prints the total page count is first laid out once without output to count
+// them. Errors and cancelling as layoutReport(); the sink may have had some pages by then.
+bool streamReport(const LayoutInput& input, PageSink& sink, QString* error,
+                  bool* cancelled = nullptr, int* pages = nullptr);
 
 // Text measuring at the one reference resolution every layout uses (mm).
 class TextMeasure {

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <memory>
 
 #include "report/painter.h"
 
@@ -21,36 +22,59 @@ QPageSize pageSizeOf(const PreparedPage& page) {
 }
 }  // namespace
 
-bool writePdf(const PreparedReport& report, QIODevice& device, QString* error) {
-    if (report.pages.empty()) {
-        if (error) *error = QStringLiteral("Il report non ha pagine da stampare.");
-        return false;
+PdfPageWriter::PdfPageWriter(QIODevice& device, const QString& title)
+    : device_(device), title_(title) {}
+
+PdfPageWriter::~PdfPageWriter() {
+    if (painter_ && painter_->isActive()) painter_->end();
+}
+
+void PdfPageWriter::paint(const PreparedPage& page) {
+    if (failed_) return;
+    const QPageLayout layout(pageSizeOf(page), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                             QPageLayout::Millimeter);
+    if (!writer_) {
+        // The writer starts with the first page's size.
+        writer_ = std::make_unique<QPdfWriter>(&device_);
+        writer_->setResolution(kPdfDpi);
+        writer_->setTitle(title_);
+        writer_->setCreator(QStringLiteral("Vinorda Lestro"));
+        writer_->setPageLayout(layout);
+        painter_ = std::make_unique<QPainter>();
+        if (!painter_->begin(writer_.get())) {
+            failed_ = true;
+            return;
+        }
+        firstSize_ = page.size;
+    } else {
+        writer_->setPageLayout(layout);
+        writer_->newPage();
     }
-    QPdfWriter writer(&device);
-    writer.setResolution(kPdfDpi);
-    writer.setTitle(report.title);
-    writer.setCreator(QStringLiteral("Vinorda Lestro"));
-    writer.setPageLayout(QPageLayout(pageSizeOf(report.pages.front()), QPageLayout::Portrait,
-                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-    QPainter painter;
-    if (!painter.begin(&writer)) {
+    paintPage(*painter_, page, kPdfDpi / 25.4);
+    ++pages_;
+}
+
+bool PdfPageWriter::finish(QString* error) {
+    if (failed_) {
         if (error) *error = QStringLiteral("Impossibile creare il PDF.");
         return false;
     }
-    const double dpm = kPdfDpi / 25.4;
-    for (size_t i = 0; i < report.pages.size(); ++i) {
-        if (i > 0) {
-            writer.setPageLayout(QPageLayout(pageSizeOf(report.pages[i]), QPageLayout::Portrait,
-                                             QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-            writer.newPage();
-        }
-        paintPage(painter, report.pages[i], dpm);
+    if (pages_ == 0) {
+        if (error) *error = QStringLiteral("Il report non ha pagine da stampare.");
+        return false;
     }
-    painter.end();
+    painter_->end();
     return true;
 }
 
-bool writePdfFile(const PreparedReport& report, const QString& path, QString* error) {
+bool writePdf(const PreparedReport& report, QIODevice& device, QString* error) {
+    PdfPageWriter writer(device, report.title);
+    for (const PreparedPage& page : report.pages) writer.paint(page);
+    return writer.finish(error);
+}
+
+bool saveFile(const QString& path, QString* error,
+              const std::function<bool(QIODevice&, QString*)>& write) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
@@ -58,7 +82,7 @@ bool writePdfFile(const PreparedReport& report, const QString& path, QString* er
                          .arg(path, file.errorString());
         return false;
     }
-    if (!writePdf(report, file, error)) {
+    if (!write(file, error)) {
         file.cancelWriting();
         return false;
     }
@@ -69,6 +93,11 @@ bool writePdfFile(const PreparedReport& report, const QString& path, QString* er
         return false;
     }
     return true;
+}
+
+bool writePdfFile(const PreparedReport& report, const QString& path, QString* error) {
+    return saveFile(path, error,
+                    [&](QIODevice& device, QString* e) { return writePdf(report, device, e); });
 }
 
 }  // namespace report

@@ -2,6 +2,7 @@
 
 #include <cups/cups.h>
 
+#include <QBuffer>
 #include <cmath>
 
 namespace report {
@@ -43,8 +44,22 @@ QString CupsBackend::defaultPrinter() {
     return name;
 }
 
+bool PrintBackend::submitPdfFrom(const QString& printer, const QString& jobName, QIODevice& pdf,
+                                 int copies, QSizeF pageSizeMm, QString* error) {
+    const QByteArray all = pdf.readAll();
+    return submitPdf(printer, jobName, all, copies, pageSizeMm, error);
+}
+
 bool CupsBackend::submitPdf(const QString& printer, const QString& jobName, const QByteArray& pdf,
                             int copies, QSizeF pageSizeMm, QString* error) {
+    QBuffer buffer;
+    buffer.setData(pdf);
+    buffer.open(QIODevice::ReadOnly);
+    return submitPdfFrom(printer, jobName, buffer, copies, pageSizeMm, error);
+}
+
+bool CupsBackend::submitPdfFrom(const QString& printer, const QString& jobName, QIODevice& pdf,
+                                int copies, QSizeF pageSizeMm, QString* error) {
     const QByteArray queue = printer.toUtf8();
     const QByteArray title = jobName.isEmpty() ? QByteArray("Stampa") : jobName.toUtf8();
     const QByteArray copiesText = QByteArray::number(std::max(1, copies));
@@ -68,12 +83,25 @@ bool CupsBackend::submitPdf(const QString& printer, const QString& jobName, cons
         cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.constData(), job, 0);
         return false;
     }
-    if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.constData(), size_t(pdf.size())) !=
-        HTTP_STATUS_CONTINUE) {
-        failed();
+    const auto abandon = [&] {
         cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.constData());
         cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.constData(), job, 0);
         return false;
+    };
+    QByteArray chunk(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = pdf.read(chunk.data(), chunk.size());
+        if (n < 0) {
+            // The document could not be read to its end: no half job on the printer.
+            if (error) *error = pdf.errorString();
+            return abandon();
+        }
+        if (n == 0) break;
+        if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, chunk.constData(), size_t(n)) !=
+            HTTP_STATUS_CONTINUE) {
+            failed();
+            return abandon();
+        }
     }
     if (cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.constData()) > IPP_STATUS_OK_EVENTS_COMPLETE)
         return failed();

@@ -1,6 +1,7 @@
 #pragma once
 // Handing a rendered PDF to the print spooler, so the caller learns whether the job was taken.
 #include <QByteArray>
+#include <QIODevice>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,10 @@ public:
     // spooler's own text on failure.
     virtual bool submitPdf(const QString& printer, const QString& jobName, const QByteArray& pdf,
                            int copies, QSizeF pageSizeMm, QString* error) = 0;
+    // The same, the document read from pdf (open for reading, at its start). A spooler that
+    // cannot read in pieces is given the whole document at once.
+    virtual bool submitPdfFrom(const QString& printer, const QString& jobName, QIODevice& pdf,
+                               int copies, QSizeF pageSizeMm, QString* error);
 };
 
 // The CUPS spooler (libcups).
@@ -27,6 +32,9 @@ public:
     QString defaultPrinter() override;
     bool submitPdf(const QString& printer, const QString& jobName, const QByteArray& pdf,
                    int copies, QSizeF pageSizeMm, QString* error) override;
+    // Sends the document in pieces as it is read, never whole in memory.
+    bool submitPdfFrom(const QString& printer, const QString& jobName, QIODevice& pdf, int copies,
+                       QSizeF pageSizeMm, QString* error) override;
     static CupsBackend& instance();
 };
 

@@ -5,12 +5,14 @@
 
 namespace fixtures {
 
-inline report::ReportObject text(const QString& name, const QString& text, QRectF geometry) {
+inline report::ReportObject text(const QString& name, const QString& text, QRectF geometry,
+                                 const QString& format = {}) {
     report::ReportObject o;
     o.kind = report::ObjectKind::Text;
     o.name = name;
     o.text = text;
     o.geometry = geometry;
+    o.displayFormat = format;
     return o;
 }
 
