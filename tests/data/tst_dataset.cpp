@@ -1,6 +1,9 @@
 #include <time.h>
 
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include "common/format.h"
@@ -905,6 +908,21 @@ private Q_SLOTS:
                            "i2.Ordine = IVA.Ordine ORDER BY IVA.Ordine"));
         q.setFetchOnDemand(2);
         q.open();
+        QVERIFY(q.canFetchMore());
+        {
+            // Between pages no read is left open: another workstation writes at once.
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+            other.setDatabaseName(tf.file(Database::fileName()));
+            other.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+            QVERIFY(other.open());
+            {
+                QSqlQuery w(other);
+                QVERIFY2(w.exec("INSERT INTO Prodotti (Codice_prodotto) VALUES ('X')"),
+                         qPrintable(w.lastError().text()));
+            }
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
         QList<int> seenAtAnnounce;
         connect(&q, &DataSet::rowsAboutToBeFetched, this,
                 [&](int first, int last) { seenAtAnnounce << q.recordCount() << first << last; });
