@@ -3,12 +3,14 @@
 #include <sqlite3.h>
 
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "common/messages.h"
 #include "data/cursor.h"
@@ -185,6 +187,17 @@ QString singleTableOf(const QString& sql) {
     return Schema::table(m.captured(2))->name;
 }
 
+// Names of a select's result columns, and which one is the row identity (-1: none).
+QStringList resultNames(const SqlCursor& st, int* rowidCol) {
+    QStringList names;
+    *rowidCol = -1;
+    for (int i = 0; i < st.columns(); ++i) {
+        names << st.columnName(i);
+        if (names.last() == kRowid) *rowidCol = i;
+    }
+    return names;
+}
+
 QString stripSemicolon(QString s) {
     s = s.trimmed();
     while (s.endsWith(QLatin1Char(';'))) s.chop(1);
@@ -290,6 +303,7 @@ void DataSet::sortBy(const QString& field) {
     if (!field.isEmpty() && isOpen() && !findField(field))
         throw DatabaseError(QStringLiteral("Campo %1 non trovato in %2").arg(field, name_));
     if (isOpen() && !checkBrowseMode()) return;
+    if (isOpen() && !field.isEmpty()) fetchAll();  // a sort needs every row
     sortField_ = field;
     if (!isOpen()) return;
     const qint64 mark = bookmark();
@@ -390,20 +404,23 @@ bool DataSet::masterValueEmpty() const {
 }
 
 void DataSet::load() {
+    // Read again (a refresh, a change followed): as many rows as were read before.
+    const qint64 limit = paged() ? std::max<qint64>(pageRows_, qint64(rows_.size())) : -1;
     rows_.clear();
     view_.clear();
+    complete_ = true;
     if (masterValueEmpty()) return;
     QVariantList binds;
-    const QString sql = selectText(&binds);
+    QString sql = selectText(&binds);
     if (!storedQuery_.isEmpty()) sourceTables_ = tablesIn(sql);
+    if (limit >= 0) {
+        sql = pageSql(sql);
+        binds << limit << 0;
+    }
     SqlCursor st(db_, sql, binds);
     const int ncols = st.columns();
     int rowidCol = -1;
-    QStringList names;
-    for (int i = 0; i < ncols; ++i) {
-        names << st.columnName(i);
-        if (names.last() == kRowid) rowidCol = i;
-    }
+    const QStringList names = resultNames(st, &rowidCol);
     bool haveRow = st.step();
     if (table_.isEmpty() || !sql_.isEmpty()) {
         // Result columns of a query: type each by the tables it names, else by its value.
@@ -434,12 +451,13 @@ void DataSet::load() {
         }
     }
     readRows(st, names, rowidCol, haveRow, rows_);
+    complete_ = limit < 0 || qint64(rows_.size()) < limit;
     sortRows();
 }
 
 template <typename Stmt>
 void DataSet::readRows(Stmt& st, const QStringList& names, int rowidCol, bool haveRow,
-                       std::vector<Row>& out) {
+                       std::vector<Row>& out, qint64 serialFrom) {
     // Result columns mapped to fields by name.
     const int ncols = int(names.size());
     QVector<int> colOf(storedCount_, -1);
@@ -453,7 +471,7 @@ void DataSet::readRows(Stmt& st, const QStringList& names, int rowidCol, bool ha
         typeOf[i] = fields_[size_t(i)]->type();
     }
     const int n = fieldCount();
-    qint64 serial = 0;
+    qint64 serial = serialFrom;  // rows without an identity of their own: their position
     // A text or date equal to the one the previous row had in the same column shares its value:
     // codes, years, kinds and dates repeat down a table, and each copy would cost an allocation.
     struct Previous {
@@ -497,6 +515,74 @@ void DataSet::readRows(Stmt& st, const QStringList& names, int rowidCol, bool ha
         out.push_back(std::move(r));
         haveRow = st.step();
     }
+}
+
+// ---- reading on demand ----------------------------------------------------------------------
+
+void DataSet::setFetchOnDemand(int pageRows) {
+    pageRows_ = std::max(0, pageRows);
+}
+
+bool DataSet::paged() const {
+    return pageRows_ > 0 && !writableSource_ && sortField_.isEmpty();
+}
+
+QString DataSet::pageSql(const QString& sql) {
+    // No order of its own: the rows come in the source's order.
+    return QStringLiteral("SELECT * FROM (\n%1\n) LIMIT ? OFFSET ?").arg(sql);
+}
+
+bool DataSet::canFetchMore() const {
+    return isOpen() && !complete_;
+}
+
+// Appends up to limit rows of the source after those already read.
+int DataSet::readPage(qint64 limit) {
+    QVariantList binds;
+    const QString sql = pageSql(selectText(&binds));
+    const qint64 offset = qint64(rows_.size());
+    binds << limit << offset;
+    SqlCursor st(db_, sql, binds);
+    int rowidCol = -1;
+    const QStringList names = resultNames(st, &rowidCol);
+    const bool haveRow = st.step();
+    readRows(st, names, rowidCol, haveRow, rows_, offset);
+    const qint64 added = qint64(rows_.size()) - offset;
+    complete_ = added < limit;
+    return int(added);
+}
+
+int DataSet::fetchMore(int atLeast) {
+    // A grid told of new rows may ask for more at once: that waits until these are in place.
+    if (fetching_) return 0;
+    const QScopedValueRollback<bool> busy(fetching_, true);
+    const int from = int(view_.size());
+    // Pages grow with the rows read: walking a whole large source costs a few dozen readings.
+    while (int(view_.size()) == from && canFetchMore()) {
+        const int before = int(rows_.size());
+        readPage(std::max({qint64(pageRows_), qint64(before) / 4, qint64(atLeast)}));
+        QVector<int> accepted;
+        for (int i = before; i < int(rows_.size()); ++i)
+            if (!filtered_ || accepts(i)) accepted.push_back(i);
+        if (accepted.isEmpty()) continue;
+        const int first = int(view_.size());
+        Q_EMIT rowsAboutToBeFetched(first, first + int(accepted.size()) - 1);
+        view_ += accepted;
+        Q_EMIT rowsFetched(first, int(view_.size()) - 1);
+    }
+    return int(view_.size()) - from;
+}
+
+void DataSet::fetchAll() {
+    while (canFetchMore())
+        if (fetchMore(std::numeric_limits<int>::max()) == 0) break;
+}
+
+// True when the view has viewRows rows, reading on as needed.
+bool DataSet::fetchTo(int viewRows) {
+    while (int(view_.size()) < viewRows && canFetchMore())
+        if (fetchMore(viewRows - int(view_.size())) == 0) break;
+    return int(view_.size()) >= viewRows;
 }
 
 void DataSet::sortRows() {
@@ -696,6 +782,7 @@ void DataSet::close() {
     modified_ = false;
     cur_ = -1;
     bof_ = eof_ = true;
+    complete_ = true;
     state_ = State::Inactive;
     Q_EMIT stateChanged();
     Q_EMIT reset();
@@ -769,6 +856,7 @@ bool DataSet::first() {
 
 bool DataSet::last() {
     if (!checkBrowseMode()) return false;
+    fetchAll();
     setCursor(int(view_.size()) - 1);
     eof_ = true;
     bof_ = view_.isEmpty();
@@ -777,6 +865,7 @@ bool DataSet::last() {
 
 bool DataSet::next() {
     if (!checkBrowseMode()) return false;
+    if (cur_ + 1 >= view_.size()) fetchTo(cur_ + 2);
     if (cur_ + 1 < view_.size()) {
         setCursor(cur_ + 1);
         bof_ = eof_ = false;
@@ -798,7 +887,7 @@ bool DataSet::prior() {
 }
 
 bool DataSet::setRecNo(int row) {
-    if (row < 0 || row >= view_.size()) return false;
+    if (row < 0 || !fetchTo(row + 1)) return false;
     if (row == cur_) return true;
     if (!checkBrowseMode()) return false;
     setCursor(row);
@@ -815,7 +904,7 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value) {
         return false;  // a text that is not a number matches no numeric value
     }
     const int fi = f.index();
-    for (int i = 0; i < view_.size(); ++i) {
+    for (int i = 0; fetchTo(i + 1); ++i) {
         const Row* r = rowForRead(i);
         const QVariant& v = r->values[fi];
         bool eq;
@@ -839,7 +928,7 @@ qint64 DataSet::bookmark() const {
 }
 
 bool DataSet::gotoBookmark(qint64 mark) {
-    for (int i = 0; i < view_.size(); ++i)
+    for (int i = 0; fetchTo(i + 1); ++i)
         if (rows_[size_t(view_[i])].rowid == mark) return setRecNo(i);
     return false;
 }
@@ -1208,12 +1297,8 @@ void DataSet::rereadRows(const QList<qint64>& ids) {
         sql = QStringLiteral("SELECT * FROM (%1) WHERE %2 IN (%3)")
                   .arg(sql, kRowid, marks.join(QLatin1Char(',')));
         SqlCursor st(db_, sql, binds);
-        QStringList names;
         int rowidCol = -1;
-        for (int i = 0; i < st.columns(); ++i) {
-            names << st.columnName(i);
-            if (names.last() == kRowid) rowidCol = i;
-        }
+        const QStringList names = resultNames(st, &rowidCol);
         const bool haveRow = st.step();
         readRows(st, names, rowidCol, haveRow, fresh);
     }

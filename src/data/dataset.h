@@ -106,6 +106,21 @@ public:
     bool isReadOnly() const { return readOnly_; }
     bool canModify() const;  // writable source and not read-only
 
+    // ---- reading on demand (read-only sources of many rows)
+    // pageRows > 0: open() reads the first pageRows rows only; a grid reaching its last row,
+    // next() or setRecNo() past the rows read, and locate() read further, and last(), a sort
+    // or fetchAll() read the rest. Each reading is a statement of its own, finished before it
+    // returns: a read left open would keep other workstations from writing. recordCount()
+    // counts the rows read so far. 0 (the default) reads every row at open. Applies to sources
+    // that cannot be written (stored queries, SQL of several tables) without a sort field.
+    void setFetchOnDemand(int pageRows);
+    int fetchOnDemand() const { return pageRows_; }
+    bool canFetchMore() const;
+    // Reads at least one more page (and at least atLeast rows); returns the rows added to the
+    // view, 0 when the source has no more.
+    int fetchMore(int atLeast = 0);
+    void fetchAll();
+
     // ---- navigation (a pending edit is posted first; false when that post was refused)
     bool first();
     bool last();
@@ -114,8 +129,8 @@ public:
     bool eof() const { return eof_; }
     bool bof() const { return bof_; }
     bool isEmpty() const { return view_.isEmpty(); }
-    int recordCount() const { return int(view_.size()); }
-    int recNo() const { return cur_; }  // 0-based, -1 when empty
+    int recordCount() const { return int(view_.size()); }  // rows read (see setFetchOnDemand)
+    int recNo() const { return cur_; }                     // 0-based, -1 when empty
     bool setRecNo(int row);
     // Moves to the first row (in the current order and filter) whose field equals value;
     // false, cursor unchanged, when none.
@@ -181,6 +196,9 @@ Q_SIGNALS:
     void rowInserted(int row);
     void rowRemoved(int row);
     void currentChanged(int row);  // the cursor moved
+    // Rows first..last read on demand are about to join the view, and have joined it.
+    void rowsAboutToBeFetched(int first, int last);
+    void rowsFetched(int first, int last);
     void stateChanged();
     void readOnlyChanged(bool readOnly);
 
@@ -216,7 +234,11 @@ private:
     void writeBuffer(int rowIndex);
     template <typename Stmt>
     void readRows(Stmt& st, const QStringList& names, int rowidCol, bool haveRow,
-                  std::vector<Row>& out);
+                  std::vector<Row>& out, qint64 serialFrom = 0);
+    bool paged() const;
+    static QString pageSql(const QString& sql);
+    int readPage(qint64 limit);
+    bool fetchTo(int viewRows);
     bool masterValueEmpty() const;
     // What a commit or rollback wrote; followed now, or once a pending edit is over.
     void databaseChanged(const Database::Changes& changes, bool undone);
@@ -264,6 +286,9 @@ private:
     qint64 undoKey_ = -1;       // the current row before the first write in a caller's transaction
     void rememberUndoKey(qint64 key);
     bool follows_ = true;
+    int pageRows_ = 0;
+    bool complete_ = true;  // every row of the source is read
+    bool fetching_ = false;
     bool writing_ = false;  // inside post() or remove(): changes wait until it is over
     Database::Changes pending_;
     bool pendingUndone_ = false;

@@ -28,6 +28,12 @@ const QVector<Migration>& all() {
          QStringLiteral("Index in the order the journal's document movements are listed"),
          {QStringLiteral("CREATE INDEX IF NOT EXISTS Giornale_Esportato_Data ON "
                          "Giornale(Esportato, Data_Ora, Docum_numero, Riga_num)")}},
+        {3,
+         // The direct sales summed per product straight in product order, covering the litres:
+         // no temporary tree to group hundreds of thousands of movements.
+         QStringLiteral("Index in the order the journal's direct sales are summed per product"),
+         {QStringLiteral("CREATE INDEX IF NOT EXISTS Giornale_Tipo_Cod_vino ON "
+                         "Giornale(Tipo, Esportato, Cod_vino, Data_Ora, Litri)")}},
     };
     return steps;
 }

@@ -12,6 +12,7 @@
 namespace {
 
 const QString kDataOra = QStringLiteral("Data_Ora");
+constexpr int kRighePerPagina = 500;
 
 void addPezzi(DataSet& ds, const QString& litriField) {
     ds.addLookupField(QStringLiteral("Volume"), FieldType::Float,
@@ -54,6 +55,9 @@ GiornaleMovimenti::GiornaleMovimenti(SharedData& sd, QObject* parent)
       sd_(sd) {
     documenti.setStoredQuery(QStringLiteral("Esporta_BF"));
     addPezzi(documenti, QStringLiteral("Litri"));
+    // Years of movements are hundreds of thousands of rows: the grid reads them as it scrolls.
+    // The direct sales are one row per product and are read whole.
+    documenti.setFetchOnDemand(kRighePerPagina);
     corrispettivi.setStoredQuery(QStringLiteral("Esporta_N"));
     addPezzi(corrispettivi, QStringLiteral("SommaDiLitri"));
     // Every unexported direct sale of the selected product, oldest first, whatever the period.
@@ -170,7 +174,8 @@ void GiornaleMovimenti::riapri(DataSet& ds) {
     const int row = ds.recNo();
     ds.close();
     ds.open();
-    if (!ds.isEmpty()) ds.setRecNo(qBound(0, row, ds.recordCount() - 1));
+    // Reads on to that row when it lies beyond the first page; past the end, the last row.
+    if (!ds.isEmpty() && !ds.setRecNo(qMax(0, row))) ds.setRecNo(ds.recordCount() - 1);
 }
 
 int annulla_movimento(Database& db, const MovimentoDaAnnullare& m,
@@ -237,6 +242,9 @@ bool GiornaleMovimenti::stampa() {
         Mymsg::message(msgNienteDaStampare());
         return false;
     }
+    // The print lists every row of the period, not only those the grids have read.
+    documenti.fetchAll();
+    corrispettivi.fetchAll();
     if (print_) print_(QStringLiteral("movimenti"), QStringLiteral("Giornale movimenti"));
     return true;
 }

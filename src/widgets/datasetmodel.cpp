@@ -23,9 +23,11 @@ bool isNumeric(FieldType t) {
 
 DataSetModel::DataSetModel(DataSet& ds, QObject* parent) : QAbstractTableModel(parent), ds_(ds) {
     connect(&ds_, &DataSet::reset, this, [this] {
+        announcing_ = true;
         beginResetModel();
         rebuild();
         endResetModel();
+        announcing_ = false;
     });
     connect(&ds_, &DataSet::rowChanged, this, [this](int row) {
         if (row < 0 || row >= rowCount() || columns_.isEmpty()) return;
@@ -34,6 +36,14 @@ DataSetModel::DataSetModel(DataSet& ds, QObject* parent) : QAbstractTableModel(p
     connect(&ds_, &DataSet::rowInserted, this, [this](int row) {
         beginInsertRows({}, row, row);
         endInsertRows();
+    });
+    connect(&ds_, &DataSet::rowsAboutToBeFetched, this, [this](int first, int last) {
+        announcing_ = true;
+        beginInsertRows({}, first, last);
+    });
+    connect(&ds_, &DataSet::rowsFetched, this, [this] {
+        endInsertRows();
+        announcing_ = false;
     });
     connect(&ds_, &DataSet::rowRemoved, this, [this](int row) {
         beginRemoveRows({}, row, row);
@@ -203,4 +213,18 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
         return false;
     }
     return true;
+}
+
+bool DataSetModel::canFetchMore(const QModelIndex& parent) const {
+    // Not while views are still being told of a change: they ask again once it is over.
+    return !parent.isValid() && !announcing_ && ds_.canFetchMore();
+}
+
+void DataSetModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent)) return;
+    try {
+        ds_.fetchMore();
+    } catch (const DatabaseError& e) {
+        showDataError(e);
+    }
 }

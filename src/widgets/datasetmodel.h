@@ -52,6 +52,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    // A data set read on demand gives the view its further rows as it scrolls down.
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
 
     // A text typed into a cell that was refused (not a value): the grid gives it back to the
     // user, and the record is not stored while it is pending.
@@ -77,4 +80,5 @@ private:
     bool editable_ = true;
     CellHook hook_;
     Rejected rejected_;
+    bool announcing_ = false;  // inside a reset or an insertion of fetched rows
 };

@@ -111,8 +111,8 @@ void spoil(const QString& path, Damage damage) {
             runSql(path, {"DROP TABLE Prodotti"});
             break;
         case Damage::MissingColumn:
-            runSql(path,
-                   {"DROP INDEX Giornale_Tipo_Periodo", "ALTER TABLE Giornale DROP COLUMN Litri"});
+            runSql(path, {"DROP INDEX Giornale_Tipo_Periodo", "DROP INDEX Giornale_Tipo_Cod_vino",
+                          "ALTER TABLE Giornale DROP COLUMN Litri"});
             break;
         case Damage::Truncated:
             QVERIFY(f.resize(f.size() * 6 / 10));

@@ -1,6 +1,9 @@
 #include <time.h>
 
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include "common/format.h"
@@ -781,6 +784,160 @@ private Q_SLOTS:
         ds.cancel();
         QCOMPARE(rem.count(), 1);
         QVERIFY(ds.isEmpty());
+    }
+
+    // A source read on demand shows exactly the rows of a full read, in the same order, at and
+    // across page boundaries, whichever way it is walked; each page is read only when wanted.
+    void fetchOnDemandGivesTheRowsOfAFullRead_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("walk");
+        const int page = 4;
+        for (int n : {0, 1, page - 1, page, page + 1, 7 * page + 3})
+            for (const char* w :
+                 {"next", "last", "locate", "recno", "bookmark", "sort", "refresh", "filter"})
+                QTest::addRow("%d rows, %s", n, w) << n << QString::fromLatin1(w);
+    }
+    void fetchOnDemandGivesTheRowsOfAFullRead() {
+        QFETCH(int, rows);
+        QFETCH(QString, walk);
+        const int page = 4;
+        TestFolder tf;
+        tf.insert("Prodotti", {{"Codice_prodotto", "A"}, {"Descrizione", "Alfa"}});
+        tf.insert("Prodotti", {{"Codice_prodotto", "B"}, {"Descrizione", "Beta"}});
+        for (int i = 0; i < rows; ++i)
+            tf.insert("Giornale", {{"Data_Ora", QDate(2025, 1, 1 + (i * 7) % 5)},
+                                   {"Cod_vino", i % 3 ? "A" : "B"},
+                                   {"Litri", (i * 5) % 11},
+                                   {"Tipo", "N"}});
+        // Two tables: a source that cannot be written, ordered with ties of date.
+        const QString sql = QStringLiteral(
+            "SELECT Giornale.ID, Giornale.Data_Ora, Prodotti.Descrizione, Giornale.Litri "
+            "FROM Giornale INNER JOIN Prodotti ON Giornale.Cod_vino = Prodotti.Codice_prodotto "
+            "WHERE Giornale.Litri >= ? ORDER BY Giornale.Data_Ora, Giornale.ID;");
+        DataSet full(tf.db(), QStringLiteral("full")), paged(tf.db(), QStringLiteral("paged"));
+        for (DataSet* ds : {&full, &paged}) {
+            ds->setSql(sql, {0});
+            ds->onFilterRecord = [](DataSet& d) {
+                return d[QStringLiteral("Litri")].asInteger() % 2;
+            };
+        }
+        paged.setFetchOnDemand(page);
+        full.open();
+        paged.open();
+        QCOMPARE(paged.recordCount(), qMin(rows, page));
+        QCOMPARE(paged.canFetchMore(), rows >= page);
+        const auto ids = [](DataSet& ds) {
+            QStringList out;
+            for (int r = 0; r < ds.recordCount(); ++r) out << ds.valueAt(r, 0).toString();
+            return out;
+        };
+        const QString id = QStringLiteral("ID");
+        if (walk == u"next") {
+            QStringList walked;
+            for (paged.first(); !paged.eof(); paged.next()) walked << paged[id].asString();
+            QCOMPARE(walked, ids(full));
+        } else if (walk == u"last") {
+            QVERIFY(paged.last());
+            full.last();
+            QCOMPARE(paged.recNo(), rows - 1);
+            QCOMPARE(paged.eof(), true);
+            QCOMPARE(paged.valueAt(-1, 0), full.valueAt(-1, 0));
+        } else if (walk == u"locate") {
+            full.last();
+            QCOMPARE(paged.locate(id, full[id].value()), rows > 0);
+            QCOMPARE(paged.recNo(), rows - 1);
+            QVERIFY(!paged.locate(id, -5));
+            QCOMPARE(paged.recNo(), rows - 1);
+        } else if (walk == u"recno") {
+            QCOMPARE(paged.setRecNo(rows - 1), rows > 0);
+            QVERIFY(!paged.setRecNo(rows));
+            QCOMPARE(paged.recNo(), rows - 1);
+            full.setRecNo(rows - 1);
+            QCOMPARE(paged.valueAt(-1, 0), full.valueAt(-1, 0));
+        } else if (walk == u"bookmark") {
+            // Every row has an identity of its own, pages apart too.
+            paged.last();
+            QSet<qint64> marks;
+            for (int r = 0; r < rows; ++r) {
+                paged.setRecNo(r);
+                marks.insert(paged.bookmark());
+            }
+            QCOMPARE(int(marks.size()), rows);
+            const qint64 mark = paged.bookmark();
+            const QVariant key = paged.valueAt(-1, 0);
+            paged.close();
+            paged.open();
+            QCOMPARE(paged.gotoBookmark(mark), rows > 0);
+            QCOMPARE(paged.valueAt(-1, 0), key);
+        } else if (walk == u"sort") {
+            full.sortBy(QStringLiteral("Litri"));
+            paged.sortBy(QStringLiteral("Litri"));
+            QVERIFY(!paged.canFetchMore());
+        } else if (walk == u"refresh") {
+            // Read again: as many rows as before, on the same row.
+            const int at = qMin(rows - 1, page + 1);
+            paged.setRecNo(at);
+            const int read = paged.recordCount();
+            const QVariant key = paged.valueAt(-1, 0);
+            paged.refresh();
+            QCOMPARE(paged.recordCount(), read);
+            QCOMPARE(paged.recNo(), at);
+            QCOMPARE(paged.valueAt(-1, 0), key);
+        } else if (walk == u"filter") {
+            full.setFiltered(true);
+            paged.setFiltered(true);
+            QStringList walked;
+            for (paged.first(); !paged.eof(); paged.next()) walked << paged[id].asString();
+            QCOMPARE(walked, ids(full));
+        }
+        paged.fetchAll();
+        QVERIFY(!paged.canFetchMore());
+        QCOMPARE(ids(paged), ids(full));
+        QCOMPARE(snapshot(paged).mid(0, paged.recordCount()),
+                 snapshot(full).mid(0, full.recordCount()));
+    }
+
+    // Rows read on demand reach a grid as rows inserted at the end, announced before they are
+    // in place; a table that can be written is read whole.
+    void fetchOnDemandSignalsAndWritableSources() {
+        TestFolder tf;
+        fillIva(tf);
+        DataSet q(tf.db(), QStringLiteral("q"));
+        q.setSql(
+            QStringLiteral("SELECT IVA.Ordine, IVA.IVA FROM IVA INNER JOIN IVA AS i2 ON "
+                           "i2.Ordine = IVA.Ordine ORDER BY IVA.Ordine"));
+        q.setFetchOnDemand(2);
+        q.open();
+        QVERIFY(q.canFetchMore());
+        {
+            // Between pages no read is left open: another workstation writes at once.
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+            other.setDatabaseName(tf.file(Database::fileName()));
+            other.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+            QVERIFY(other.open());
+            {
+                QSqlQuery w(other);
+                QVERIFY2(w.exec("INSERT INTO Prodotti (Codice_prodotto) VALUES ('X')"),
+                         qPrintable(w.lastError().text()));
+            }
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        QList<int> seenAtAnnounce;
+        connect(&q, &DataSet::rowsAboutToBeFetched, this,
+                [&](int first, int last) { seenAtAnnounce << q.recordCount() << first << last; });
+        QSignalSpy done(&q, &DataSet::rowsFetched);
+        QCOMPARE(q.fetchMore(), 1);
+        QCOMPARE(seenAtAnnounce, (QList<int>{2, 2, 2}));
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(q.fetchMore(), 0);
+        QVERIFY(!q.canFetchMore());
+        DataSet t(tf.db(), QStringLiteral("t"));
+        t.setTable(QStringLiteral("IVA"));
+        t.setFetchOnDemand(2);
+        t.open();
+        QCOMPARE(t.recordCount(), 3);
+        QVERIFY(!t.canFetchMore());
     }
 };
 

@@ -307,6 +307,58 @@ private Q_SLOTS:
         QCOMPARE(tf->count(QStringLiteral("Giornale")), 2 - (ok ? rows : 0));
     }
 
+    // The documents view read in pages: a cancelled row reopens the view on the same row (the
+    // next one takes its place, the last is followed by the new last), pages beyond the first
+    // read again as needed.
+    void cancelOverPagedView_data() {
+        QTest::addColumn<int>("row");
+        const int page = 3;
+        QTest::newRow("first") << 0;
+        QTest::newRow("end of the first page") << page - 1;
+        QTest::newRow("start of the second page") << page;
+        QTest::newRow("last") << 7;
+    }
+    void cancelOverPagedView() {
+        QFETCH(int, row);
+        ScriptedMessages msgs;
+        product(QStringLiteral("V1"), 5);
+        QList<qint64> ids;
+        for (int i = 0; i < 8; ++i)
+            ids << move(QDate(2025, 4, 1 + i), QStringLiteral("V1"), 1 + i, QStringLiteral("F"));
+        g->documenti.setFetchOnDemand(3);
+        g->FormShow();
+        QCOMPARE(g->documenti.recordCount(), 3);
+        QVERIFY(g->documenti.setRecNo(row));
+        msgs.answer(true);
+        QVERIFY(g->annullaDocumento());
+        QCOMPARE(stock(QStringLiteral("V1")), 5.0 + 1 + row);
+        ids.removeAt(row);
+        const int at = qMin(row, 6);
+        QCOMPARE(g->documenti.recNo(), at);
+        QCOMPARE(g->documenti.field(QStringLiteral("ID")).value().toLongLong(), ids[at]);
+        QCOMPARE(g->numeroRighe(), 7);
+        g->documenti.last();
+        QCOMPARE(g->documenti.recordCount(), 7);
+    }
+
+    // The print lists every row of the period, however few the grid has read.
+    void printReadsEveryRow() {
+        ScriptedMessages msgs;
+        product(QStringLiteral("V1"), 10);
+        for (int i = 0; i < 8; ++i)
+            move(QDate(2025, 1, 2 + i), QStringLiteral("V1"), 1,
+                 i % 2 ? QStringLiteral("B") : QStringLiteral("N"));
+        g->documenti.setFetchOnDemand(2);
+        g->corrispettivi.setFetchOnDemand(2);
+        int documenti = -1;
+        g->setPrint(
+            [&](const QString&, const QString&) { documenti = g->documenti.recordCount(); });
+        g->FormShow();
+        QCOMPARE(g->documenti.recordCount(), 2);
+        QVERIFY(g->stampa());
+        QCOMPARE(documenti, 4);
+    }
+
     void print() {
         ScriptedMessages msgs;
         QStringList calls;

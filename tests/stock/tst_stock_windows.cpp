@@ -1,5 +1,6 @@
 // The quick registration, the product search and the journal window, driven through their
 // controls by object name under the offscreen platform.
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -23,6 +24,7 @@
 #include "stock/ask.h"
 #include "stock/giornalefrm.h"
 #include "stock/sfuso1.h"
+#include "support/controls.h"
 #include "support/testfolder.h"
 #include "widgets/datagrid.h"
 
@@ -533,6 +535,62 @@ private Q_SLOTS:
         TfrmGiornale w(*sd, ini);
         show(w);
         QCOMPARE(child<DataGrid>(w, "dbgDocumenti")->columnWidth(1), 211);
+    }
+
+    // The documents grid reads its rows as it scrolls down, not all at once; the keys reach
+    // every row, and "&Annulla riga" on any of them leaves the grid on the same row.
+    void journalGridReadsAsItScrolls_data() {
+        QTest::addColumn<int>("downs");  // -1: Ctrl+End until the last row
+        QTest::newRow("first row") << 0;
+        QTest::newRow("second page") << 6;
+        QTest::newRow("last row") << -1;
+    }
+    void journalGridReadsAsItScrolls() {
+        QFETCH(int, downs);
+        ScriptedMessages msgs;
+        product(QStringLiteral("V1"), QStringLiteral("1"), {}, 10, 0);
+        const int total = 60;
+        QList<qint64> ids;
+        for (int i = 0; i < total; ++i)
+            ids << tf->insert(QStringLiteral("Giornale"),
+                              {{QStringLiteral("Data_Ora"), QDate(2025, 1, 1).addDays(i)},
+                               {QStringLiteral("Cod_vino"), "V1"},
+                               {QStringLiteral("Litri"), 1},
+                               {QStringLiteral("Tipo"), "B"}});
+        IniFile ini;
+        TfrmGiornale w(*sd, ini);
+        w.giornale().documenti.setFetchOnDemand(5);
+        show(w);
+        auto* grid = child<DataGrid>(w, "dbgDocumenti");
+        QAbstractItemModelTester tester(grid->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QTRY_VERIFY(grid->model()->rowCount() >= 5);
+        QVERIFY(grid->model()->rowCount() < total);
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+        int row = downs;
+        if (downs < 0) {
+            for (int i = 0; i < 50 && grid->currentIndex().row() < total - 1; ++i) {
+                QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+                QCoreApplication::processEvents();
+            }
+            row = total - 1;
+        } else {
+            for (int i = 0; i < downs; ++i) QTest::keyClick(grid, Qt::Key_Down);
+        }
+        QCOMPARE(grid->currentIndex().row(), row);
+        QCOMPARE(w.giornale().documenti.recNo(), row);
+        QCOMPARE(w.giornale().documenti.field(QStringLiteral("ID")).value().toLongLong(), ids[row]);
+        msgs.answer(true);
+        click(&w, "btn_annulla");
+        QCOMPARE(tf->count(QStringLiteral("Giornale")), total - 1);
+        QCOMPARE(stock(QStringLiteral("V1")), 11.0);
+        ids.removeAt(row);
+        const int at = qMin(row, total - 2);
+        QCOMPARE(w.giornale().documenti.recNo(), at);
+        QCOMPARE(grid->currentIndex().row(), at);
+        QCOMPARE(w.giornale().documenti.field(QStringLiteral("ID")).value().toLongLong(), ids[at]);
+        QVERIFY(grid->model()->rowCount() > at);
     }
 };
 
