@@ -226,12 +226,15 @@ void load(const QString& folder, int reps) {
                                    "ORDER BY ID LIMIT ?)"),
                     {100000});
         std::vector<double> closing;
+        int rows = 0;
         for (int i = 0; i < reps; ++i) {
             ds.open();
+            rows = ds.recordCount();
             closing.push_back(timed([&] { ds.close(); }));
         }
         const double m = median(closing);
-        std::printf("close_journal_vs_20ms 100000 %.1f 20.0 %.2f %.0f\n", m, m / 20.0, peakRssMb());
+        std::printf("close_journal_vs_20ms %d %.2f 20.0 %.3f %.0f\n", rows, m, m / 20.0,
+                    peakRssMb());
         std::fprintf(stderr, "  close_journal_vs_20ms: min %.1f max %.1f\n",
                      *std::min_element(closing.begin(), closing.end()),
                      *std::max_element(closing.begin(), closing.end()));

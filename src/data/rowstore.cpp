@@ -1,5 +1,6 @@
 #include "data/rowstore.h"
 
+#include <bit>
 #include <limits>
 
 namespace {
@@ -67,7 +68,8 @@ quint32 RowStore::newPhysical() {
     if (physicalCount_ % kChunkRows == 0)
         chunks_.push_back(std::make_unique_for_overwrite<unsigned char[]>(kChunkRows * stride_));
     const quint32 p = physicalCount_++;
-    std::memset(physical(p), 0, stride_);
+    // Cells are read only where their state says so: the state bits and flags are enough.
+    std::memset(physical(p) + bitsOffset_, 0, stride_ - bitsOffset_);
     if (extraCount_ > 0) extras_.resize(size_t(physicalCount_) * size_t(extraCount_));
     return p;
 }
@@ -132,30 +134,19 @@ void RowStore::writeCell(unsigned char* r, quint32 phys, int col, const QVariant
         return;
     }
     const int type = v.typeId();
+    const auto plain = [&](qint64 eight) {
+        std::memcpy(cell(r, col), &eight, 8);
+        setState(r, col, kValue);
+    };
     switch (kinds_[size_t(col)]) {
         case Kind::Integer:
-            if (type == QMetaType::Int) {
-                const qint64 n = v.toInt();
-                std::memcpy(cell(r, col), &n, 8);
-                setState(r, col, kValue);
-                return;
-            }
+            if (type == QMetaType::Int) return plain(v.toInt());
             break;
         case Kind::Real:
-            if (type == QMetaType::Double) {
-                const double d = v.toDouble();
-                std::memcpy(cell(r, col), &d, 8);
-                setState(r, col, kValue);
-                return;
-            }
+            if (type == QMetaType::Double) return plain(std::bit_cast<qint64>(v.toDouble()));
             break;
         case Kind::Bool:
-            if (type == QMetaType::Bool) {
-                const qint64 b = v.toBool() ? 1 : 0;
-                std::memcpy(cell(r, col), &b, 8);
-                setState(r, col, kValue);
-                return;
-            }
+            if (type == QMetaType::Bool) return plain(v.toBool() ? 1 : 0);
             break;
         case Kind::Date:
             if (type == QMetaType::QDateTime) {
@@ -165,9 +156,7 @@ void RowStore::writeCell(unsigned char* r, quint32 phys, int col, const QVariant
                     jd >= std::numeric_limits<qint32>::min() &&
                     jd <= std::numeric_limits<qint32>::max()) {
                     const qint32 parts[2] = {qint32(jd), qint32(dt.time().msecsSinceStartOfDay())};
-                    std::memcpy(cell(r, col), parts, 8);
-                    setState(r, col, kValue);
-                    return;
+                    return plain(std::bit_cast<qint64>(parts));
                 }
             }
             break;

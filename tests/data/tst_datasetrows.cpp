@@ -1,10 +1,9 @@
 // The rows a data set keeps: the same values whatever the source, kept through sorts and edits.
-#include <time.h>
-
 #include <QtTest>
 
 #include "common/format.h"
 #include "data/dataset.h"
+#include "support/localzone.h"
 #include "support/testfolder.h"
 
 namespace {
@@ -110,23 +109,15 @@ void open(DataSet& ds, const QString& source) {
 
 class TestDataSetRows : public QObject {
     Q_OBJECT
-    QByteArray savedZone_;
+    // A zone with daylight saving: dates must read as stored on both sides of a change.
+    std::unique_ptr<LocalZone> zone_;
 
 private Q_SLOTS:
     void initTestCase() {
         installItalianLocale();
-        // A zone with daylight saving: dates must read as stored on both sides of a change.
-        savedZone_ = qgetenv("TZ");
-        qputenv("TZ", "Europe/Rome");
-        tzset();
+        zone_ = std::make_unique<LocalZone>("Europe/Rome");
     }
-    void cleanupTestCase() {
-        if (savedZone_.isNull())
-            qunsetenv("TZ");
-        else
-            qputenv("TZ", savedZone_);
-        tzset();
-    }
+    void cleanupTestCase() { zone_.reset(); }
 
     void sameRowsFromEverySource_data() {
         QTest::addColumn<QString>("source");
