@@ -1,5 +1,6 @@
 #include "data/rowstore.h"
 
+#include <algorithm>
 #include <bit>
 #include <limits>
 
@@ -37,9 +38,12 @@ void RowStore::reset(const QVector<FieldType>& stored, int extraCount) {
     for (FieldType t : stored) kinds_.push_back(kindOf(t));
     extraCount_ = extraCount;
     const size_t n = kinds_.size();
-    bitsOffset_ = 8 + n * 8;
+    // Key, state bits and flags first: a filter reading one field of every row touches one
+    // cache line per row when the field is among the first few.
+    bitsOffset_ = 8;
     flagsOffset_ = bitsOffset_ + (n + 3) / 4;
-    stride_ = (flagsOffset_ + 1 + 7) / 8 * 8;
+    cellsOffset_ = (flagsOffset_ + 1 + 7) / 8 * 8;
+    stride_ = cellsOffset_ + n * 8;
     clear();
 }
 
@@ -49,7 +53,9 @@ void RowStore::clear() {
     physicalCount_ = 0;
     std::vector<quint32>().swap(order_);
     row_ = nullptr;
-    std::vector<char>().swap(arena_);
+    std::vector<std::unique_ptr<char[]>>().swap(blocks_);
+    blockUsed_ = blockSize_ = 0;
+    arenaBytes_ = 0;
     lastText_.assign(kinds_.size(), kNoText);
     std::vector<QVariant>().swap(extras_);
     std::vector<QVariant>().swap(whole_);
@@ -58,7 +64,7 @@ void RowStore::clear() {
 
 qint64 RowStore::bytesHeld() const {
     return qint64(chunks_.size()) * kChunkRows * qint64(stride_) +
-           qint64(order_.capacity() * sizeof(quint32)) + qint64(arena_.capacity()) +
+           qint64(order_.capacity() * sizeof(quint32)) + arenaBytes_ +
            qint64((extras_.capacity() + whole_.capacity()) * sizeof(QVariant));
 }
 
@@ -69,7 +75,7 @@ quint32 RowStore::newPhysical() {
         chunks_.push_back(std::make_unique_for_overwrite<unsigned char[]>(kChunkRows * stride_));
     const quint32 p = physicalCount_++;
     // Cells are read only where their state says so: the state bits and flags are enough.
-    std::memset(physical(p) + bitsOffset_, 0, stride_ - bitsOffset_);
+    std::memset(physical(p) + bitsOffset_, 0, cellsOffset_ - bitsOffset_);
     if (extraCount_ > 0) extras_.resize(size_t(physicalCount_) * size_t(extraCount_));
     return p;
 }
@@ -102,15 +108,23 @@ void RowStore::putText(int col, const char* utf8, qsizetype bytes) {
 bool RowStore::storeText(unsigned char* r, int col, const char* utf8, qsizetype bytes) {
     quint64& last = lastText_[size_t(col)];
     if (last != kNoText && qsizetype(last >> 32) == bytes &&
-        (bytes == 0 ||
-         std::memcmp(arena_.data() + (last & 0xFFFFFFFFu), utf8, size_t(bytes)) == 0)) {
+        (bytes == 0 || std::memcmp(textAt(last), utf8, size_t(bytes)) == 0)) {
         std::memcpy(cell(r, col), &last, 8);
         setState(r, col, kValue);
         return true;
     }
-    const qsizetype offset = qsizetype(arena_.size());
-    if (offset + bytes > kArenaLimit) return false;
-    arena_.insert(arena_.end(), utf8, utf8 + bytes);
+    if (bytes > kLongText) return false;
+    if (blocks_.empty() || blockUsed_ + bytes > blockSize_) {
+        if (blocks_.size() >= kMaxBlocks) return false;
+        // Small at first (most data sets are), then whole blocks.
+        blockSize_ = std::min(kBlock, std::max(kLongText / 16, blockSize_ * 2));
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size_t(blockSize_)));
+        blockUsed_ = 0;
+        arenaBytes_ += blockSize_;
+    }
+    const qint64 offset = qint64(blocks_.size() - 1) * kBlock + blockUsed_;
+    if (bytes) std::memcpy(blocks_.back().get() + blockUsed_, utf8, size_t(bytes));
+    blockUsed_ += bytes;
     last = quint64(offset) | (quint64(bytes) << 32);
     std::memcpy(cell(r, col), &last, 8);
     setState(r, col, kValue);
@@ -219,7 +233,7 @@ QVariant RowStore::value(int row, int col) const {
             return dateValue(dateKeyAt(row, col));
         case Kind::Text: {
             const quint64 slice = load<quint64>(c);
-            return QString::fromUtf8(arena_.data() + (slice & 0xFFFFFFFFu), qsizetype(slice >> 32));
+            return QString::fromUtf8(textAt(slice), qsizetype(slice >> 32));
         }
     }
     return QVariant();
@@ -235,7 +249,7 @@ bool RowStore::utf8(int row, int col, QByteArrayView* out) const {
         return true;
     }
     const quint64 slice = load<quint64>(cell(const_cast<unsigned char*>(r), col));
-    *out = QByteArrayView(arena_.data() + (slice & 0xFFFFFFFFu), qsizetype(slice >> 32));
+    *out = QByteArrayView(textAt(slice), qsizetype(slice >> 32));
     return true;
 }
 

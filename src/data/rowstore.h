@@ -1,7 +1,7 @@
 #pragma once
-// The rows a data set holds, kept compactly: per row its key, one eight-byte cell per stored
-// column (an integer, a real, a date as day and time of day, or a text as a slice of one UTF-8
-// arena) and two state bits per cell. Values become QVariant only when read. A value that does
+// The rows a data set holds, kept compactly: per row its key, two state bits per stored column
+// and one eight-byte cell each (an integer, a real, a date as day and time of day, or a text as a
+// slice of a UTF-8 arena). Values become QVariant only when read. A value that does
 // not fit its column's cell (a date with an explicit zone, a number kept in a text column while
 // a row is typed, ...) is kept whole in a side list, so what was put is what is read.
 //
@@ -84,7 +84,11 @@ public:
 private:
     enum : quint8 { kNull = 0, kValue = 1, kWhole = 2 };
     static constexpr int kChunkRows = 256;
-    static constexpr qsizetype kArenaLimit = 0xFFFFFFFFLL;
+    // Texts live in blocks of the arena, the first ones small, none larger than kBlock; a text
+    // is addressed as block * kBlock + position. Longer texts are kept whole.
+    static constexpr qsizetype kBlock = qsizetype(1) << 18;
+    static constexpr qsizetype kLongText = kBlock / 4;
+    static constexpr size_t kMaxBlocks = size_t(0x100000000LL / kBlock);
     template <typename T>
     static T load(const unsigned char* p) {
         T v;
@@ -95,7 +99,13 @@ private:
         return chunks_[p / kChunkRows].get() + size_t(p % kChunkRows) * stride_;
     }
     unsigned char* at(int row) const { return physical(order_[size_t(row)]); }
-    static unsigned char* cell(unsigned char* r, int col) { return r + 8 + size_t(col) * 8; }
+    unsigned char* cell(unsigned char* r, int col) const {
+        return r + cellsOffset_ + size_t(col) * 8;
+    }
+    const char* textAt(quint64 slice) const {
+        const quint32 off = quint32(slice);
+        return blocks_[off / kBlock].get() + off % kBlock;
+    }
     quint8 state(const unsigned char* r, int col) const {
         return quint8(((r[bitsOffset_ + size_t(col) / 4]) >> ((col % 4) * 2)) & 3);
     }
@@ -118,11 +128,15 @@ private:
     size_t stride_ = 8;
     size_t bitsOffset_ = 8;
     size_t flagsOffset_ = 8;
+    size_t cellsOffset_ = 8;
     std::vector<std::unique_ptr<unsigned char[]>> chunks_;
     quint32 physicalCount_ = 0;
     std::vector<quint32> order_;
-    unsigned char* row_ = nullptr;           // the row being read in
-    std::vector<char> arena_;                // texts, UTF-8
+    unsigned char* row_ = nullptr;                 // the row being read in
+    std::vector<std::unique_ptr<char[]>> blocks_;  // texts, UTF-8
+    qsizetype blockUsed_ = 0;
+    qsizetype blockSize_ = 0;
+    qint64 arenaBytes_ = 0;
     std::vector<quint64> lastText_;          // per column: the slice its last text went to
     std::vector<QVariant> extras_;           // physical row * extraCount_ + extra column
     std::vector<QVariant> whole_;            // values kept whole
