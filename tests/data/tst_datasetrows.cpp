@@ -177,8 +177,7 @@ private Q_SLOTS:
         TestFolder tf;
         fill(tf);
         DataSet ds(tf.db(), QStringLiteral("g"));
-        ds.setTable(QStringLiteral("Giornale"));
-        ds.open();
+        open(ds, QStringLiteral("table"));
         ds.sortBy(field);
         QCOMPARE(ids(ds), order);
         // Values travel with their rows.
@@ -216,8 +215,7 @@ private Q_SLOTS:
         TestFolder tf;
         fill(tf);
         DataSet ds(tf.db(), QStringLiteral("g"));
-        ds.setTable(QStringLiteral("Giornale"));
-        ds.open();
+        open(ds, QStringLiteral("table"));
         ds.sortBy(QStringLiteral("Cliente"));
         const auto check = [&](bool edited) {
             for (int r = 0; r < ds.recordCount(); ++r) {
@@ -251,8 +249,7 @@ private Q_SLOTS:
         ds.refresh();
         check(true);
         DataSet fresh(tf.db(), QStringLiteral("fresh"));
-        fresh.setTable(QStringLiteral("Giornale"));
-        fresh.open();
+        open(fresh, QStringLiteral("table"));
         QVERIFY(fresh.locate(QStringLiteral("ID"), id));
         QVERIFY(same(fresh.field(field).value(), value));
     }
@@ -263,11 +260,9 @@ private Q_SLOTS:
         TestFolder tf;
         fill(tf);
         DataSet ds(tf.db(), QStringLiteral("g"));
-        ds.setTable(QStringLiteral("Giornale"));
-        ds.open();
+        open(ds, QStringLiteral("table"));
         DataSet other(tf.db(), QStringLiteral("o"));
-        other.setTable(QStringLiteral("Giornale"));
-        other.open();
+        open(other, QStringLiteral("table"));
         QVERIFY(other.locate(QStringLiteral("ID"), 2));
         other.edit();
         other.field(QStringLiteral("Cliente")).setValue(QStringLiteral("Perché sì"));
