@@ -3,10 +3,51 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <mutex>
+#include <unordered_map>
 
 namespace {
 constexpr quint64 kNoText = std::numeric_limits<quint64>::max();
 constexpr qint64 kMsecsPerDay = 86400000;
+
+// Blocks a closed data set gave back, for the next one to take: memory handed back to the system
+// and asked for again costs a page fault per page, more than reading the rows into it. Bounded,
+// so that closing a very large data set still returns most of it.
+template <typename T>
+class SparePool {
+public:
+    static SparePool& instance() {
+        static SparePool pool;
+        return pool;
+    }
+    std::unique_ptr<T[]> take(size_t bytes) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            auto it = spare_.find(bytes);
+            if (it != spare_.end() && !it->second.empty()) {
+                void* p = it->second.back();
+                it->second.pop_back();
+                held_ -= bytes;
+                return std::unique_ptr<T[]>(static_cast<T*>(p));
+            }
+        }
+        return std::make_unique_for_overwrite<T[]>(bytes);
+    }
+    void give(std::vector<std::unique_ptr<T[]>>& blocks, size_t bytes) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto& b : blocks) {
+            if (held_ + bytes > kLimit) break;
+            spare_[bytes].push_back(b.release());
+            held_ += bytes;
+        }
+    }
+
+private:
+    static constexpr size_t kLimit = size_t(48) << 20;
+    std::mutex mutex_;
+    std::unordered_map<size_t, std::vector<void*>> spare_;
+    size_t held_ = 0;
+};
 
 bool isNullValue(const QVariant& v) {
     return !v.isValid() || v.isNull();
@@ -49,10 +90,19 @@ void RowStore::reset(const QVector<FieldType>& stored, int extraCount) {
 
 void RowStore::clear() {
     // Given back at once (an assignment of {} would keep the capacity).
+    SparePool<unsigned char>::instance().give(chunks_, kChunkRows * stride_);
     std::vector<std::unique_ptr<unsigned char[]>>().swap(chunks_);
     physicalCount_ = 0;
     std::vector<quint32>().swap(order_);
     row_ = nullptr;
+    // Only whole blocks go back: the smaller first ones are cheap to ask for again.
+    if (!blocks_.empty() && blockSize_ == kBlock) {
+        std::vector<std::unique_ptr<char[]>> whole;
+        for (size_t i = 0; i < blocks_.size(); ++i)
+            if ((kLongText / 16) << std::min<size_t>(i, 16) >= kBlock)
+                whole.push_back(std::move(blocks_[i]));
+        SparePool<char>::instance().give(whole, size_t(kBlock));
+    }
     std::vector<std::unique_ptr<char[]>>().swap(blocks_);
     blockUsed_ = blockSize_ = 0;
     arenaBytes_ = 0;
@@ -72,7 +122,7 @@ quint32 RowStore::newPhysical() {
     if (physicalCount_ == std::numeric_limits<quint32>::max())
         throw std::length_error("RowStore: troppe righe");
     if (physicalCount_ % kChunkRows == 0)
-        chunks_.push_back(std::make_unique_for_overwrite<unsigned char[]>(kChunkRows * stride_));
+        chunks_.push_back(SparePool<unsigned char>::instance().take(kChunkRows * stride_));
     const quint32 p = physicalCount_++;
     // Cells are read only where their state says so: the state bits and flags are enough.
     std::memset(physical(p) + bitsOffset_, 0, cellsOffset_ - bitsOffset_);
@@ -118,7 +168,9 @@ bool RowStore::storeText(unsigned char* r, int col, const char* utf8, qsizetype 
         if (blocks_.size() >= kMaxBlocks) return false;
         // Small at first (most data sets are), then whole blocks.
         blockSize_ = std::min(kBlock, std::max(kLongText / 16, blockSize_ * 2));
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size_t(blockSize_)));
+        blocks_.push_back(blockSize_ == kBlock
+                              ? SparePool<char>::instance().take(size_t(kBlock))
+                              : std::make_unique_for_overwrite<char[]>(size_t(blockSize_)));
         blockUsed_ = 0;
         arenaBytes_ += blockSize_;
     }
