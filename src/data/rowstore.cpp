@@ -358,10 +358,30 @@ int RowStore::appendCopy(const RowStore& from, int row) {
 }
 
 void RowStore::select(const std::vector<int>& rows) {
-    std::vector<quint32> order;
-    order.reserve(rows.size());
-    for (int r : rows) order.push_back(order_[size_t(r)]);
-    order_ = std::move(order);
+    // The rows rewritten in their new order: a filter or a grid going down a sorted set then
+    // reads memory in sequence instead of jumping from row to row.
+    std::vector<std::unique_ptr<unsigned char[]>> old;
+    old.swap(chunks_);
+    std::vector<QVariant> oldExtras;
+    oldExtras.swap(extras_);
+    std::vector<quint32> oldOrder;
+    oldOrder.swap(order_);
+    const auto oldRow = [&](quint32 p) {
+        return old[p / kChunkRows].get() + size_t(p % kChunkRows) * stride_;
+    };
+    physicalCount_ = 0;
+    order_.reserve(rows.size());
+    for (int r : rows) {
+        const quint32 from = oldOrder[size_t(r)];
+        const quint32 to = newPhysical();
+        order_.push_back(to);
+        std::memcpy(physical(to), oldRow(from), stride_);
+        for (int k = 0; k < extraCount_; ++k)
+            extras_[size_t(to) * size_t(extraCount_) + size_t(k)] =
+                std::move(oldExtras[size_t(from) * size_t(extraCount_) + size_t(k)]);
+    }
+    row_ = nullptr;
+    SparePool<unsigned char>::instance().give(old, kChunkRows * stride_);
 }
 
 void RowStore::removeAt(int row) {
