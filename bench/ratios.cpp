@@ -175,6 +175,19 @@ void startup(const QString& folder, int reps, bool quickReference, bool changed 
     QFile::remove(copy);
 }
 
+// Bytes a table's rows take in the file (its b-tree pages), from the engine's own page list.
+double diskBytes(Raw& raw, const char* table) {
+    sqlite3_stmt* st = nullptr;
+    double bytes = 0;
+    if (sqlite3_prepare_v2(raw.get(), "SELECT sum(pgsize) FROM dbstat WHERE name = ?", -1, &st,
+                           nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, table, -1, SQLITE_STATIC);
+        if (sqlite3_step(st) == SQLITE_ROW) bytes = sqlite3_column_double(st, 0);
+    }
+    sqlite3_finalize(st);
+    return bytes;
+}
+
 void load(const QString& folder, int reps) {
     Database db;
     db.open(folder);
@@ -183,19 +196,51 @@ void load(const QString& folder, int reps) {
         ds.setTable(QString::fromLatin1(table));
         Raw raw(folder + Database::fileName());
         std::vector<double> closing;
+        qint64 held = 0;
+        const QString size = sizeOf(db, table);
         pair(
-            name, sizeOf(db, table), reps,
+            name, size, reps,
             [&] {
                 ds.open();
+                held = ds.bytesHeld();
                 closing.push_back(timed([&] { ds.close(); }));
             },
             [&] {
                 raw.readAll(QStringLiteral("SELECT rowid, * FROM %1").arg(QLatin1String(table)));
             });
         std::fprintf(stderr, "  %s: closing %.1f ms (median)\n", name, median(closing));
+        // Memory against the file: bytes per row held by the data set and in the table's pages.
+        const double rows = std::max(1.0, size.toDouble());
+        const double mem = held / rows, disk = diskBytes(raw, table) / rows;
+        std::printf("%s_bytes_per_row %s %.0f %.0f %.2f %.0f\n", name, qPrintable(size), mem, disk,
+                    disk > 0 ? mem / disk : 0, peakRssMb());
+        std::fflush(stdout);
     };
     one("load_customers", "Anagrafica");
     one("load_journal", "Giornale");
+
+    // Closing 100,000 rows: against the 20 ms a window may take to go away unnoticed.
+    if (sizeOf(db, "Giornale").toLongLong() >= 100000) {
+        DataSet ds(db, QStringLiteral("Giornale"));
+        ds.setTable(QStringLiteral("Giornale"),
+                    QStringLiteral("ID IN (SELECT ID FROM Giornale "
+                                   "ORDER BY ID LIMIT ?)"),
+                    {100000});
+        std::vector<double> closing;
+        int rows = 0;
+        for (int i = 0; i < reps; ++i) {
+            ds.open();
+            rows = ds.recordCount();
+            closing.push_back(timed([&] { ds.close(); }));
+        }
+        const double m = median(closing);
+        std::printf("close_journal_vs_20ms %d %.2f 20.0 %.3f %.0f\n", rows, m, m / 20.0,
+                    peakRssMb());
+        std::fprintf(stderr, "  close_journal_vs_20ms: min %.1f max %.1f\n",
+                     *std::min_element(closing.begin(), closing.end()),
+                     *std::max_element(closing.begin(), closing.end()));
+        std::fflush(stdout);
+    }
 }
 
 // "&Seleziona" over the whole span. The window reads the first page of the documents' view,

@@ -91,64 +91,6 @@ bool splitStoredDate(const char* p, int n, QDate* date, QTime* time) {
     return date->isValid() && time->isValid();
 }
 
-QVariant parseStoredDate(const char* p, int n) {
-    QDate date;
-    QTime time;
-    if (splitStoredDate(p, n, &date, &time)) return QDateTime(date, time);
-    QDateTime dt = Database::parseDateTime(QString::fromUtf8(p, n));
-    return dt.isValid() ? QVariant(dt) : QVariant();
-}
-
-// The dates of one reading. A local date and time costs a conversion through the system's
-// time-zone rules when it is made (a look at the zone file each time): each distinct value is
-// made once and shared by every row that has it.
-class DateCache {
-public:
-    QVariant value(const char* p, int n) {
-        QDate date;
-        QTime time;
-        if (!splitStoredDate(p, n, &date, &time)) return parseStoredDate(p, n);
-        const qint64 key = date.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
-        auto it = seen_.constFind(key);
-        if (it != seen_.constEnd()) return *it;
-        if (seen_.size() >= 200000) seen_.clear();
-        return *seen_.insert(key, QVariant(QDateTime(date, time)));
-    }
-
-private:
-    QHash<qint64, QVariant> seen_;
-};
-
-QString columnText(sqlite3_stmt* st, int col) {
-    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
-    return QString::fromUtf8(t, sqlite3_column_bytes(st, col));
-}
-
-// A column of the current row read straight into the field's type.
-QVariant readColumn(sqlite3_stmt* st, int col, FieldType t) {
-    const int ct = sqlite3_column_type(st, col);
-    if (ct == SQLITE_NULL) return QVariant();
-    switch (t) {
-        case FieldType::Currency:
-            if (ct == SQLITE_FLOAT) return std::round(sqlite3_column_double(st, col)) / 10000.0;
-            return double(sqlite3_column_int64(st, col)) / 10000.0;
-        case FieldType::Float:
-            return sqlite3_column_double(st, col);
-        case FieldType::Integer:
-        case FieldType::SmallInt:
-        case FieldType::AutoInc:
-            return int(sqlite3_column_int64(st, col));
-        case FieldType::Bool:
-            return sqlite3_column_int64(st, col) != 0;
-        case FieldType::DateTime: {
-            const auto* txt = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
-            return parseStoredDate(txt, sqlite3_column_bytes(st, col));
-        }
-        default:
-            return columnText(st, col);
-    }
-}
-
 bool sameValue(const QVariant& a, const QVariant& b) {
     const bool an = !a.isValid() || a.isNull(), bn = !b.isValid() || b.isNull();
     if (an || bn) return an == bn;
@@ -311,7 +253,7 @@ void DataSet::sortBy(const QString& field) {
     rebuildView();
     int pos = view_.isEmpty() ? -1 : 0;
     for (int i = 0; i < view_.size(); ++i)
-        if (rows_[size_t(view_[i])].rowid == mark) pos = i;
+        if (rows_.rowid(view_[i]) == mark) pos = i;
     setCursor(pos, false);
     bof_ = pos <= 0;
     eof_ = view_.isEmpty();
@@ -406,7 +348,7 @@ bool DataSet::masterValueEmpty() const {
 void DataSet::load() {
     // Read again (a refresh, a change followed): as many rows as were read before.
     const qint64 limit = paged() ? std::max<qint64>(pageRows_, qint64(rows_.size())) : -1;
-    rows_.clear();
+    prepareStore(rows_);
     view_.clear();
     complete_ = true;
     if (masterValueEmpty()) return;
@@ -450,14 +392,21 @@ void DataSet::load() {
             loadLookups();  // lookup values are kept by field index, which just changed
         }
     }
+    prepareStore(rows_);
     readRows(st, names, rowidCol, haveRow, rows_);
     complete_ = limit < 0 || qint64(rows_.size()) < limit;
     sortRows();
 }
 
+void DataSet::prepareStore(RowStore& store) const {
+    QVector<FieldType> types;
+    for (int i = 0; i < storedCount_; ++i) types << fields_[size_t(i)]->type();
+    store.reset(types, fieldCount() - storedCount_);
+}
+
 template <typename Stmt>
 void DataSet::readRows(Stmt& st, const QStringList& names, int rowidCol, bool haveRow,
-                       std::vector<Row>& out, qint64 serialFrom) {
+                       RowStore& out, qint64 serialFrom) {
     // Result columns mapped to fields by name.
     const int ncols = int(names.size());
     QVector<int> colOf(storedCount_, -1);
@@ -470,49 +419,54 @@ void DataSet::readRows(Stmt& st, const QStringList& names, int rowidCol, bool ha
                     colOf[i] = c;
         typeOf[i] = fields_[size_t(i)]->type();
     }
-    const int n = fieldCount();
+    sqlite3_stmt* s = st.get();
     qint64 serial = serialFrom;  // rows without an identity of their own: their position
-    // A text or date equal to the one the previous row had in the same column shares its value:
-    // codes, years, kinds and dates repeat down a table, and each copy would cost an allocation.
-    struct Previous {
-        QByteArray raw;  // as stored, UTF-8
-        QVariant value;
-        bool valid = false;
-    };
-    std::vector<Previous> previous(static_cast<size_t>(storedCount_));
-    DateCache dates;
     while (haveRow) {
-        Row r;
-        r.rowid = rowidCol >= 0 ? sqlite3_column_int64(st.get(), rowidCol) : ++serial;
-        r.values.resize(n);
-        QVariant* values = r.values.data();
+        out.beginRow(rowidCol >= 0 ? sqlite3_column_int64(s, rowidCol) : ++serial);
         for (int i = 0; i < storedCount_; ++i) {
             const int col = colOf[i];
             if (col < 0) continue;
-            const int ct = sqlite3_column_type(st.get(), col);
+            const int ct = sqlite3_column_type(s, col);
             if (ct == SQLITE_NULL) continue;
-            const FieldType t = typeOf[i];
-            const bool shared =
-                ct == SQLITE_TEXT &&
-                (t == FieldType::Text || t == FieldType::Memo || t == FieldType::DateTime);
-            if (!shared) {
-                values[i] = readColumn(st.get(), col, t);
-                continue;
+            switch (typeOf[i]) {
+                case FieldType::Currency:
+                    out.putReal(i, ct == SQLITE_FLOAT
+                                       ? std::round(sqlite3_column_double(s, col)) / 10000.0
+                                       : double(sqlite3_column_int64(s, col)) / 10000.0);
+                    break;
+                case FieldType::Float:
+                    out.putReal(i, sqlite3_column_double(s, col));
+                    break;
+                case FieldType::Integer:
+                case FieldType::SmallInt:
+                case FieldType::AutoInc:
+                    out.putInteger(i, int(sqlite3_column_int64(s, col)));
+                    break;
+                case FieldType::Bool:
+                    out.putBool(i, sqlite3_column_int64(s, col) != 0);
+                    break;
+                case FieldType::DateTime: {
+                    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+                    const int n = sqlite3_column_bytes(s, col);
+                    QDate date;
+                    QTime time;
+                    // Kept as day and time of day: no time-zone conversion while reading.
+                    if (splitStoredDate(p, n, &date, &time)) {
+                        out.putDate(i, date, time);
+                    } else {
+                        const QDateTime d = Database::parseDateTime(QString::fromUtf8(p, n));
+                        if (d.isValid()) out.putVariant(i, d);
+                    }
+                    break;
+                }
+                case FieldType::Text:
+                case FieldType::Memo: {
+                    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+                    out.putText(i, p, sqlite3_column_bytes(s, col));
+                    break;
+                }
             }
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), col));
-            const int bytes = sqlite3_column_bytes(st.get(), col);
-            Previous& p = previous[size_t(i)];
-            if (!p.valid || QByteArrayView(text, bytes) != QByteArrayView(p.raw)) {
-                // Reuses the buffer of the previous text.
-                p.raw.resize(bytes);
-                if (bytes) std::memcpy(p.raw.data(), text, size_t(bytes));
-                p.value = t == FieldType::DateTime ? dates.value(text, bytes)
-                                                   : QVariant(QString::fromUtf8(text, bytes));
-                p.valid = true;
-            }
-            values[i] = p.value;
         }
-        out.push_back(std::move(r));
         haveRow = st.step();
     }
 }
@@ -587,59 +541,96 @@ bool DataSet::fetchTo(int viewRows) {
 
 void DataSet::sortRows() {
     const Field* f = sortField_.isEmpty() ? nullptr : findField(sortField_);
-    if (!f || rows_.size() < 2) return;
+    const int count = rows_.size();
+    if (!f || count < 2) return;
     const int fi = f->index();
-    if (fi >= storedCount_)
-        for (size_t i = 0; i < rows_.size(); ++i)
-            if (!rows_[i].calcDone) computeDerived(rows_[i], int(i));
-    std::vector<size_t> order(rows_.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    const bool stored = fi < storedCount_;
+    if (!stored)
+        for (int i = 0; i < count; ++i)
+            if (!rows_.calcDone(i)) computeDerived(i);
+    const size_t n = size_t(count);
+    std::vector<int> order(n);
+    for (int i = 0; i < count; ++i) order[size_t(i)] = i;
     const FieldType t = f->type();
     if (t == FieldType::Text || t == FieldType::Memo) {
         // Case is ignored, as the windows' lists always did; nulls first.
-        std::vector<QString> keys(rows_.size());
-        for (size_t i = 0; i < rows_.size(); ++i)
-            keys[i] = rows_[i].values[fi].toString().toCaseFolded();
+        std::vector<QString> keys(n);
+        for (int i = 0; i < count; ++i)
+            keys[size_t(i)] = rows_.value(i, fi).toString().toCaseFolded();
         std::stable_sort(order.begin(), order.end(),
-                         [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+                         [&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
     } else {
         // Keys read once: converting a variant in every comparison costs more than the sort.
-        std::vector<double> keys(rows_.size());
-        std::vector<char> nulls(rows_.size());
-        for (size_t i = 0; i < rows_.size(); ++i) {
-            const QVariant& v = rows_[i].values[fi];
-            nulls[i] = v.isNull() || !v.isValid();
-            if (nulls[i]) continue;
+        std::vector<double> keys(n);
+        std::vector<char> nulls(n);
+        for (int i = 0; i < count; ++i) {
+            double& key = keys[size_t(i)];
+            if (stored && rows_.isPlain(i, fi)) {
+                // Straight from the cell: dates in wall-clock order, without a zone conversion.
+                switch (rows_.kind(fi)) {
+                    case RowStore::Kind::Integer:
+                    case RowStore::Kind::Bool:
+                        key = double(rows_.integerAt(i, fi));
+                        break;
+                    case RowStore::Kind::Real:
+                        key = rows_.realAt(i, fi);
+                        break;
+                    case RowStore::Kind::Date:
+                        key = double(rows_.dateKeyAt(i, fi));
+                        break;
+                    case RowStore::Kind::Text:
+                        key = rows_.value(i, fi).toDouble();
+                        break;
+                }
+                continue;
+            }
+            const QVariant v = rows_.value(i, fi);
+            nulls[size_t(i)] = v.isNull() || !v.isValid();
+            if (nulls[size_t(i)]) continue;
             if (t == FieldType::DateTime) {
-                // Wall-clock order, without a time-zone conversion per row.
                 const QDateTime d = v.toDateTime();
-                keys[i] =
-                    double(d.date().toJulianDay()) * 86400000.0 + d.time().msecsSinceStartOfDay();
+                key = double(d.date().toJulianDay()) * 86400000.0 + d.time().msecsSinceStartOfDay();
             } else {
-                keys[i] = v.toDouble();
+                key = v.toDouble();
             }
         }
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            if (nulls[a] || nulls[b]) return nulls[a] && !nulls[b];
-            return keys[a] < keys[b];
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            if (nulls[size_t(a)] || nulls[size_t(b)]) return nulls[size_t(a)] && !nulls[size_t(b)];
+            return keys[size_t(a)] < keys[size_t(b)];
         });
     }
-    std::vector<Row> sorted;
-    sorted.reserve(rows_.size());
-    for (size_t i : order) sorted.push_back(std::move(rows_[i]));
-    rows_ = std::move(sorted);
+    rows_.select(order);
 }
 
-void DataSet::computeDerived(Row& row, int rowIndex) const {
+QVariant DataSet::rowValue(int rowIndex, int fieldIndex) const {
+    return rowIndex < 0 ? buffer_.values.value(fieldIndex) : rows_.value(rowIndex, fieldIndex);
+}
+
+void DataSet::computeDerived(int rowIndex) const {
+    const auto done = [&] {
+        if (rowIndex < 0)
+            buffer_.calcDone = true;
+        else
+            rows_.setCalcDone(rowIndex, true);
+    };
     if (storedCount_ == fieldCount()) {
-        row.calcDone = true;
+        done();
         return;
     }
-    for (const auto& f : fields_)
-        if (f->kind() == FieldKind::Lookup) row.values[f->index()] = lookupValue(*f, row.values);
+    const auto set = [&](int fi, const QVariant& v) {
+        if (rowIndex < 0)
+            buffer_.values[fi] = v;
+        else
+            rows_.setValue(rowIndex, fi, v);
+    };
+    for (const auto& f : fields_) {
+        if (f->kind() != FieldKind::Lookup) continue;
+        const Field* key = findField(f->lookup().keyField);
+        set(f->index(), key ? lookupValue(*f, rowValue(rowIndex, key->index())) : QVariant());
+    }
     if (onCalcFields) {
         for (const auto& f : fields_)
-            if (f->kind() == FieldKind::Calculated) row.values[f->index()] = QVariant();
+            if (f->kind() == FieldKind::Calculated) set(f->index(), QVariant());
         ActiveRow guard(*this, rowIndex);
         const bool saved = inCalc_;
         inCalc_ = true;
@@ -651,13 +642,10 @@ void DataSet::computeDerived(Row& row, int rowIndex) const {
         }
         inCalc_ = saved;
     }
-    row.calcDone = true;
+    done();
 }
 
-QVariant DataSet::lookupValue(const Field& f, const QVector<QVariant>& values) const {
-    const Field* key = findField(f.lookup().keyField);
-    if (!key) return QVariant();
-    const QVariant k = values[key->index()];
+QVariant DataSet::lookupValue(const Field& f, const QVariant& k) const {
     if (!k.isValid() || k.isNull()) return QVariant();
     auto it = lookups_.constFind(f.index());
     if (it == lookups_.constEnd()) return QVariant();
@@ -674,29 +662,39 @@ bool DataSet::accepts(int rowIndex) {
 
 void DataSet::rebuildView() {
     view_.clear();
-    view_.reserve(int(rows_.size()));
-    for (int i = 0; i < int(rows_.size()); ++i)
+    view_.reserve(rows_.size());
+    for (int i = 0; i < rows_.size(); ++i)
         if (!filtered_ || accepts(i)) view_.push_back(i);
 }
 
-const DataSet::Row* DataSet::rowForRead(int viewRow) const {
-    if (viewRow < 0 || viewRow >= view_.size()) return nullptr;
-    Row& r = rows_[size_t(view_[viewRow])];
-    if (!r.calcDone) computeDerived(r, view_[viewRow]);
-    return &r;
+int DataSet::rowForRead(int viewRow) const {
+    if (viewRow < 0 || viewRow >= view_.size()) return -1;
+    const int r = view_[viewRow];
+    if (!rows_.calcDone(r)) computeDerived(r);
+    return r;
 }
 
 QVariant DataSet::currentValue(int fieldIndex) const {
     if (fieldIndex < 0 || fieldIndex >= fieldCount()) return QVariant();
     if (activeRow_ == -1) return buffer_.values.value(fieldIndex);
     if (activeRow_ >= 0) {
-        Row& r = rows_[size_t(activeRow_)];
-        if (!r.calcDone && !inCalc_ && fieldIndex >= storedCount_) computeDerived(r, activeRow_);
-        return r.values.value(fieldIndex);
+        if (fieldIndex >= storedCount_ && !inCalc_ && !rows_.calcDone(activeRow_))
+            computeDerived(activeRow_);
+        return rows_.value(activeRow_, fieldIndex);
     }
     if (isEditing()) return buffer_.values.value(fieldIndex);
-    const Row* r = rowForRead(cur_);
-    return r ? r->values.value(fieldIndex) : QVariant();
+    const int r = rowForRead(cur_);
+    return r >= 0 ? rows_.value(r, fieldIndex) : QVariant();
+}
+
+bool DataSet::currentUtf8(int fieldIndex, QByteArrayView* out) const {
+    if (fieldIndex < 0 || fieldIndex >= storedCount_ || activeRow_ == -1) return false;
+    int r = activeRow_;
+    if (r < 0) {
+        if (isEditing() || cur_ < 0 || cur_ >= view_.size()) return false;
+        r = view_[cur_];
+    }
+    return rows_.utf8(r, fieldIndex, out);
 }
 
 void DataSet::setCurrentValue(int fieldIndex, const QVariant& v) {
@@ -704,7 +702,7 @@ void DataSet::setCurrentValue(int fieldIndex, const QVariant& v) {
         if (activeRow_ == -1)
             buffer_.values[fieldIndex] = v;
         else if (activeRow_ >= 0)
-            rows_[size_t(activeRow_)].values[fieldIndex] = v;
+            rows_.setValue(activeRow_, fieldIndex, v);
         return;
     }
     if (!isEditing())
@@ -717,15 +715,15 @@ void DataSet::setCurrentValue(int fieldIndex, const QVariant& v) {
     buffer_.values[fieldIndex] = v;
     modified_ = true;
     buffer_.calcDone = false;
-    computeDerived(buffer_, -1);
+    computeDerived(-1);
     Q_EMIT rowChanged(cur_);
 }
 
 QVariant DataSet::valueAt(int row, int fieldIndex) const {
     if (row == -1) row = cur_;
     if (isEditing() && row == cur_) return buffer_.values.value(fieldIndex);
-    const Row* r = rowForRead(row);
-    return r ? r->values.value(fieldIndex) : QVariant();
+    const int r = rowForRead(row);
+    return r >= 0 ? rows_.value(r, fieldIndex) : QVariant();
 }
 
 QString DataSet::displayTextAt(int row, int fieldIndex) const {
@@ -735,7 +733,7 @@ QString DataSet::displayTextAt(int row, int fieldIndex) const {
         ActiveRow guard(*this, -1);
         return fields_[size_t(fieldIndex)]->displayText();
     }
-    if (!rowForRead(row)) return {};
+    if (rowForRead(row) < 0) return {};
     ActiveRow guard(*this, view_[row]);
     return fields_[size_t(fieldIndex)]->displayText();
 }
@@ -805,7 +803,7 @@ void DataSet::reloadKeeping(qint64 mark, int oldPos) {
     rebuildView();
     int pos = -1;
     for (int i = 0; i < view_.size() && mark; ++i)
-        if (rows_[size_t(view_[i])].rowid == mark) {
+        if (rows_.rowid(view_[i]) == mark) {
             pos = i;
             break;
         }
@@ -905,8 +903,7 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value) {
     }
     const int fi = f.index();
     for (int i = 0; fetchTo(i + 1); ++i) {
-        const Row* r = rowForRead(i);
-        const QVariant& v = r->values[fi];
+        const QVariant v = rows_.value(rowForRead(i), fi);
         bool eq;
         if (f.type() == FieldType::Float || f.type() == FieldType::Currency)
             eq = !v.isNull() && !want.isNull() && v.toDouble() == want.toDouble();
@@ -924,12 +921,12 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value) {
 
 qint64 DataSet::bookmark() const {
     if (cur_ < 0 || cur_ >= view_.size()) return 0;
-    return rows_[size_t(view_[cur_])].rowid;
+    return rows_.rowid(view_[cur_]);
 }
 
 bool DataSet::gotoBookmark(qint64 mark) {
     for (int i = 0; fetchTo(i + 1); ++i)
-        if (rows_[size_t(view_[i])].rowid == mark) return setRecNo(i);
+        if (rows_.rowid(view_[i]) == mark) return setRecNo(i);
     return false;
 }
 
@@ -943,7 +940,8 @@ bool DataSet::tryEdit() {
         return true;
     }
     if (!askFirst(beforeEdit)) return false;
-    buffer_ = *rowForRead(cur_);
+    const int r = rowForRead(cur_);
+    buffer_ = Row{rows_.rowid(r), rows_.values(r), rows_.calcDone(r)};
     state_ = State::Edit;
     modified_ = false;
     Q_EMIT stateChanged();
@@ -965,8 +963,7 @@ void DataSet::append() {
     if (master_ && master_->isOpen() && !master_->isEmpty())
         if (Field* link = findField(detailField_))
             buffer_.values[link->index()] = master_->field(masterField_).value();
-    rows_.push_back(Row{0, buffer_.values, false});
-    view_.push_back(int(rows_.size()) - 1);
+    view_.push_back(rows_.append(0, buffer_.values, false));
     state_ = State::Insert;
     cur_ = int(view_.size()) - 1;
     bof_ = eof_ = false;
@@ -981,7 +978,7 @@ void DataSet::append() {
         return;
     }
     modified_ = false;
-    computeDerived(buffer_, -1);
+    computeDerived(-1);
     Q_EMIT rowChanged(cur_);
 }
 
@@ -1038,10 +1035,10 @@ void DataSet::writeBuffer(int rowIndex) {
                 if (fields_[size_t(i)]->type() == FieldType::AutoInc)
                     buffer_.values[i] = int(buffer_.rowid);
         } else {
-            const Row& old = rows_[size_t(rowIndex)];
             for (int i = 0; i < storedCount_; ++i) {
                 const Field& f = *fields_[size_t(i)];
-                if (f.type() == FieldType::AutoInc || sameValue(old.values[i], buffer_.values[i]))
+                if (f.type() == FieldType::AutoInc ||
+                    sameValue(rows_.value(rowIndex, i), buffer_.values[i]))
                     continue;
                 cols << QStringLiteral("\"%1\" = ?").arg(f.name());
                 vals << toStorage(f.type(), buffer_.values[i]);
@@ -1077,10 +1074,10 @@ bool DataSet::post() {
     const Row typed = buffer_;
     const bool typedModified = modified_;
     const int rowIndex = view_[cur_];
-    const Row stored = rows_[size_t(rowIndex)];
+    const Row stored{rows_.rowid(rowIndex), rows_.values(rowIndex), rows_.calcDone(rowIndex)};
     const qint64 keyBefore = editState == State::Insert ? returnTo_ : bookmark();
     auto restore = [&] {
-        rows_[size_t(rowIndex)] = stored;
+        rows_.assign(rowIndex, stored.rowid, stored.values, stored.calcDone);
         buffer_ = typed;
         modified_ = typedModified;
         if (state_ != editState) {
@@ -1095,8 +1092,8 @@ bool DataSet::post() {
             writeBuffer(rowIndex);
             // The row as stored, for whoever reads the data set from here on.
             buffer_.calcDone = false;
-            rows_[size_t(rowIndex)] = buffer_;
-            computeDerived(rows_[size_t(rowIndex)], rowIndex);
+            rows_.assign(rowIndex, buffer_.rowid, buffer_.values, false);
+            computeDerived(rowIndex);
             state_ = State::Browse;
             modified_ = false;
             Q_EMIT stateChanged();
@@ -1149,14 +1146,14 @@ void DataSet::cancel() {
     if (state_ == State::Insert) {
         const int row = cur_;
         view_.removeAt(row);
-        rows_.pop_back();
+        rows_.removeAt(rows_.size() - 1);
         state_ = State::Browse;
         modified_ = false;
         Q_EMIT rowRemoved(row);
         // Back to the row the user was on before "new".
         cur_ = qMin(row, int(view_.size()) - 1);
         for (int i = 0; i < view_.size() && returnTo_; ++i)
-            if (rows_[size_t(view_[i])].rowid == returnTo_) cur_ = i;
+            if (rows_.rowid(view_[i]) == returnTo_) cur_ = i;
         if (cur_ < 0 && !view_.isEmpty()) cur_ = 0;
         Q_EMIT stateChanged();
         Q_EMIT currentChanged(cur_);
@@ -1183,7 +1180,7 @@ bool DataSet::remove() {
     if (!askFirst(askBeforeDelete)) return false;
     if (cur_ < 0) return false;
     const int row = cur_;
-    const qint64 rowid = rows_[size_t(view_[row])].rowid;
+    const qint64 rowid = rows_.rowid(view_[row]);
     bool deleted = false;
     // A rolled-back delete brings the row back as the database has it.
     auto reread = [&] {
@@ -1204,7 +1201,7 @@ bool DataSet::remove() {
             }
             deleted = true;
             const int rowIndex = view_[row];
-            rows_.erase(rows_.begin() + rowIndex);
+            rows_.removeAt(rowIndex);
             view_.removeAt(row);
             for (int& v : view_)
                 if (v > rowIndex) --v;
@@ -1263,7 +1260,7 @@ void DataSet::applyChanges(const Database::Changes& changes, bool undone) {
     const int oldPos = cur_;
     if (lookupsTouched) {
         loadLookups();
-        for (Row& r : rows_) r.calcDone = false;
+        rows_.clearCalcDone();
     }
     if (sourceTouched) {
         // Committed rows of a table are read one by one; a rollback, a whole table or a query
@@ -1285,7 +1282,8 @@ void DataSet::applyChanges(const Database::Changes& changes, bool undone) {
 }
 
 void DataSet::rereadRows(const QList<qint64>& ids) {
-    std::vector<Row> fresh;
+    RowStore fresh;
+    prepareStore(fresh);
     if (!masterValueEmpty()) {
         QVariantList binds;
         QString sql = selectText(&binds);
@@ -1302,25 +1300,28 @@ void DataSet::rereadRows(const QList<qint64>& ids) {
         const bool haveRow = st.step();
         readRows(st, names, rowidCol, haveRow, fresh);
     }
-    QHash<qint64, size_t> freshAt;
-    for (size_t i = 0; i < fresh.size(); ++i) freshAt.insert(fresh[i].rowid, i);
+    QHash<qint64, int> freshAt;
+    for (int i = 0; i < fresh.size(); ++i) freshAt.insert(fresh.rowid(i), i);
     const QSet<qint64> wanted(ids.begin(), ids.end());
-    std::vector<Row> merged;
-    merged.reserve(rows_.size() + fresh.size());
+    // Rows read again take the place of the ones they replace; new rows come last.
+    std::vector<int> merged;
+    merged.reserve(size_t(rows_.size() + fresh.size()));
     QSet<qint64> placed;
-    for (Row& r : rows_) {
-        if (!wanted.contains(r.rowid)) {
-            merged.push_back(std::move(r));
+    const int before = rows_.size();
+    for (int i = 0; i < before; ++i) {
+        const qint64 id = rows_.rowid(i);
+        if (!wanted.contains(id)) {
+            merged.push_back(i);
             continue;
         }
-        auto f = freshAt.constFind(r.rowid);
+        auto f = freshAt.constFind(id);
         if (f == freshAt.constEnd()) continue;  // deleted, or no longer in this set
-        merged.push_back(std::move(fresh[*f]));
-        placed.insert(merged.back().rowid);
+        merged.push_back(rows_.appendCopy(fresh, *f));
+        placed.insert(id);
     }
-    for (Row& r : fresh)
-        if (!placed.contains(r.rowid)) merged.push_back(std::move(r));  // new rows come last
-    rows_ = std::move(merged);
+    for (int i = 0; i < fresh.size(); ++i)
+        if (!placed.contains(fresh.rowid(i))) merged.push_back(rows_.appendCopy(fresh, i));
+    rows_.select(merged);
     sortRows();
 }
 

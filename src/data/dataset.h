@@ -25,6 +25,7 @@
 #include "data/database.h"
 #include "data/errors.h"
 #include "data/field.h"
+#include "data/rowstore.h"
 #include "data/schema.h"
 
 // A list of handlers for one event; rules and windows may both attach.
@@ -188,6 +189,12 @@ public:
     // ---- used by Field
     QVariant currentValue(int fieldIndex) const;
     void setCurrentValue(int fieldIndex, const QVariant& v);
+    // The current row's value of a text field as kept (UTF-8, empty for null), without making a
+    // string: for filters that read every row. False when it is not at hand that way (the row
+    // being edited, a value of another form): read the field's value instead.
+    bool currentUtf8(int fieldIndex, QByteArrayView* out) const;
+    // Bytes the rows held in memory take.
+    qint64 bytesHeld() const { return rows_.bytesHeld(); }
     bool inCalcFields() const { return inCalc_; }
 
 Q_SIGNALS:
@@ -210,6 +217,7 @@ private:
         FieldKind kind;
         LookupDef lookup;
     };
+    // The row being edited or inserted.
     struct Row {
         qint64 rowid = 0;
         QVector<QVariant> values;  // stored, calculated and lookup values by field index
@@ -222,8 +230,12 @@ private:
     void sortRows();
     void rebuildView();
     bool accepts(int rowIndex);
-    void computeDerived(Row& row, int rowIndex) const;
-    const Row* rowForRead(int viewRow) const;
+    // Lookup and calculated values of a row (-1: the edit buffer).
+    void computeDerived(int rowIndex) const;
+    QVariant rowValue(int rowIndex, int fieldIndex) const;
+    // Index into rows_ of a row of the view, its derived values computed; -1 when none.
+    int rowForRead(int viewRow) const;
+    void prepareStore(RowStore& store) const;
     void setCursor(int viewRow, bool notify = true);
     void requireWritable(const char* what) const;
     void masterMoved();
@@ -233,8 +245,8 @@ private:
     bool inWriteTransaction(Write&& write, Undo&& undo, qint64 keyBefore);
     void writeBuffer(int rowIndex);
     template <typename Stmt>
-    void readRows(Stmt& st, const QStringList& names, int rowidCol, bool haveRow,
-                  std::vector<Row>& out, qint64 serialFrom = 0);
+    void readRows(Stmt& st, const QStringList& names, int rowidCol, bool haveRow, RowStore& out,
+                  qint64 serialFrom = 0);
     bool paged() const;
     static QString pageSql(const QString& sql);
     int readPage(qint64 limit);
@@ -246,7 +258,7 @@ private:
     void flushPending();
     void reloadKeeping(qint64 mark, int oldPos);
     void rereadRows(const QList<qint64>& ids);
-    QVariant lookupValue(const Field& f, const QVector<QVariant>& values) const;
+    QVariant lookupValue(const Field& f, const QVariant& key) const;
 
     Database& db_;
     QString name_;
@@ -270,13 +282,13 @@ private:
     std::vector<ExtraDef> extraDefs_;
     QHash<int, QHash<QString, QVariant>> lookups_;  // field index -> key -> value
 
-    mutable std::vector<Row> rows_;
+    mutable RowStore rows_;
     QVector<int> view_;  // indices into rows_ in the order shown, after the filter
     int cur_ = -1;
     bool bof_ = true;
     bool eof_ = true;
     State state_ = State::Inactive;
-    Row buffer_;  // the row being edited or inserted
+    mutable Row buffer_;  // the row being edited or inserted (its derived values computed lazily)
     bool modified_ = false;
     bool filtered_ = false;
     mutable int activeRow_ = -2;  // row read by Field while computing or filtering (-2: none)

@@ -28,6 +28,26 @@ bool containsUpper(const QString& text, const QString& upper) {
     }
     return false;
 }
+// The same over text as kept in a data set (UTF-8): a plain ASCII name is compared in place,
+// anything else goes through the general upper-casing.
+bool containsUpper(QByteArrayView utf8, const QByteArray& upperUtf8, const QString& upper) {
+    const qsizetype n = utf8.size(), m = upperUtf8.size();
+    const char* t = utf8.data();
+    for (qsizetype i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(t[i]) >= 0x80)
+            return QString::fromUtf8(utf8).toUpper().contains(upper);
+    const char* u = upperUtf8.constData();
+    for (qsizetype i = 0; i + m <= n; ++i) {
+        qsizetype j = 0;
+        for (; j < m; ++j) {
+            char c = t[i + j];
+            if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+            if (c != u[j]) break;
+        }
+        if (j == m) return true;
+    }
+    return false;
+}
 constexpr int grigliaMin = 1;
 constexpr int grigliaMax = 50;
 
@@ -221,14 +241,21 @@ bool MasterDataRules::ClientiFilterRecord(DataSet& ds) const {
                 (p.index >= 0 &&
                  (p.index >= ds.fieldCount() || ds.fieldAt(p.index).name() != p.name))) {
                 const Field* f = ds.findField(search.field);
+                const QString upper = search.text.toUpper();
                 p = {&ds,
                      search.field,
                      search.text,
                      f ? f->index() : -1,
-                     search.text.toUpper(),
-                     f ? f->name() : QString()};
+                     upper,
+                     upper.toUtf8(),
+                     f ? f->name() : QString(),
+                     f && (f->type() == FieldType::Text || f->type() == FieldType::Memo)};
             }
-            return p.index >= 0 && containsUpper(ds.fieldAt(p.index).asString(), p.upper);
+            if (p.index < 0) return false;
+            QByteArrayView kept;
+            if (p.isText && ds.currentUtf8(p.index, &kept))
+                return containsUpper(kept, p.upperUtf8, p.upper);
+            return containsUpper(ds.fieldAt(p.index).asString(), p.upper);
         }
         case 'S': {
             const QString rs = text(ds, "RagioneSociale");

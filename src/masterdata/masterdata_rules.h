@@ -99,7 +99,9 @@ private:
         QString text;
         int index = -1;
         QString upper;
-        QString name;  // the field's name at index, in case the data set's fields change
+        QByteArray upperUtf8;
+        QString name;         // the field's name at index, in case the data set's fields change
+        bool isText = false;  // a text field: read as kept, without a string per row
     };
     mutable PreparedSearch prepared_;
 };

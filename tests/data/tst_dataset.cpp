@@ -1,5 +1,3 @@
-#include <time.h>
-
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -10,6 +8,7 @@
 #include "common/messages.h"
 #include "data/dataset.h"
 #include "data/shareddata.h"
+#include "support/localzone.h"
 #include "support/testfolder.h"
 
 namespace {
@@ -87,9 +86,7 @@ private Q_SLOTS:
     }
     void storedDatesReadTheSameInAnyZone() {
         QFETCH(QByteArray, zone);
-        const QByteArray saved = qgetenv("TZ");
-        qputenv("TZ", zone);
-        tzset();
+        const LocalZone local(zone);
         const QStringList stored{
             "2024-03-31 01:59:59", "2024-03-31 02:30:00", "2024-03-31 03:00:00",
             "2024-10-27 02:30:00", "2024-03-10 02:30:00", "2024-11-03 01:30:00",
@@ -133,11 +130,6 @@ private Q_SLOTS:
             if (first != instants.constEnd()) QCOMPARE(got.toMSecsSinceEpoch(), *first);
             instants.insert(text, got.toMSecsSinceEpoch());
         }
-        if (saved.isNull())
-            qunsetenv("TZ");
-        else
-            qputenv("TZ", saved);
-        tzset();
     }
 
     // Texts are read as stored, however they repeat: in a row, further down, differing only in
