@@ -23,6 +23,7 @@ inline void fillCustomers(report::MemoryDataSource& clienti) {
 inline report::Report customerList() {
     using namespace report;
     using fixtures::band;
+    using fixtures::pageNumberFooter;
     using fixtures::text;
     Report list;
     list.name = QStringLiteral("clienti");
@@ -47,10 +48,7 @@ inline report::Report customerList() {
     md.objects.push_back(text(QStringLiteral("Saldo"), QStringLiteral("[Clienti.Saldo]"),
                               {150, 0, 40, 5}, QStringLiteral("#,##0.00")));
     p.bands.push_back(md);
-    Band pf = band(BandType::PageFooter, QStringLiteral("Piede"), 10);
-    pf.objects.push_back(text(QStringLiteral("Pag"),
-                              QStringLiteral("Pagina [PAGE#] di [TOTALPAGES]"), {0, 2, 80, 6}));
-    p.bands.push_back(pf);
+    p.bands.push_back(pageNumberFooter(QStringLiteral("Pag")));
     list.pages.push_back(p);
     return list;
 }

@@ -89,10 +89,7 @@ int main(int argc, char** argv) {
                        "righe [COUNT()]"),
         {0, 0, 150, 8}, QStringLiteral("#,##0.00")));
     ip.bands.push_back(fr);
-    Band ipf = band(BandType::PageFooter, QStringLiteral("Piede"), 10);
-    ipf.objects.push_back(text(QStringLiteral("Pag"),
-                               QStringLiteral("Pagina [PAGE#] di [TOTALPAGES]"), {0, 2, 80, 6}));
-    ip.bands.push_back(ipf);
+    ip.bands.push_back(fixtures::pageNumberFooter(QStringLiteral("Pag")));
     inv.pages.push_back(ip);
     ReportEngine invEngine;
     invEngine.setReport(inv);

@@ -26,6 +26,15 @@ inline report::Band band(report::BandType type, const QString& name, double heig
     return b;
 }
 
+// The footer that numbers the pages: "Pagina [PAGE#] di [TOTALPAGES]" in an object named
+// objectName.
+inline report::Band pageNumberFooter(const QString& objectName, double height = 10) {
+    report::Band b = band(report::BandType::PageFooter, QStringLiteral("Piede"), height);
+    b.objects.push_back(
+        text(objectName, QStringLiteral("Pagina [PAGE#] di [TOTALPAGES]"), {0, 2, 80, 6}));
+    return b;
+}
+
 // A4 list: page header 10 mm, repeated column header 5 mm, 5 mm rows, page footer 10 mm with
 // "Pagina [PAGE#] di [TOTALPAGES]". Usable height 277 mm.
 inline report::Report customerList() {
@@ -48,10 +57,7 @@ inline report::Report customerList() {
     md.objects.push_back(
         text(QStringLiteral("Saldo"), QStringLiteral("[Clienti.Saldo]"), {100, 0, 30, 5}));
     p.bands.push_back(md);
-    Band pf = band(BandType::PageFooter, QStringLiteral("Piede"), 10);
-    pf.objects.push_back(text(QStringLiteral("NumPag"),
-                              QStringLiteral("Pagina [PAGE#] di [TOTALPAGES]"), {0, 2, 80, 6}));
-    p.bands.push_back(pf);
+    p.bands.push_back(pageNumberFooter(QStringLiteral("NumPag")));
     r.pages.push_back(p);
     return r;
 }

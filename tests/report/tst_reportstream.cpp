@@ -14,6 +14,7 @@
 
 using namespace report;
 using fixtures::band;
+using fixtures::pageNumberFooter;
 using fixtures::text;
 
 namespace {
@@ -90,10 +91,7 @@ Case groupedOrders() {
     sm.objects.push_back(text(QStringLiteral("Tutti"), QStringLiteral("Ordini in tutto: [COUNT()]"),
                               {0, 0, 100, 6}));
     p.bands.push_back(sm);
-    Band pf = band(BandType::PageFooter, QStringLiteral("Piede"), 8);
-    pf.objects.push_back(text(QStringLiteral("Pag"),
-                              QStringLiteral("Pagina [PAGE#] di [TOTALPAGES]"), {0, 2, 80, 6}));
-    p.bands.push_back(pf);
+    p.bands.push_back(pageNumberFooter(QStringLiteral("Pag"), 8));
     r.pages.push_back(p);
     return c;
 }
