@@ -1,6 +1,6 @@
 // Reports written to PDF as they are laid out, time and peak memory, each run in a child process
 // of its own so that one side's memory never counts for the other:
-//   report_stream list [REPS]           the 1,000-page customer list (50,000 rows in memory)
+//   report_stream list [REPS]           the 1,000-page customer list (50,000 rows made as read)
 //   report_stream journal FOLDER [REPS] the journal print of a folder made by "vinorda-dati genera"
 // The reference, run in turn with the program, is QPdfWriter writing the same rows directly: the
 // same texts at the same places, fonts and page breaks, without the report engine. Prints
@@ -181,8 +181,7 @@ std::vector<Column> columnsOf(const Band& band) {
 int listChild(const QString& side, const QString& out) {
     std::fprintf(stderr, "  list %s: %.0f MB before the data\n", qPrintable(side),
                  statusMb("VmRSS"));
-    MemoryDataSource clienti(QStringLiteral("Clienti"), benchlist::customerFields());
-    benchlist::fillCustomers(clienti);
+    benchlist::Customers clienti;
     const double dataMb = statusMb("VmRSS");
     const Report list = benchlist::customerList();
     QElapsedTimer t;

@@ -348,6 +348,8 @@ bool DataSet::masterValueEmpty() const {
 void DataSet::load() {
     // Read again (a refresh, a change followed): as many rows as were read before.
     const qint64 limit = paged() ? std::max<qint64>(pageRows_, qint64(rows_.size())) : -1;
+    releasedView_ = 0;
+    releasedSource_ = 0;
     prepareStore(rows_);
     view_.clear();
     complete_ = true;
@@ -494,14 +496,14 @@ bool DataSet::canFetchMore() const {
 int DataSet::readPage(qint64 limit) {
     QVariantList binds;
     const QString sql = pageSql(selectText(&binds));
-    const qint64 offset = qint64(rows_.size());
+    const qint64 offset = sourceRowsRead();
     binds << limit << offset;
     SqlCursor st(db_, sql, binds);
     int rowidCol = -1;
     const QStringList names = resultNames(st, &rowidCol);
     const bool haveRow = st.step();
     readRows(st, names, rowidCol, haveRow, rows_, offset);
-    const qint64 added = qint64(rows_.size()) - offset;
+    const qint64 added = sourceRowsRead() - offset;
     complete_ = added < limit;
     return int(added);
 }
@@ -512,9 +514,13 @@ int DataSet::fetchMore(int atLeast) {
     const QScopedValueRollback<bool> busy(fetching_, true);
     const int from = int(view_.size());
     // Pages grow with the rows read: walking a whole large source costs a few dozen readings.
+    // Walking forward, a page never holds more than kForwardPage rows.
+    constexpr qint64 kForwardPage = 65536;
     while (int(view_.size()) == from && canFetchMore()) {
         const int before = int(rows_.size());
-        readPage(std::max({qint64(pageRows_), qint64(before) / 4, qint64(atLeast)}));
+        qint64 page = std::max(qint64(pageRows_), sourceRowsRead() / 4);
+        if (forward_) page = std::min(page, kForwardPage);
+        readPage(std::max(page, qint64(atLeast)));
         QVector<int> accepted;
         for (int i = before; i < int(rows_.size()); ++i)
             if (!filtered_ || accepts(i)) accepted.push_back(i);
@@ -530,6 +536,63 @@ int DataSet::fetchMore(int atLeast) {
 void DataSet::fetchAll() {
     while (canFetchMore())
         if (fetchMore(std::numeric_limits<int>::max()) == 0) break;
+}
+
+// Before the next page of a forward walk: only the current row and those after it are kept.
+void DataSet::releaseBehind() {
+    if (cur_ <= 0 || cur_ >= view_.size() || isEditing()) return;
+    RowStore kept;
+    prepareStore(kept);
+    for (int v = cur_; v < view_.size(); ++v) kept.appendCopy(rows_, view_[v]);
+    releasedSource_ += rows_.size() - kept.size();
+    releasedView_ += cur_;
+    rows_.clear();
+    view_.clear();
+    for (int i = 0; i < kept.size(); ++i) view_.push_back(rows_.appendCopy(kept, i));
+    cur_ = 0;
+}
+
+std::unique_ptr<DataSet> DataSet::forwardCopy() const {
+    if (!isOpen() || !paged() || master_ || filtered_ || isEditing()) return nullptr;
+    for (const QPointer<DataSet>& d : details_)
+        if (d) return nullptr;
+    auto copy = std::make_unique<DataSet>(db_, name_);
+    copy->table_ = table_;
+    copy->where_ = where_;
+    copy->sql_ = sql_;
+    copy->storedQuery_ = storedQuery_;
+    copy->params_ = params_;
+    copy->writableSource_ = writableSource_;
+    copy->sourceTables_ = sourceTables_;
+    copy->readOnly_ = true;
+    copy->extraDefs_ = extraDefs_;
+    QVector<FieldDef> stored;
+    for (int i = 0; i < storedCount_; ++i) {
+        const Field& f = *fields_[size_t(i)];
+        stored.push_back({f.name(), f.type(), f.size(), f.isRequired(), {}});
+    }
+    copy->defineFields(stored);
+    copy->onCalcFields = onCalcFields;
+    copy->follows_ = false;
+    copy->pageRows_ = pageRows_;
+    copy->forward_ = true;
+    copy->open();
+    for (const auto& f : fields_) {
+        if (Field* c = copy->findField(f->name())) {
+            c->setTitle(f->title());
+            c->setDisplayFormat(f->displayFormat());
+            c->setVisible(f->isVisible());
+        }
+    }
+    return copy;
+}
+
+qint64 DataSet::totalRowCount() const {
+    if (!isOpen()) return -1;
+    if (!canFetchMore()) return releasedView_ + view_.size();
+    QVariantList binds;
+    const QString sql = QStringLiteral("SELECT count(*) FROM (\n%1\n)").arg(selectText(&binds));
+    return db_.scalar(sql, binds).toLongLong();
 }
 
 // True when the view has viewRows rows, reading on as needed.
@@ -781,6 +844,8 @@ void DataSet::close() {
     cur_ = -1;
     bof_ = eof_ = true;
     complete_ = true;
+    releasedView_ = 0;
+    releasedSource_ = 0;
     state_ = State::Inactive;
     Q_EMIT stateChanged();
     Q_EMIT reset();
@@ -846,6 +911,12 @@ void DataSet::setCursor(int viewRow, bool notify) {
 
 bool DataSet::first() {
     if (!checkBrowseMode()) return false;
+    if (releasedView_ > 0) {
+        // A forward walk gave back the first rows: read them again.
+        load();
+        rebuildView();
+        Q_EMIT reset();
+    }
     setCursor(view_.isEmpty() ? -1 : 0);
     bof_ = true;
     eof_ = view_.isEmpty();
@@ -863,7 +934,10 @@ bool DataSet::last() {
 
 bool DataSet::next() {
     if (!checkBrowseMode()) return false;
-    if (cur_ + 1 >= view_.size()) fetchTo(cur_ + 2);
+    if (cur_ + 1 >= view_.size()) {
+        if (forward_) releaseBehind();
+        fetchTo(cur_ + 2);
+    }
     if (cur_ + 1 < view_.size()) {
         setCursor(cur_ + 1);
         bof_ = eof_ = false;

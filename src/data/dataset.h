@@ -122,6 +122,20 @@ public:
     int fetchMore(int atLeast = 0);
     void fetchAll();
 
+    // ---- reading a long source once through (prints)
+    // A data set of its own over the same source and parameters, with the same extra fields,
+    // calculation, titles and formats, that reads on demand and gives back the rows behind its
+    // cursor as it reads on: walked with first() and next(), a source of any length costs about
+    // one page of memory, while this data set, its cursor and its grid stay as they are. Its
+    // recNo() and recordCount() count from the first row it still holds (releasedRows() rows
+    // came before); prior() stops there and first() reads from the start again. Null when this
+    // data set does not read on demand, follows a master, leads details, is filtered or edited.
+    std::unique_ptr<DataSet> forwardCopy() const;
+    int releasedRows() const { return releasedView_; }
+    // Rows a walk from first() visits, for progress: those read and given back, or while not all
+    // are read, the source's rows counted on the database (a filter not applied). -1 when closed.
+    qint64 totalRowCount() const;
+
     // ---- navigation (a pending edit is posted first; false when that post was refused)
     bool first();
     bool last();
@@ -251,6 +265,8 @@ private:
     static QString pageSql(const QString& sql);
     int readPage(qint64 limit);
     bool fetchTo(int viewRows);
+    void releaseBehind();
+    qint64 sourceRowsRead() const { return releasedSource_ + rows_.size(); }
     bool masterValueEmpty() const;
     // What a commit or rollback wrote; followed now, or once a pending edit is over.
     void databaseChanged(const Database::Changes& changes, bool undone);
@@ -301,7 +317,10 @@ private:
     int pageRows_ = 0;
     bool complete_ = true;  // every row of the source is read
     bool fetching_ = false;
-    bool writing_ = false;  // inside post() or remove(): changes wait until it is over
+    bool forward_ = false;       // a forwardCopy(): rows behind the cursor are given back
+    int releasedView_ = 0;       // rows of the view given back (forward_)
+    qint64 releasedSource_ = 0;  // rows of the source given back (forward_)
+    bool writing_ = false;       // inside post() or remove(): changes wait until it is over
     Database::Changes pending_;
     bool pendingUndone_ = false;
     friend class ActiveRow;

@@ -15,6 +15,7 @@ class DataSetSource : public ReportDataSource {
 public:
     // name: the name templates use; empty = the data set's own name.
     explicit DataSetSource(DataSet& dataSet, const QString& name = {});
+    ~DataSetSource() override;
     DataSet& dataSet() const { return ds_; }
 
     QString name() const override;
@@ -33,8 +34,18 @@ public:
     void restorePosition(const QVariant& position) override;
 
 private:
+    // What the walk reads: the copy while one is walked, else the data set itself.
+    DataSet& walked() const { return copy_ ? *copy_ : ds_; }
+    // Absolute row of the copy's cursor.
+    int copyRow() const;
+
     DataSet& ds_;
     QString name_;
+    // A data set that reads on demand is walked through a copy of its own (DataSet::
+    // forwardCopy) from first() on: its grid keeps its rows and cursor, and the rows printed are
+    // given back as the walk goes on. The copy goes when the cursor is given back.
+    std::unique_ptr<DataSet> copy_;
+    mutable qint64 copyTotal_ = -1;
     // Walked past the last row by next(). The data set's own end flag is no guide: it is also
     // set by last(), with the cursor still on the last row, whose fields a header must print.
     bool pastEnd_ = false;

@@ -242,9 +242,8 @@ bool GiornaleMovimenti::stampa() {
         Mymsg::message(msgNienteDaStampare());
         return false;
     }
-    // The print lists every row of the period, not only those the grids have read.
-    documenti.fetchAll();
-    corrispettivi.fetchAll();
+    // The print lists every row of the period: it reads them itself, in a walk of its own that
+    // keeps about a page in memory (the grid keeps the rows it has read).
     if (print_) print_(QStringLiteral("movimenti"), QStringLiteral("Giornale movimenti"));
     return true;
 }

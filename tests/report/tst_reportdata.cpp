@@ -18,16 +18,23 @@ private Q_SLOTS:
     void positionKept_data() {
         QTest::addColumn<int>("row");  // -1 = after the last row
         QTest::addColumn<bool>("grouped");
-        QTest::newRow("first") << 0 << false;
-        QTest::newRow("middle") << 1 << false;
-        QTest::newRow("middle, groups") << 1 << true;
-        QTest::newRow("last, groups") << 2 << true;
-        QTest::newRow("past the end") << -1 << true;
+        QTest::addColumn<int>("page");  // rows read at a time; 0 = all at once
+        QTest::newRow("first") << 0 << false << 0;
+        QTest::newRow("middle") << 1 << false << 0;
+        QTest::newRow("middle, groups") << 1 << true << 0;
+        QTest::newRow("last, groups") << 2 << true << 0;
+        QTest::newRow("past the end") << -1 << true << 0;
+        // Read on demand: the print walks a copy of its own and gives its rows back as it goes.
+        QTest::newRow("first, groups, by pages of 1") << 0 << true << 1;
+        QTest::newRow("middle, groups, by pages of 1") << 1 << true << 1;
+        QTest::newRow("middle, by pages of 2") << 1 << false << 2;
+        QTest::newRow("past the end, by pages of 1") << -1 << true << 1;
     }
 
     void positionKept() {
         QFETCH(int, row);
         QFETCH(bool, grouped);
+        QFETCH(int, page);
         TestFolder folder;
         const QStringList names = {QStringLiteral("Bianchi"), QStringLiteral("Rossi"),
                                    QStringLiteral("Verdi")};
@@ -38,9 +45,19 @@ private Q_SLOTS:
                            {QStringLiteral("Citta"),
                             i < 2 ? QStringLiteral("Siena") : QStringLiteral("Asti")}});
         DataSet clienti(folder.db(), QStringLiteral("Clienti"));
-        clienti.setTable(QStringLiteral("Anagrafica"));
-        clienti.open();
-        clienti.sortBy(QStringLiteral("RagioneSociale"));
+        if (page > 0) {
+            // A source that cannot be written, in its own order.
+            clienti.setSql(
+                QStringLiteral("SELECT a.Codice, a.RagioneSociale, a.Citta FROM Anagrafica a "
+                               "LEFT JOIN IVA ON IVA.Ordine = -1 ORDER BY a.RagioneSociale"));
+            clienti.setFetchOnDemand(page);
+            clienti.open();
+            QVERIFY(clienti.canFetchMore());
+        } else {
+            clienti.setTable(QStringLiteral("Anagrafica"));
+            clienti.open();
+            clienti.sortBy(QStringLiteral("RagioneSociale"));
+        }
         if (row < 0) {
             clienti.last();
             clienti.next();
@@ -48,6 +65,7 @@ private Q_SLOTS:
             clienti.setRecNo(row);
         }
         const qint64 mark = clienti.bookmark();
+        const int read = clienti.recordCount();
 
         Report r;
         r.name = QStringLiteral("clienti");
@@ -81,6 +99,7 @@ private Q_SLOTS:
         QCOMPARE(clienti.eof(), row < 0);
         QCOMPARE(clienti.recNo(), row < 0 ? 2 : row);
         QCOMPARE(clienti.bookmark(), mark);
+        QCOMPARE(clienti.recordCount(), read);
     }
 
     void closedSetPrintsNothing() {

@@ -341,24 +341,6 @@ private Q_SLOTS:
         QCOMPARE(g->documenti.recordCount(), 7);
     }
 
-    // The print lists every row of the period, however few the grid has read.
-    void printReadsEveryRow() {
-        ScriptedMessages msgs;
-        product(QStringLiteral("V1"), 10);
-        for (int i = 0; i < 8; ++i)
-            move(QDate(2025, 1, 2 + i), QStringLiteral("V1"), 1,
-                 i % 2 ? QStringLiteral("B") : QStringLiteral("N"));
-        g->documenti.setFetchOnDemand(2);
-        g->corrispettivi.setFetchOnDemand(2);
-        int documenti = -1;
-        g->setPrint(
-            [&](const QString&, const QString&) { documenti = g->documenti.recordCount(); });
-        g->FormShow();
-        QCOMPARE(g->documenti.recordCount(), 2);
-        QVERIFY(g->stampa());
-        QCOMPARE(documenti, 4);
-    }
-
     void print() {
         ScriptedMessages msgs;
         QStringList calls;
