@@ -20,10 +20,7 @@ bool DataSetSource::isOpen() const {
 }
 
 bool DataSetSource::first() {
-    if (!copy_ && ds_.isOpen() && ds_.canFetchMore()) {
-        copy_ = ds_.forwardCopy();
-        copyTotal_ = -1;
-    }
+    if (!copy_ && ds_.isOpen() && ds_.canFetchMore()) copy_ = ds_.forwardCopy();
     DataSet& d = walked();
     const bool ok = d.isOpen() && d.first() && !d.isEmpty();
     pastEnd_ = !ok;
