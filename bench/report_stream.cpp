@@ -287,14 +287,29 @@ int journalChild(const QString& side, const QString& folder, const QString& out)
         routine.setDataFolder(folder);
         routine.setDataSources(&engine.dataSources());
         engine.setDataFolder(folder);
-        if (!routine.setta_stampante(QStringLiteral("movimenti"),
-                                     QStringLiteral("Giornale movimenti"), false,
-                                     PrintMode::OneCopy, 1)) {
-            std::fprintf(stderr, "journal print failed: %s\n", qPrintable(quiet.last()));
-            return 1;
+        if (side == QLatin1String("prepared")) {
+            // The preview's way: every page prepared, the window left out.
+            output.showPreview = [&](ReportEngine& e) {
+                pages = e.pageCount();
+                return false;
+            };
+            routine.setta_stampante(QStringLiteral("movimenti"),
+                                    QStringLiteral("Giornale movimenti"), false, PrintMode::Preview,
+                                    1);
+            if (pages == 0) {
+                std::fprintf(stderr, "journal preview failed: %s\n", qPrintable(quiet.last()));
+                return 1;
+            }
+        } else {
+            if (!routine.setta_stampante(QStringLiteral("movimenti"),
+                                         QStringLiteral("Giornale movimenti"), false,
+                                         PrintMode::OneCopy, 1)) {
+                std::fprintf(stderr, "journal print failed: %s\n", qPrintable(quiet.last()));
+                return 1;
+            }
+            QFile::remove(out);
+            QFile::rename(engine.lastPdfFile(), out);
         }
-        QFile::remove(out);
-        QFile::rename(engine.lastPdfFile(), out);
     }
     std::printf("%.1f %d %.1f %.1f\n", t.nsecsElapsed() / 1e6, pages, statusMb("VmHWM"), dataMb);
     return 0;
@@ -384,12 +399,14 @@ int main(int argc, char** argv) {
     if (kind == QLatin1String("journal")) {
         QString folder = QDir(args.value(1)).absolutePath() + QLatin1Char('/');
         const int reps = std::max(1, args.value(2, QStringLiteral("3")).toInt());
-        std::vector<Run> prog, ref;
+        std::vector<Run> prog, ref, prep;
         for (int i = 0; i < reps; ++i) {
             prog.push_back(child({QStringLiteral("child"), QStringLiteral("journal"),
                                   QStringLiteral("program"), pdf, folder}));
             ref.push_back(child({QStringLiteral("child"), QStringLiteral("journal"),
                                  QStringLiteral("reference"), pdf, folder}));
+            prep.push_back(child({QStringLiteral("child"), QStringLiteral("journal"),
+                                  QStringLiteral("prepared"), pdf, folder}));
         }
         Database db;
         db.open(folder);
@@ -399,6 +416,14 @@ int main(int argc, char** argv) {
         for (const Run& x : prog) share.push_back(x.peak - x.data);
         std::fprintf(stderr, "  report_journal_pdf: the report's own share %.0f MB\n",
                      median(share));
+        // The preview's preparation against the print streamed to PDF in the same run.
+        line("report_journal_preview", size, prep, prog);
+        std::vector<double> pm, pp;
+        for (const Run& x : prep) pm.push_back(x.ms), pp.push_back(x.peak - x.data);
+        std::fprintf(stderr,
+                     "  report_journal_preview: %d pages prepared, %.0f pages/s, the pages' "
+                     "own share %.0f MB\n",
+                     prep.front().pages, prep.front().pages / (median(pm) / 1000), median(pp));
         return 0;
     }
 #endif
