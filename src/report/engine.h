@@ -9,7 +9,7 @@
 #include "report/datasource.h"
 #include "report/layout.h"
 #include "report/model.h"
-#include "report/prepared.h"
+#include "report/pagestore.h"
 #include "report/spooler.h"
 
 namespace report {
@@ -52,13 +52,16 @@ public:
     // The watcher of the next preparations (not owned; nullptr = none). A preparation it stops
     // returns false with wasCancelled() and an empty errorString().
     void setProgress(LayoutProgress* progress) { progress_ = progress; }
-    // Lays out every page and keeps them (for the preview).
+    // Lays out every page and keeps them packed (for the preview): in memory up to
+    // memoryBudget bytes, the rest in a temporary file in folder (empty = the system's).
     bool prepare();
+    void setPageMemory(qint64 memoryBudget, const QString& folder = {});
     bool isPrepared() const { return prepared_; }
     bool wasCancelled() const { return cancelled_; }
-    const PreparedReport& prepared() const { return pages_; }
+    // The prepared pages, read back one at a time; empty when not prepared.
+    const PageStore& prepared() const { return *pages_; }
     // The prepared pages; without them, the pages of the last PDF or print written.
-    int pageCount() const { return prepared_ ? int(pages_.pages.size()) : written_; }
+    int pageCount() const { return prepared_ ? pages_->count() : written_; }
     // The PDF of the prepared pages; without them the pages are laid out and written one by
     // one, never all in memory (the watcher of setProgress() sees it).
     bool exportPdf(const QString& path);
@@ -98,7 +101,9 @@ private:
     DataSourceRegistry sources_;
     QString dataFolder_;
     QDateTime now_;
-    PreparedReport pages_;
+    std::unique_ptr<PageStore> pages_;
+    qint64 pageMemory_ = PageStore::kDefaultMemoryBudget;
+    QString pageFolder_;
     bool prepared_ = false;
     int written_ = 0;
     bool cancelled_ = false;
