@@ -34,8 +34,7 @@ void ReportEngine::setReport(const Report& report, const QString& fileName) {
     report_ = report;
     fileName_ = fileName;
     if (!fileName.isEmpty()) report_.name = QFileInfo(fileName).completeBaseName();
-    prepared_ = false;
-    pages_ = std::make_unique<PageStore>();
+    releasePages();
     written_ = 0;
 }
 
@@ -90,11 +89,15 @@ void ReportEngine::setPageMemory(qint64 memoryBudget, const QString& folder) {
     pageFolder_ = folder;
 }
 
+void ReportEngine::releasePages() {
+    prepared_ = false;
+    pages_ = std::make_unique<PageStore>();
+}
+
 bool ReportEngine::prepare() {
     cancelled_ = false;
-    prepared_ = false;
     // The pages of the last preparation go first, and their file with them.
-    pages_ = std::make_unique<PageStore>();
+    releasePages();
     if (!hasTemplatePages()) return false;
     auto store = std::make_unique<PageStore>(pageMemory_, pageFolder_);
     if (!streamReport(layoutInput(), *store, &error_, &cancelled_)) return false;

@@ -56,6 +56,8 @@ public:
     // memoryBudget bytes, the rest in a temporary file in folder (empty = the system's).
     bool prepare();
     void setPageMemory(qint64 memoryBudget, const QString& folder = {});
+    // Drops the prepared pages and their file; printing lays the pages out again.
+    void releasePages();
     bool isPrepared() const { return prepared_; }
     bool wasCancelled() const { return cancelled_; }
     // The prepared pages, read back one at a time; empty when not prepared.

@@ -57,7 +57,8 @@ bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error,
 
 // The same pages handed to sink in order as they are laid out; *pages gets their number. A
 // template that prints the total page count is first laid out once without output to count
-// them, unless the sink keeps its pages and the count is only printed, not computed with. Errors and cancelling as layoutReport(); the sink may have had some pages by then.
+// them, unless the sink keeps its pages and the count is only printed, not computed with. Errors
+// and cancelling as layoutReport(); the sink may have had some pages by then.
 bool streamReport(const LayoutInput& input, PageSink& sink, QString* error,
                   bool* cancelled = nullptr, int* pages = nullptr);
 
