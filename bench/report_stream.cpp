@@ -291,6 +291,11 @@ int journalChild(const QString& side, const QString& folder, const QString& out)
             // The preview's way: every page prepared, the window left out.
             output.showPreview = [&](ReportEngine& e) {
                 pages = e.pageCount();
+                std::fprintf(
+                    stderr,
+                    "  journal prepared: %d pages packed, %.1f MB in memory, %.1f MB in the file\n",
+                    pages, e.prepared().memoryBytes() / 1048576.0,
+                    e.prepared().fileBytes() / 1048576.0);
                 return false;
             };
             routine.setta_stampante(QStringLiteral("movimenti"),
