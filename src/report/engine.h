@@ -87,13 +87,16 @@ public:
 
     QString errorString() const { return error_; }
 
+    // What a preparation lays out: the template, the sources, title, time, watcher and the
+    // template's folder.
+    LayoutInput layoutInput() const;
+
 Q_SIGNALS:
     void afterPrint();
 
 private:
     PrintBackend& backend() { return backend_ ? *backend_ : CupsBackend::instance(); }
     QString pdfFileName() const;
-    LayoutInput layoutInput() const;
     bool hasTemplatePages();
     bool writeOutput(QIODevice& device, QString* error, QSizeF* firstPage = nullptr);
 

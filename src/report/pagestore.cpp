@@ -106,10 +106,6 @@ PageStore::PageStore(qint64 memoryBudget, const QString& folder)
 PageStore::~PageStore() = default;
 
 void PageStore::page(PreparedPage&& page) {
-    add(page);
-}
-
-void PageStore::add(const PreparedPage& page) {
     const QByteArray packed = pack(page);
     pages_.push_back({put(packed), page.size});
 }

@@ -32,7 +32,6 @@ public:
     // Packs the page. A page that cannot be kept (the file cannot be written) stops the layout
     // with PageSinkError: no page is ever dropped silently.
     void page(PreparedPage&& page) override;
-    void add(const PreparedPage& page);
 
     int count() const { return int(pages_.size()); }
     QSizeF pageSize(int index) const;

@@ -122,15 +122,9 @@ struct Case {
     PreparedReport whole() {
         ReportEngine engine;
         attach(engine);
-        LayoutInput in;
-        in.report = &engine.report();
-        in.sources = &engine.dataSources();
-        in.title = QStringLiteral("Prova");
-        in.now = QDateTime(QDate(2026, 3, 14), QTime(9, 30));
-        in.templateFolder = folder.path();
         PreparedReport out;
         QString error;
-        if (!layoutReport(in, &out, &error)) qWarning() << error;
+        if (!layoutReport(engine.layoutInput(), &out, &error)) qWarning() << error;
         return out;
     }
 };

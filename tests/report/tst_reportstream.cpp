@@ -184,14 +184,9 @@ private Q_SLOTS:
         // Every page laid out and kept whole, then written.
         ReportEngine whole;
         c.attach(whole);
-        LayoutInput all;
-        all.report = &whole.report();
-        all.sources = &whole.dataSources();
-        all.title = QStringLiteral("Prova");
-        all.now = QDateTime(QDate(2026, 3, 14), QTime(9, 30));
         PreparedReport kept;
         QString error;
-        QVERIFY2(layoutReport(all, &kept, &error), qPrintable(error));
+        QVERIFY2(layoutReport(whole.layoutInput(), &kept, &error), qPrintable(error));
         QByteArray expected;
         {
             QBuffer out(&expected);
@@ -227,11 +222,7 @@ private Q_SLOTS:
         HeldPages held(writer);
         ReportEngine plain;
         c.attach(plain);
-        LayoutInput in;
-        in.report = &plain.report();
-        in.sources = &plain.dataSources();
-        in.title = QStringLiteral("Prova");
-        in.now = QDateTime(QDate(2026, 3, 14), QTime(9, 30));
+        LayoutInput in = plain.layoutInput();
         in.progress = &held;
         int count = 0;
         QVERIFY2(streamReport(in, held, &error, nullptr, &count), qPrintable(error));
