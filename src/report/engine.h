@@ -52,9 +52,11 @@ public:
     // The watcher of the next preparations (not owned; nullptr = none). A preparation it stops
     // returns false with wasCancelled() and an empty errorString().
     void setProgress(LayoutProgress* progress) { progress_ = progress; }
-    // Lays out every page and keeps them packed (for the preview): in memory up to
-    // memoryBudget bytes, the rest in a temporary file in folder (empty = the system's).
+    // Lays out every page and keeps them packed (for the preview): in memory up to a budget,
+    // the rest in a temporary file. A file that cannot be written fails it with the reason.
     bool prepare();
+    // The bytes of packed pages kept in memory, and the folder of the file for the rest
+    // (empty = the system's temporary folder).
     void setPageMemory(qint64 memoryBudget, const QString& folder = {});
     // Drops the prepared pages and their file; printing lays the pages out again.
     void releasePages();
