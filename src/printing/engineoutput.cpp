@@ -37,7 +37,10 @@ bool EnginePrintOutput::preview(const report::Report& report, const QString& pat
         if (!engine_.wasCancelled()) Mymsg::error(engine_.errorString());
         return false;
     }
-    return showPreview && showPreview(engine_);
+    const bool printed = showPreview && showPreview(engine_);
+    // The engine outlives the window: the pages and their file are not kept for nothing.
+    engine_.releasePages();
+    return printed;
 }
 
 bool EnginePrintOutput::print(const report::Report& report, const QString& path,

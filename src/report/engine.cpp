@@ -14,7 +14,8 @@
 
 namespace report {
 
-ReportEngine::ReportEngine(QObject* parent) : QObject(parent), report_(emptyReport()) {}
+ReportEngine::ReportEngine(QObject* parent)
+    : QObject(parent), report_(emptyReport()), pages_(std::make_unique<PageStore>()) {}
 
 bool ReportEngine::loadFromFile(const QString& path) {
     Report r;
@@ -33,8 +34,7 @@ void ReportEngine::setReport(const Report& report, const QString& fileName) {
     report_ = report;
     fileName_ = fileName;
     if (!fileName.isEmpty()) report_.name = QFileInfo(fileName).completeBaseName();
-    prepared_ = false;
-    pages_ = {};
+    releasePages();
     written_ = 0;
 }
 
@@ -84,13 +84,24 @@ bool ReportEngine::hasTemplatePages() {
     return false;
 }
 
+void ReportEngine::setPageMemory(qint64 memoryBudget, const QString& folder) {
+    pageMemory_ = memoryBudget;
+    pageFolder_ = folder;
+}
+
+void ReportEngine::releasePages() {
+    prepared_ = false;
+    pages_ = std::make_unique<PageStore>();
+}
+
 bool ReportEngine::prepare() {
     cancelled_ = false;
-    prepared_ = false;
+    // The pages of the last preparation go first, and their file with them.
+    releasePages();
     if (!hasTemplatePages()) return false;
-    PreparedReport out;
-    if (!layoutReport(layoutInput(), &out, &error_, &cancelled_)) return false;
-    pages_ = std::move(out);
+    auto store = std::make_unique<PageStore>(pageMemory_, pageFolder_);
+    if (!streamReport(layoutInput(), *store, &error_, &cancelled_)) return false;
+    pages_ = std::move(store);
     prepared_ = true;
     return true;
 }
@@ -98,7 +109,14 @@ bool ReportEngine::prepare() {
 bool ReportEngine::writeOutput(QIODevice& device, QString* error, QSizeF* firstPage) {
     PdfPageWriter writer(device, title_);
     if (prepared_) {
-        for (const PreparedPage& page : pages_.pages) writer.paint(page);
+        for (int i = 0; i < pages_->count(); ++i) {
+            const std::shared_ptr<const PreparedPage> page = pages_->at(i);
+            if (!page) {
+                *error = pages_->errorString();
+                return false;
+            }
+            writer.paint(*page);
+        }
     } else {
         // Laid out and written page by page: only the page at hand is in memory.
         cancelled_ = false;

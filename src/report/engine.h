@@ -9,7 +9,7 @@
 #include "report/datasource.h"
 #include "report/layout.h"
 #include "report/model.h"
-#include "report/prepared.h"
+#include "report/pagestore.h"
 #include "report/spooler.h"
 
 namespace report {
@@ -52,13 +52,20 @@ public:
     // The watcher of the next preparations (not owned; nullptr = none). A preparation it stops
     // returns false with wasCancelled() and an empty errorString().
     void setProgress(LayoutProgress* progress) { progress_ = progress; }
-    // Lays out every page and keeps them (for the preview).
+    // Lays out every page and keeps them packed (for the preview): in memory up to a budget,
+    // the rest in a temporary file. A file that cannot be written fails it with the reason.
     bool prepare();
+    // The bytes of packed pages kept in memory, and the folder of the file for the rest
+    // (empty = the system's temporary folder).
+    void setPageMemory(qint64 memoryBudget, const QString& folder = {});
+    // Drops the prepared pages and their file; printing lays the pages out again.
+    void releasePages();
     bool isPrepared() const { return prepared_; }
     bool wasCancelled() const { return cancelled_; }
-    const PreparedReport& prepared() const { return pages_; }
+    // The prepared pages, read back one at a time; empty when not prepared.
+    const PageStore& prepared() const { return *pages_; }
     // The prepared pages; without them, the pages of the last PDF or print written.
-    int pageCount() const { return prepared_ ? int(pages_.pages.size()) : written_; }
+    int pageCount() const { return prepared_ ? pages_->count() : written_; }
     // The PDF of the prepared pages; without them the pages are laid out and written one by
     // one, never all in memory (the watcher of setProgress() sees it).
     bool exportPdf(const QString& path);
@@ -82,13 +89,16 @@ public:
 
     QString errorString() const { return error_; }
 
+    // What a preparation lays out: the template, the sources, title, time, watcher and the
+    // template's folder.
+    LayoutInput layoutInput() const;
+
 Q_SIGNALS:
     void afterPrint();
 
 private:
     PrintBackend& backend() { return backend_ ? *backend_ : CupsBackend::instance(); }
     QString pdfFileName() const;
-    LayoutInput layoutInput() const;
     bool hasTemplatePages();
     bool writeOutput(QIODevice& device, QString* error, QSizeF* firstPage = nullptr);
 
@@ -98,7 +108,9 @@ private:
     DataSourceRegistry sources_;
     QString dataFolder_;
     QDateTime now_;
-    PreparedReport pages_;
+    std::unique_ptr<PageStore> pages_;
+    qint64 pageMemory_ = PageStore::kDefaultMemoryBudget;
+    QString pageFolder_;
     bool prepared_ = false;
     int written_ = 0;
     bool cancelled_ = false;

@@ -1061,6 +1061,9 @@ bool runLayout(const LayoutInput& input, QString* error, bool* cancelled, Body&&
     } catch (const LayoutError& e) {
         if (error) *error = e.text;
         return false;
+    } catch (const PageSinkError& e) {
+        if (error) *error = e.text;
+        return false;
     } catch (const ExpressionError& e) {
         if (error)
             *error = QStringLiteral("Report \"%1\": %2")
@@ -1094,6 +1097,11 @@ bool streamReport(const LayoutInput& input, PageSink& sink, QString* error, bool
     const bool ok = runLayout(input, error, cancelled, [&](Layouter& layouter, auto giveBack) {
         if (!layouter.usesTotalPages()) {
             layouter.stream(-1, out, {}, 0, 1);
+            return;
+        }
+        if (!layouter.needsSecondPass() && sink.keepsPages()) {
+            layouter.stream(-1, out, {}, 0, 1);
+            sink.setPageTotal(totalPagesMarker(), out.pages);
             return;
         }
         // The count first, without output; then the pages with it.

@@ -33,7 +33,20 @@ struct LayoutInput {
 class PageSink {
 public:
     virtual ~PageSink() = default;
+    // Throws PageSinkError when it cannot take the page.
     virtual void page(PreparedPage&& page) = 0;
+    // A sink that keeps its pages may take them with a standalone page count still open, as
+    // placeholder, and be told the count at the end: that spares the counting pass.
+    virtual bool keepsPages() const { return false; }
+    virtual void setPageTotal(const QString& placeholder, int total) {
+        Q_UNUSED(placeholder);
+        Q_UNUSED(total);
+    }
+};
+
+// A sink's refusal of a page: the layout stops and reports text as its error.
+struct PageSinkError {
+    QString text;
 };
 
 // Lays out the whole report. Every data source the report walks is left positioned as it was
@@ -44,7 +57,8 @@ bool layoutReport(const LayoutInput& input, PreparedReport* out, QString* error,
 
 // The same pages handed to sink in order as they are laid out; *pages gets their number. A
 // template that prints the total page count is first laid out once without output to count
-// them. Errors and cancelling as layoutReport(); the sink may have had some pages by then.
+// them, unless the sink keeps its pages and the count is only printed, not computed with. Errors
+// and cancelling as layoutReport(); the sink may have had some pages by then.
 bool streamReport(const LayoutInput& input, PageSink& sink, QString* error,
                   bool* cancelled = nullptr, int* pages = nullptr);
 

@@ -41,8 +41,8 @@ PageView::PageView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void PageView::setReport(const PreparedReport* report) {
-    report_ = report;
+void PageView::setReport(const PageStore* pages) {
+    pages_ = pages;
     lastPage_ = -1;
     relayout();
 }
@@ -64,14 +64,14 @@ void PageView::setZoom(double zoom) {
 double PageView::fitWidthZoom() const {
     if (!pageCount()) return 1.0;
     double w = 0;
-    for (const auto& p : report_->pages) w = std::max(w, p.size.width());
+    for (int i = 0; i < pageCount(); ++i) w = std::max(w, pages_->pageSize(i).width());
     const double avail = viewport()->width() - 2 * kGap;
     return std::clamp(avail / (w * logicalDpiX() / 25.4), kMinZoom, kMaxZoom);
 }
 
 double PageView::fitPageZoom() const {
     if (!pageCount()) return 1.0;
-    const QSizeF s = report_->pages[size_t(std::max(0, currentPage()))].size;
+    const QSizeF s = pages_->pageSize(std::max(0, currentPage()));
     const double dpm = logicalDpiX() / 25.4;
     const double zw = (viewport()->width() - 2 * kGap) / (s.width() * dpm);
     const double zh = (viewport()->height() - 2 * kGap) / (std::max(1.0, s.height()) * dpm);
@@ -84,7 +84,7 @@ void PageView::relayout() {
     const double dpm = dotsPerMm();
     double y = kGap;
     for (int i = 0; i < pageCount(); ++i) {
-        const QSizeF s = report_->pages[size_t(i)].size;
+        const QSizeF s = pages_->pageSize(i);
         tops_ << y;
         y += s.height() * dpm + kGap;
         contentWidth_ = std::max(contentWidth_, s.width() * dpm + 2 * kGap);
@@ -100,7 +100,7 @@ void PageView::relayout() {
 }
 
 QRectF PageView::pageRect(int index) const {
-    const QSizeF s = report_->pages[size_t(index)].size * dotsPerMm();
+    const QSizeF s = pages_->pageSize(index) * dotsPerMm();
     const double x =
         std::max(kGap, (std::max(contentWidth_, double(viewport()->width())) - s.width()) / 2);
     return QRectF(x, tops_[index], s.width(), s.height());
@@ -109,10 +109,9 @@ QRectF PageView::pageRect(int index) const {
 int PageView::currentPage() const {
     if (!pageCount()) return -1;
     const double y = verticalScrollBar()->value() + viewport()->height() / 3.0;
-    int page = 0;
-    for (int i = 0; i < tops_.size(); ++i)
-        if (tops_[i] <= y) page = i;
-    return page;
+    // The last page starting above y; tops_ grows with the index.
+    const auto it = std::upper_bound(tops_.begin(), tops_.end(), y);
+    return std::max(0, int(it - tops_.begin()) - 1);
 }
 
 void PageView::showPage(int index) {
@@ -129,15 +128,21 @@ void PageView::paintEvent(QPaintEvent* event) {
     if (!pageCount()) return;
     const QPointF scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
     const QRectF visible = QRectF(event->rect()).translated(scroll);
-    for (int i = 0; i < pageCount(); ++i) {
+    // Only the pages in view: from the last one starting above it.
+    const auto from = std::upper_bound(tops_.begin(), tops_.end(), visible.top());
+    for (int i = std::max(0, int(from - tops_.begin()) - 1);
+         i < pageCount() && tops_[i] <= visible.bottom(); ++i) {
         const QRectF r = pageRect(i);
         if (!r.intersects(visible)) continue;
         const QRectF onScreen = r.translated(-scroll);
         p.fillRect(onScreen.translated(3, 3), QColor(0x40, 0x40, 0x40));
         p.fillRect(onScreen, Qt::white);
+        // A page that cannot be read back stays blank rather than stopping the window.
+        const std::shared_ptr<const PreparedPage> page = pages_->at(i);
+        if (!page) continue;
         p.save();
         p.setClipRect(onScreen);
-        paintPage(p, report_->pages[size_t(i)], dotsPerMm(), onScreen.topLeft());
+        paintPage(p, *page, dotsPerMm(), onScreen.topLeft());
         p.restore();
     }
 }

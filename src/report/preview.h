@@ -16,14 +16,14 @@ class PageView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit PageView(QWidget* parent = nullptr);
-    void setReport(const PreparedReport* report);
+    void setReport(const PageStore* pages);
     double zoom() const { return zoom_; }
     void setZoom(double zoom);  // 1.0 = real size on screen
     double fitWidthZoom() const;
     double fitPageZoom() const;
     int currentPage() const;  // 0-based: the page at the top of the view
     void showPage(int index);
-    int pageCount() const { return report_ ? int(report_->pages.size()) : 0; }
+    int pageCount() const { return pages_ ? pages_->count() : 0; }
 
 Q_SIGNALS:
     void currentPageChanged(int index);
@@ -41,7 +41,7 @@ private:
     void relayout();
     QRectF pageRect(int index) const;  // in content coordinates
 
-    const PreparedReport* report_ = nullptr;
+    const PageStore* pages_ = nullptr;
     double zoom_ = 1.0;
     QVector<double> tops_;  // content y of each page
     double contentWidth_ = 0;
@@ -56,7 +56,7 @@ public:
     explicit ReportPreview(ReportEngine& engine, QWidget* parent = nullptr);
 
     PageView* view() const { return view_; }
-    const PreparedReport& prepared() const { return engine_.prepared(); }
+    const PageStore& prepared() const { return engine_.prepared(); }
     int copies() const;
     void setCopies(int copies);
     // The Print button: prints the copies chosen; true when the job was accepted.

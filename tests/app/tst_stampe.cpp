@@ -62,8 +62,9 @@ private Q_SLOTS:
             auto* d = static_cast<report::ReportDesigner*>(w);
             file = QFileInfo(d->filePath()).fileName();
             previewed = whenShown(QStringLiteral("frmAnteprima"), [&](QWidget* p) {
-                for (const auto& page : static_cast<report::ReportPreview*>(p)->prepared().pages)
-                    for (const auto& op : page.ops) shown << op.lines;
+                const report::PageStore& pages = static_cast<report::ReportPreview*>(p)->prepared();
+                for (int i = 0; i < pages.count(); ++i)
+                    for (const auto& op : pages.at(i)->ops) shown << op.lines;
                 p->close();
             });
             d->findChild<QAction*>(QStringLiteral("act_preview"))->trigger();
@@ -100,8 +101,9 @@ private Q_SLOTS:
         });
         QStringList shown;
         const auto previewed = whenShown(QStringLiteral("frmAnteprima"), [&](QWidget* p) {
-            for (const auto& page : static_cast<report::ReportPreview*>(p)->prepared().pages)
-                for (const auto& op : page.ops) shown << op.lines;
+            const report::PageStore& pages = static_cast<report::ReportPreview*>(p)->prepared();
+            for (int i = 0; i < pages.count(); ++i)
+                for (const auto& op : pages.at(i)->ops) shown << op.lines;
             p->close();
         });
         run.form.action(QStringLiteral("ListaFattureEmesse1"))->trigger();

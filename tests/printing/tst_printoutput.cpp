@@ -77,6 +77,27 @@ private Q_SLOTS:
         QCOMPARE(messages.texts, QStringList());
     }
 
+    // The preview's pages live as long as the window: their temporary file goes with it.
+    void previewLetsPagesGo() {
+        ScriptedMessages messages;
+        FakeBackend office;
+        office.queues = {QStringLiteral("Ufficio_A4")};
+        Fixture f(folder_, &office);
+        f.engine.setPageMemory(0);
+        qint64 inFile = 0;
+        f.output.showPreview = [&](report::ReportEngine& engine) {
+            inFile = engine.prepared().fileBytes();
+            return false;
+        };
+        QVERIFY(!f.routine.setta_stampante(QStringLiteral("scontrinoint"),
+                                           QStringLiteral("Scontrino"), false, PrintMode::Preview,
+                                           1));
+        QVERIFY(inFile > 0);
+        QVERIFY(!f.engine.isPrepared());
+        QCOMPARE(f.engine.prepared().fileBytes(), 0);
+        QCOMPARE(messages.texts, QStringList());
+    }
+
     void noPrinterGivesPdf() {
         ScriptedMessages messages;
         FakeBackend none;

@@ -1,7 +1,10 @@
 #pragma once
 // Small templates and in-memory data for the engine tests.
+#include <vector>
+
 #include "report/datasource.h"
 #include "report/model.h"
+#include "report/pagestore.h"
 
 namespace fixtures {
 
@@ -64,6 +67,14 @@ inline report::Report customerList() {
 
 inline void fillCustomers(report::MemoryDataSource& ds, int n) {
     for (int i = 1; i <= n; ++i) ds.addRow({QStringLiteral("Cliente %1").arg(i), i * 1.5});
+}
+
+// Every prepared page read back, to check what a preparation laid out.
+inline std::vector<report::PreparedPage> pagesOf(const report::PageStore& store) {
+    std::vector<report::PreparedPage> pages;
+    for (int i = 0; i < store.count(); ++i)
+        if (const auto page = store.at(i)) pages.push_back(*page);
+    return pages;
 }
 
 }  // namespace fixtures

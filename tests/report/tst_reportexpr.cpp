@@ -179,7 +179,8 @@ private:
             return {};
         }
         error->clear();
-        for (const DrawOp& op : engine.prepared().pages[0].ops)
+        const auto page = engine.prepared().at(0);
+        for (const DrawOp& op : page->ops)
             if (op.objectName == QLatin1String("Testo")) return op.lines.join(QLatin1Char('\n'));
         return QStringLiteral("<no op>");
     }

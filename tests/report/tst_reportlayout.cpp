@@ -108,7 +108,7 @@ private Q_SLOTS:
         engine.setTitle(QStringLiteral("Lista clienti"));
         engine.dataSources().add(&clienti);
         QVERIFY2(engine.prepare(), qPrintable(engine.errorString()));
-        const auto& out = engine.prepared().pages;
+        const auto out = fixtures::pagesOf(engine.prepared());
         QCOMPARE(int(out.size()), pages);
         int printed = 0;
         for (size_t i = 0; i < out.size(); ++i) {
@@ -176,7 +176,7 @@ private Q_SLOTS:
         QVERIFY2(engine.prepare(), qPrintable(engine.errorString()));
         int split = 0;
         int lines = 0;
-        for (const PreparedPage& page : engine.prepared().pages) {
+        for (const PreparedPage& page : fixtures::pagesOf(engine.prepared())) {
             const QStringList ids = texts(page, QStringLiteral("Id"));
             for (const QString& desc : texts(page, QStringLiteral("Desc"))) {
                 ++lines;
@@ -187,7 +187,7 @@ private Q_SLOTS:
         }
         QCOMPARE(lines, 90);
         QCOMPARE(split > 0, !keep);
-        QCOMPARE(int(engine.prepared().pages.size()), 3);
+        QCOMPARE(engine.prepared().count(), 3);
     }
 
     void totalsAndGroups() {
@@ -226,7 +226,7 @@ private Q_SLOTS:
         engine.setReport(r);
         engine.dataSources().add(&righe);
         QVERIFY2(engine.prepare(), qPrintable(engine.errorString()));
-        const PreparedPage& page = engine.prepared().pages.at(0);
+        const PreparedPage page = *engine.prepared().at(0);
         QCOMPARE(texts(page, QStringLiteral("Aliquota")),
                  QStringList({QStringLiteral("IVA 4"), QStringLiteral("IVA 10"),
                               QStringLiteral("IVA 22")}));
@@ -279,7 +279,7 @@ private Q_SLOTS:
         engine.dataSources().add(&clienti);
         QVERIFY2(engine.prepare(), qPrintable(engine.errorString()));
         QStringList got;
-        for (const PreparedPage& page : engine.prepared().pages)
+        for (const PreparedPage& page : fixtures::pagesOf(engine.prepared()))
             got << texts(page, QStringLiteral("NumPag"));
         QCOMPARE(got, QStringList({QStringLiteral("Segue"), QStringLiteral("Segue"),
                                    QStringLiteral("Ultima")}));
@@ -320,8 +320,8 @@ private Q_SLOTS:
         engine.setReport(r);
         engine.dataSources().add(&righe);
         QVERIFY2(engine.prepare(), qPrintable(engine.errorString()));
-        QCOMPARE(int(engine.prepared().pages.size()), 1);
-        const PreparedPage& page = engine.prepared().pages[0];
+        QCOMPARE(engine.prepared().count(), 1);
+        const PreparedPage page = *engine.prepared().at(0);
         QCOMPARE(page.size.width(), 80.0);
         QVERIFY2(qAbs(page.size.height() - height) < 1e-6,
                  qPrintable(QString::number(page.size.height())));
@@ -350,7 +350,7 @@ private Q_SLOTS:
         ReportEngine engine;
         engine.setReport(r);
         QVERIFY(engine.prepare());
-        const PreparedPage& page = engine.prepared().pages[0];
+        const PreparedPage page = *engine.prepared().at(0);
         const DrawOp* note = findOp(page, QStringLiteral("Note"));
         QVERIFY(note->lines.size() >= 3);
         for (const QString& line : note->lines) QVERIFY(!line.isEmpty());
@@ -399,7 +399,7 @@ private Q_SLOTS:
         const bool ok = engine.prepare();
         if (error.isEmpty()) {
             QVERIFY2(ok, qPrintable(engine.errorString()));
-            const DrawOp& op = engine.prepared().pages[0].ops.at(0);
+            const DrawOp op = engine.prepared().at(0)->ops.at(0);
             QVERIFY(op.bars.size() > 10);
             QVERIFY(op.symbolSize.width() > 30);
             // Bars start on whole modules: their edges are integers in module units.

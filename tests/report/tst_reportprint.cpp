@@ -272,6 +272,64 @@ private Q_SLOTS:
         QVERIFY(ink > 20);
     }
 
+    // A long report shown from pages packed mostly into the temporary file: the window opens
+    // on the first page, reaches the last, paints it, and prints and saves every page.
+    void previewLongReport() {
+        ScriptedMessages messages;
+        FakeSpooler spooler;
+        MemoryDataSource many(QStringLiteral("Clienti"),
+                              {QStringLiteral("Nome"), QStringLiteral("Saldo")});
+        fixtures::fillCustomers(many, 15000);
+        ReportEngine engine;
+        engine.setPrintBackend(&spooler);
+        engine.setReport(fixtures::customerList());
+        engine.setTitle(QStringLiteral("Lista clienti"));
+        engine.dataSources().add(&many);
+        engine.setPageMemory(64 * 1024);
+        QVERIFY(engine.prepare());
+        QCOMPARE(engine.pageCount(), 300);
+        QVERIFY(engine.prepared().fileBytes() > engine.prepared().memoryBytes());
+
+        ReportPreview pv(engine);
+        pv.resize(1024, 768);
+        pv.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pv));
+        const auto inkOf = [](const QImage& shot) {
+            int ink = 0;
+            for (int y = 0; y < shot.height(); y += 2)
+                for (int x = 0; x < shot.width(); x += 2)
+                    ink += shot.pixelColor(x, y).lightness() < 100;
+            return ink;
+        };
+        PageView* view = pv.view();
+        QVERIFY(inkOf(view->viewport()->grab().toImage()) > 20);
+        pv.findChild<QPushButton*>(QStringLiteral("btn_ultima"))->click();
+        QCOMPARE(view->currentPage(), 299);
+        QCOMPARE(pv.findChild<QSpinBox*>(QStringLiteral("sel_pagina"))->value(), 300);
+        QVERIFY(inkOf(view->viewport()->grab().toImage()) > 20);
+        pv.findChild<QPushButton*>(QStringLiteral("btn_stampa"))->click();
+        QCOMPARE(spooler.jobs.size(), 1);
+        QTemporaryDir dir;
+        const QString printed = dir.filePath(QStringLiteral("stampa.pdf"));
+        {
+            QFile f(printed);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(spooler.jobs[0].pdf);
+        }
+        const QString saved = dir.filePath(QStringLiteral("copia.pdf"));
+        QVERIFY(pv.saveAsPdf(saved));
+        for (const QString& pdf : {printed, saved}) {
+            QCOMPARE(pageSizes(pdf, 300).size(), 300);
+            const QString last =
+                run(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-f"), QStringLiteral("300"), pdf, QStringLiteral("-")});
+            QVERIFY2(last.contains(QStringLiteral("Cliente 15000")) &&
+                         last.contains(QStringLiteral("Pagina 300 di 300")),
+                     qPrintable(last));
+        }
+        QCOMPARE(messages.texts, QStringList());
+    }
+
 private:
     std::unique_ptr<MemoryDataSource> clienti_;
 };
