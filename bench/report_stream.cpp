@@ -176,7 +176,8 @@ std::vector<Column> columnsOf(const Band& band) {
 
 // ---------------------------------------------------------------- the customer list
 
-// One child's work: "program", "prepared" (every page first, the old way) or "reference".
+// One child's work: "program" (streamed), "prepared" (every page packed into the page store
+// first, as the preview does) or "reference".
 // Prints: ms pages peak_mb data_mb
 int listChild(const QString& side, const QString& out) {
     std::fprintf(stderr, "  list %s: %.0f MB before the data\n", qPrintable(side),

@@ -91,8 +91,8 @@ private Q_SLOTS:
         engine.setReport(r);
         QVERIFY2(engine.prepare(), qPrintable(engine.errorString()));
         QStringList printed, cities;
-        const auto page = engine.prepared().at(0);
-        for (const DrawOp& op : page->ops)
+        const auto first = engine.prepared().at(0);
+        for (const DrawOp& op : first->ops)
             (op.objectName == QLatin1String("Nome") ? printed : cities) << op.lines.join(QString());
         QCOMPARE(printed, names);
         if (grouped)
