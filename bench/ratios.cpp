@@ -22,6 +22,7 @@
 #include "common/format.h"
 #include "common/messages.h"
 #include "data/cursor.h"
+#include "data/maintenance.h"
 #include "data/migrations.h"
 #include "data/shareddata.h"
 #include "masterdata/masterdata_rules.h"
@@ -129,9 +130,13 @@ QString sizeOf(Database& db, const char* table) {
             .toLongLong());
 }
 
-// changed: the file as after a day of work (the program checks and copies it); otherwise
-// untouched since the last start-up's checked copy (both are skipped).
-void startup(const QString& folder, int reps, bool quickReference, bool changed = true) {
+// What the program finds at start-up: the file changed since the last start-up's checked copy
+// (a later start-up of the day: it checks and copies it), the same and the day's dated copy still
+// to take (the day's first start-up: one copy more), or untouched since its checked copy (the
+// check and the copy are skipped).
+enum class Found { Changed, FirstOfDay, Unchanged };
+
+void startup(const QString& folder, int reps, bool quickReference, Found found = Found::Changed) {
     QDir::setCurrent(folder);
     const QString size = [&] {
         Database db;
@@ -140,13 +145,17 @@ void startup(const QString& folder, int reps, bool quickReference, bool changed 
     }();
     const QString copy = folder + QStringLiteral("riferimento.tmp");
     const QString stamp = folder + Database::backupName() + QStringLiteral(".verificato");
+    const QString dated =
+        folder + QStringLiteral("backup/") + DatabaseFiles::datedName(QDate::currentDate());
     pair(
-        !changed         ? "startup_unchanged_vs_quick_check"
-        : quickReference ? "startup_vs_quick_check"
-                         : "startup",
+        found == Found::Unchanged    ? "startup_unchanged_vs_quick_check"
+        : found == Found::FirstOfDay ? "startup_first_of_day_vs_quick_check"
+        : quickReference             ? "startup_vs_quick_check"
+                                     : "startup",
         size, reps,
         [&] {
-            if (changed) QFile::remove(stamp);
+            if (found != Found::Unchanged) QFile::remove(stamp);
+            if (found == Found::FirstOfDay) QFile::remove(dated);
             Database db;
             SharedData shared(db);
             TMainForm form(db, shared);
@@ -435,7 +444,8 @@ int main(int argc, char** argv) {
         if (kind == QLatin1String("startup")) {
             startup(folder, reps, false);
             startup(folder, reps, true);
-            startup(folder, reps, true, false);
+            startup(folder, reps, true, Found::FirstOfDay);
+            startup(folder, reps, true, Found::Unchanged);
         }
         if (kind == QLatin1String("load")) load(folder, reps);
         if (kind == QLatin1String("journal")) journal(folder, reps);

@@ -426,12 +426,7 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
             return r;
         }
         const QString backup = folder + Database::backupName();
-        if (r.unchanged) {
-            // Only the day's dated copy, when it is still missing, taken from the checked copy.
-            const QString today = backupFolder(folder, o.backups) +
-                                  datedName(o.today.isValid() ? o.today : QDate::currentDate());
-            if (!QFileInfo(today).isFile()) writeDatedCopy(c.get(), backup, folder, o, r);
-        } else {
+        if (!r.unchanged) {
             if (QString why = writeCheckedCopy(c.get(), backup, CopyCheck::Written);
                 why.isEmpty()) {
                 r.backupWritten = true;
@@ -441,8 +436,15 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
                 r.warnings
                     << QStringLiteral("Copia di sicurezza %1 non scritta: %2").arg(backup, why);
             }
-            writeDatedCopy(c.get(), r.backupWritten ? backup : QString(), folder, o, r);
         }
+        // The day's dated copy is the data as the day began: taken at the day's first start-up
+        // and kept through the day's later ones, so that a mistake made and a start-up run
+        // after it leaves the morning's data in the dated copy while the checked copy moves on.
+        const QString today = backupFolder(folder, o.backups) +
+                              datedName(o.today.isValid() ? o.today : QDate::currentDate());
+        if (!QFileInfo(today).isFile())
+            writeDatedCopy(c.get(), r.unchanged || r.backupWritten ? backup : QString(), folder, o,
+                           r);
         if (o.compact && canWrite) compact(c.get(), db, r);
     } catch (const DatabaseError& e) {
         r.error = QStringLiteral("%1: %2").arg(db, e.text()) + kept;

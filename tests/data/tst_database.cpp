@@ -391,6 +391,18 @@ private Q_SLOTS:
         r = Database::maintain(tf.path(), options);
         QVERIFY(r.error.isEmpty());
         QCOMPARE(r.unchanged, !QFile::exists(tf.file("database.mdb-journal")));
+        // A later start-up the same day, after a mistake: the checked copy moves on, the day's
+        // dated copy keeps the data as the day began.
+        const QByteArray morning = readFile(tf.file("backup/database_2024-05-17.mdb"));
+        {
+            Database db;
+            db.open(tf.path());
+            QCOMPARE(db.exec("DELETE FROM Anagrafica"), 400);
+        }
+        r = Database::maintain(tf.path(), options);
+        QVERIFY(r.error.isEmpty() && r.backupWritten && r.datedBackup.isEmpty());
+        QVERIFY(readFile(tf.file("database_bak.mdb")) != morning);
+        QCOMPARE(readFile(tf.file("backup/database_2024-05-17.mdb")), morning);
     }
 
     // The copies kept after start-ups over simulated months and years: the last 14 days and
