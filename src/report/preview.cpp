@@ -137,9 +137,15 @@ void PageView::paintEvent(QPaintEvent* event) {
         const QRectF onScreen = r.translated(-scroll);
         p.fillRect(onScreen.translated(3, 3), QColor(0x40, 0x40, 0x40));
         p.fillRect(onScreen, Qt::white);
-        // A page that cannot be read back stays blank rather than stopping the window.
+        // A page that cannot be read back says so on its blank sheet rather than stopping the
+        // window (printing or exporting it fails with the same reason).
         const std::shared_ptr<const PreparedPage> page = pages_->at(i);
-        if (!page) continue;
+        if (!page) {
+            p.setPen(Qt::darkRed);
+            p.drawText(onScreen.adjusted(12, 12, -12, -12), Qt::AlignCenter | Qt::TextWordWrap,
+                       QStringLiteral("Pagina non leggibile: %1").arg(pages_->errorString()));
+            continue;
+        }
         p.save();
         p.setClipRect(onScreen);
         paintPage(p, *page, dotsPerMm(), onScreen.topLeft());
