@@ -110,6 +110,7 @@ TMainForm::TMainForm(Database& db, SharedData& shared, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+    waitDatedCopy();
     // The hidden windows were parented to nobody; they go with the main window.
     for (QWidget* w : std::as_const(windows_)) delete w;
 }
@@ -187,6 +188,7 @@ void TMainForm::FormCreate(const QString& iniPath) {
     layout_.load(formIni_);
     FormGeometry::restore(this, QStringLiteral("Main"), layout_);
     report_ = runStartup(iniPath, db_, shared_);
+    startDatedCopy();
     settingsIni_.load(iniPath);
     applyZoom(report_.settings.zoom);
     // One window for everything the user must know, before any error that stops the start.
@@ -201,6 +203,31 @@ void TMainForm::FormCreate(const QString& iniPath) {
     readOnly_->setVisible(db_.isReadOnly());
     readOnly_->setToolTip(db_.readOnlyReason());
     setWindowTitle(applicationTitle());
+}
+
+void TMainForm::startDatedCopy() {
+    const QString from = report_.maintenance.datedCopyFrom;
+    if (from.isEmpty() || datedCopy_.joinable()) return;
+    const QString folder = report_.settings.dataFolder;
+    const MaintenanceOptions options = maintenanceOptions(report_.settings);
+    datedCopy_ = std::thread([this, folder, from, options] {
+        // Files only: the copy is read from the checked copy, no connection is shared.
+        datedCopyResult_ = DatabaseFiles::takeDatedCopy(folder, from, options);
+        const QStringList warnings = datedCopyResult_.warnings;
+        if (warnings.isEmpty()) return;
+        QMetaObject::invokeMethod(
+            this,
+            [warnings] {
+                Mymsg::message(
+                    QStringLiteral("   %1   ").arg(warnings.join(QStringLiteral("\n\n"))));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+MaintenanceResult TMainForm::waitDatedCopy() {
+    if (datedCopy_.joinable()) datedCopy_.join();
+    return datedCopyResult_;
 }
 
 void TMainForm::applyZoom(int percent) {

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <functional>
+#include <thread>
 
 #include "app/startup.h"
 #include "common/inifile.h"
@@ -46,6 +47,10 @@ public:
     SharedData& shared() const { return shared_; }
     int zoom() const;
     const StartupReport& startupReport() const { return report_; }
+    // The day's dated copy, when the start-up left it due, is taken on a thread of its own from
+    // FormCreate on, while the windows are built and the user works; what could not be done is
+    // shown when it ends. This waits for it and returns what it did.
+    MaintenanceResult waitDatedCopy();
     QWidget* programWindow(const QString& className) const { return windows_.value(className); }
     QAction* action(const QString& objectName) const { return actions_.value(objectName); }
     QMenu* menu(const QString& objectName) const { return menus_.value(objectName); }
@@ -94,6 +99,7 @@ private:
     void applyZoom(int percent);
     void showHint(const QString& text);
     void refreshPrinterSettings();
+    void startDatedCopy();
 
     Database& db_;
     SharedData& shared_;
@@ -107,6 +113,8 @@ private:
     QHash<QString, CommandHandler> handlers_;
     std::function<void(QWidget*)> showHook_;
     bool closed_ = false;
+    std::thread datedCopy_;
+    MaintenanceResult datedCopyResult_;
     ProgramPrinting* printing_ = nullptr;
     QRect normal_;
     IniFile layout_;

@@ -25,6 +25,7 @@ MaintenanceOptions maintenanceOptions(const AppSettings& settings) {
     o.backups.folder = settings.backup;
     o.backups.days = settings.backupDays;
     o.backups.months = settings.backupMonths;
+    o.datedCopyLater = true;  // taken by the main window while the program starts
     return o;
 }
 

@@ -280,7 +280,7 @@ QString copyCheckedFile(const QString& source, const QString& target) {
 // Today's dated copy, then the rotation: old copies go only once the new one is checked. The
 // copy just written and checked (checkedCopy, when there is one) is copied as it stands instead
 // of writing and checking the database once more.
-void writeDatedCopy(QSqlDatabase& c, const QString& checkedCopy, const QString& folder,
+void writeDatedCopy(QSqlDatabase* c, const QString& checkedCopy, const QString& folder,
                     const MaintenanceOptions& o, MaintenanceResult& r) {
     const QString dir = backupFolder(folder, o.backups);
     const QDate today = o.today.isValid() ? o.today : QDate::currentDate();
@@ -291,8 +291,9 @@ void writeDatedCopy(QSqlDatabase& c, const QString& checkedCopy, const QString& 
         return;
     }
     const QString target = dir + datedName(today);
-    const QString why =
-        checkedCopy.isEmpty() ? writeCheckedCopy(c, target) : copyCheckedFile(checkedCopy, target);
+    const QString why = !checkedCopy.isEmpty() ? copyCheckedFile(checkedCopy, target)
+                        : c                    ? writeCheckedCopy(*c, target)
+                                               : QStringLiteral("nessuna copia controllata");
     if (!why.isEmpty()) {
         r.warnings << QStringLiteral("Copia di sicurezza %1 non scritta: %2").arg(target, why);
         return;
@@ -442,13 +443,24 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
         // after it leaves the morning's data in the dated copy while the checked copy moves on.
         const QString today = backupFolder(folder, o.backups) +
                               datedName(o.today.isValid() ? o.today : QDate::currentDate());
-        if (!QFileInfo(today).isFile())
-            writeDatedCopy(c.get(), r.unchanged || r.backupWritten ? backup : QString(), folder, o,
-                           r);
+        if (!QFileInfo(today).isFile()) {
+            const QString from = r.unchanged || r.backupWritten ? backup : QString();
+            if (o.datedCopyLater && !from.isEmpty())
+                r.datedCopyFrom = from;
+            else
+                writeDatedCopy(&c.get(), from, folder, o, r);
+        }
         if (o.compact && canWrite) compact(c.get(), db, r);
     } catch (const DatabaseError& e) {
         r.error = QStringLiteral("%1: %2").arg(db, e.text()) + kept;
     }
+    return r;
+}
+
+MaintenanceResult takeDatedCopy(const QString& folder, const QString& checkedCopy,
+                                const MaintenanceOptions& options) {
+    MaintenanceResult r;
+    writeDatedCopy(nullptr, checkedCopy, folder, options, r);
     return r;
 }
 

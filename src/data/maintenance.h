@@ -22,6 +22,10 @@ struct MaintenanceOptions {
     QDate today;        // the date of the dated copy; invalid = today
     int waitMs = 2000;  // the longest wait for another program's lock, per step
     bool compact = true;
+    // The day's dated copy, when it is due and can be taken from the checked copy, is left to
+    // the caller (takeDatedCopy(), on a thread of its own while the program starts): the
+    // checked copy is a closed file nothing else writes while the program holds the marker.
+    bool datedCopyLater = false;
 };
 
 struct MaintenanceResult {
@@ -30,6 +34,7 @@ struct MaintenanceResult {
     bool backupWritten = false;     // "database_bak.mdb" replaced by a checked copy
     bool unchanged = false;         // untouched since its last checked copy: check and copy skipped
     QString datedBackup;            // the dated copy written and checked, else empty
+    QString datedCopyFrom;          // datedCopyLater: the checked copy to take it from, else empty
     QStringList removedBackups;     // dated copies the rotation removed (file names)
     bool compacted = false;         // VACUUM ran (only when a tenth of the file was free)
     QString compactionSkipped;      // why a due compaction did not run, else empty
@@ -83,5 +88,9 @@ QString backupFolder(const QString& dataFolder, const BackupPolicy& policy);
 
 // Start-up maintenance of folder + "database.mdb" when nobody holds the lock marker.
 MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& options = {});
+// The day's dated copy of folder's database as a byte copy of checkedCopy, then the rotation;
+// datedBackup, removedBackups and warnings of the result are filled. Touches no connection.
+MaintenanceResult takeDatedCopy(const QString& folder, const QString& checkedCopy,
+                                const MaintenanceOptions& options);
 
 }  // namespace DatabaseFiles

@@ -20,6 +20,7 @@
 #include "common/inifile.h"
 #include "common/messages.h"
 #include "common/nativewheel.h"
+#include "data/maintenance.h"
 #include "data/shareddata.h"
 #include "documents/pagamentifrm.h"
 #include "documents/seleddt.h"
@@ -67,6 +68,8 @@ private Q_SLOTS:
     void withoutDatabase();
     void startupWarnings_data();
     void startupWarnings();
+    void datedCopyWhileStarting_data();
+    void datedCopyWhileStarting();
     void wheelToArrows_data();
     void wheelToArrows();
     void wheelLeftToNativeWidgets();
@@ -336,6 +339,55 @@ void TstMainForm::startupWarnings() {
         }
     }
     QDir::setCurrent(oldCwd);
+}
+
+// The day's dated copy is taken while the windows are built: the same bytes as the checked copy,
+// once a day; a copy that cannot take its name is said in a message once it has failed.
+void TstMainForm::datedCopyWhileStarting_data() {
+    QTest::addColumn<bool>("nameTaken");
+    QTest::newRow("taken") << false;
+    QTest::newRow("its name taken by a folder") << true;
+}
+
+void TstMainForm::datedCopyWhileStarting() {
+    QFETCH(bool, nameTaken);
+    TestFolder tf(false);
+    writeIni(tf.file(QStringLiteral("vinorda.ini")), tf.path());
+    const QString dated =
+        tf.file(QStringLiteral("backup/")) + DatabaseFiles::datedName(QDate::currentDate());
+    if (nameTaken) QVERIFY(QDir().mkpath(dated));
+    ScriptedMessages messages;
+    QByteArray morning;
+    for (int start = 0; start < 2; ++start) {
+        SharedData shared(tf.db());
+        TMainForm form(tf.db(), shared);
+        form.setFormIniPath(tf.file(QStringLiteral("form.ini")));
+        form.FormCreate(tf.file(QStringLiteral("vinorda.ini")));
+        QVERIFY2(form.startupReport().error.isEmpty(), qPrintable(form.startupReport().error));
+        const MaintenanceResult r = form.waitDatedCopy();
+        QCoreApplication::processEvents();
+        if (nameTaken) {
+            QCOMPARE(r.warnings.size(), 1);
+            QCOMPARE(messages.kinds, QStringList{QStringLiteral("message")});
+            QVERIFY2(messages.texts.first().contains(QStringLiteral("non scritta")),
+                     qPrintable(messages.texts.first()));
+            messages.kinds.clear();
+            messages.texts.clear();
+            continue;
+        }
+        QVERIFY(messages.kinds.isEmpty());
+        QFile copy(dated), checked(tf.file(Database::backupName()));
+        QVERIFY(copy.open(QIODevice::ReadOnly) && checked.open(QIODevice::ReadOnly));
+        if (start == 0) {
+            QCOMPARE(r.datedBackup, dated);
+            morning = copy.readAll();
+            QCOMPARE(morning, checked.readAll());
+        } else {
+            // The second start-up of the day leaves the day's copy as the first one took it.
+            QVERIFY(r.datedBackup.isEmpty() && r.warnings.isEmpty());
+            QCOMPARE(copy.readAll(), morning);
+        }
+    }
 }
 
 void TstMainForm::wheelToArrows_data() {
