@@ -54,7 +54,7 @@ private:
         return !eof();
     }
     static int column(const QString& field) {
-        const QStringList fields = customerFields();
+        static const QStringList fields = customerFields();
         for (int i = 0; i < fields.size(); ++i)
             if (fields[i].compare(field, Qt::CaseInsensitive) == 0) return i;
         return -1;

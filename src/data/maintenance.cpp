@@ -280,10 +280,14 @@ QString copyCheckedFile(const QString& source, const QString& target) {
 // Today's dated copy, then the rotation: old copies go only once the new one is checked. The
 // copy just written and checked (checkedCopy, when there is one) is copied as it stands instead
 // of writing and checking the database once more.
+QDate dayOf(const MaintenanceOptions& o) {
+    return o.today.isValid() ? o.today : QDate::currentDate();
+}
+
 void writeDatedCopy(QSqlDatabase* c, const QString& checkedCopy, const QString& folder,
                     const MaintenanceOptions& o, MaintenanceResult& r) {
     const QString dir = backupFolder(folder, o.backups);
-    const QDate today = o.today.isValid() ? o.today : QDate::currentDate();
+    const QDate today = dayOf(o);
     if (!QDir().mkpath(dir)) {
         const int err = errno;
         r.warnings << QStringLiteral("Impossibile creare la cartella delle copie %1 (%2)")
@@ -441,9 +445,7 @@ MaintenanceResult maintain(const QString& folder, const MaintenanceOptions& o) {
         // The day's dated copy is the data as the day began: taken at the day's first start-up
         // and kept through the day's later ones, so that a mistake made and a start-up run
         // after it leaves the morning's data in the dated copy while the checked copy moves on.
-        const QString today = backupFolder(folder, o.backups) +
-                              datedName(o.today.isValid() ? o.today : QDate::currentDate());
-        if (!QFileInfo(today).isFile()) {
+        if (!QFileInfo(backupFolder(folder, o.backups) + datedName(dayOf(o))).isFile()) {
             const QString from = r.unchanged || r.backupWritten ? backup : QString();
             if (o.datedCopyLater && !from.isEmpty())
                 r.datedCopyFrom = from;
